@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "components/db/database.h"
+
+namespace csv2sql::db {
+
+// Splits a connection string ("Key=Value;Key=\"quoted;value\";...") into its parts. Keys are
+// matched without regard to case and surrounding blanks ("OLE DB Services =-2" included).
+ConnectionSettings parseConnectionString(std::string_view text);
+
+// The destination connection, in the manner of an ADO connection: closed until Open, then
+// open until Close or the next Open. The driver is chosen by the provider name:
+//   SQLite                      embedded; Data Source is the database file
+//   PostgreSQL                  native libpq; Data Source is host or host:port
+//   MSDASQL                     ODBC; Data Source is an ODBC data source name
+//   MSOLEDBSQL, MSOLEDBSQL.1, MSOLEDBSQL19, SQLNCLI11, SQLNCLI, SQLOLEDB
+//                               SQL Server through the best installed ODBC driver
+// (any letter case). An unknown name fails the open with an error that lists the known ones.
+class Connection {
+ public:
+  static constexpr int StateClosed = 0;
+  static constexpr int StateOpen = 1;
+  static constexpr int CursorClientSide = 3;
+
+  explicit Connection(std::filesystem::path programFolder);
+  ~Connection();
+
+  int State() const { return driver_ ? StateOpen : StateClosed; }
+  void Close();
+
+  std::int32_t ConnectionTimeout() const { return connectionTimeout_; }
+  void setConnectionTimeout(std::int32_t seconds) { connectionTimeout_ = seconds; }
+  std::int32_t CommandTimeout() const { return commandTimeout_; }
+  void setCommandTimeout(std::int32_t seconds);
+  int CursorLocation() const { return cursorLocation_; }
+  void setCursorLocation(int location) { cursorLocation_ = location; }
+
+  // Opens with the credentials inside the string. A failed open leaves the connection closed.
+  void Open(const std::string& connectionString);
+
+  // The string of the open connection: provider, data source, catalog and user, never the
+  // password. Empty while closed.
+  const std::string& ConnectionString() const { return reported_; }
+  const ConnectionSettings& settings() const { return settings_; }
+
+  void Execute(std::string_view sql, std::span<const FieldValue> parameters = {});
+  void BeginTrans();
+  void CommitTrans();
+  void RollbackTrans();
+  std::unique_ptr<Recordset> OpenRecordset(std::string_view table);
+
+ private:
+  Driver& driver();
+
+  std::filesystem::path programFolder_;
+  std::int32_t connectionTimeout_ = 15;
+  std::int32_t commandTimeout_ = 30;
+  int cursorLocation_ = 2;
+  ConnectionSettings settings_;
+  std::string reported_;
+  std::unique_ptr<Driver> driver_;
+};
+
+// Rolls back in its destructor unless committed.
+class Transaction {
+ public:
+  explicit Transaction(Connection& connection);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  void commit();
+
+ private:
+  Connection& connection_;
+  bool open_ = true;
+};
+
+}  // namespace csv2sql::db

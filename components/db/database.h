@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/datetime.h"
+#include "core/error.h"
+
+namespace csv2sql::db {
+
+// A value bound to a statement parameter or a recordset field. A string_view is copied by the
+// callee before the call returns.
+using FieldValue = std::variant<std::monostate, DateTime, double, std::string_view>;
+
+// An error reported by a database driver: its native code, SQLSTATE and message. number() is
+// the native code, or -2147467259 (unspecified provider error) when the driver has none;
+// description() is "[SQLSTATE] message" (just the message when there is no SQLSTATE).
+class DatabaseError : public Error {
+ public:
+  DatabaseError(std::int32_t nativeCode, std::string sqlState, std::string message);
+  std::int32_t nativeCode() const noexcept { return nativeCode_; }
+  const std::string& sqlState() const noexcept { return sqlState_; }
+  const std::string& message() const noexcept { return message_; }
+
+ private:
+  std::int32_t nativeCode_;
+  std::string sqlState_;
+  std::string message_;
+};
+
+// The parts of a connection string that the drivers use.
+struct ConnectionSettings {
+  std::string provider;
+  std::string dataSource;
+  std::string initialCatalog;
+  std::string userId;
+  std::string password;
+};
+
+struct OpenOptions {
+  std::int32_t connectionTimeout = 30;  // seconds; 0 waits without limit
+  std::int32_t commandTimeout = 30;     // seconds; 0 waits without limit
+  std::filesystem::path programFolder;  // relative file names are taken from here
+};
+
+// Rows added to one table. Fields are set by column name; a name the table lacks fails at
+// setField. Outside a transaction update() writes the row before it returns; inside one the
+// driver may hold rows and send them in batches: held rows are sent at the latest by the
+// connection's next execute, commit or by close(), and a refusal surfaces at the call that
+// sends them. A roll-back drops held rows.
+class Recordset {
+ public:
+  virtual ~Recordset() = default;
+  virtual void addNew() = 0;
+  virtual void setField(std::string_view name, const FieldValue& value) = 0;
+  virtual void update() = 0;
+  virtual void close() = 0;
+};
+
+// One open session of a driver.
+class Driver {
+ public:
+  virtual ~Driver() = default;
+  // Runs a statement; "?" marks each parameter, in order.
+  virtual void execute(std::string_view sql, std::span<const FieldValue> parameters) = 0;
+  virtual void begin() = 0;
+  virtual void commit() = 0;    // sends held rows first
+  virtual void rollback() = 0;  // drops held rows
+  // An updatable recordset on a table, as "SELECT * FROM " + table + " WHERE DateTime >
+  // '2035-01-01'" gives one: the columns are learnt without reading rows where the driver can.
+  virtual std::unique_ptr<Recordset> openRecordset(std::string_view table) = 0;
+  virtual void setCommandTimeout(std::int32_t seconds) = 0;
+};
+
+}  // namespace csv2sql::db

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/date_locale.h"
+#include "core/datetime.h"
+
+namespace csv2sql {
+
+// The general date-time recognition: the forms listed in docs/datetime-forms.md (ISO dates
+// and times with fractions of a second, the locale's numeric short date with and without a
+// time, 12-hour times with AM/PM, month names). Allocates nothing.
+std::optional<DateTime> parseDateTime(std::string_view text,
+                                      const DateLocale& locale = DateLocale::system());
+
+// Renders a date-time with a pattern: "yyyy" year, "yy" two-digit year, "mm" month (minute
+// when it follows "hh"), "dd" day, "hh" hour (12-hour clock when "AMPM" is present, else
+// 24-hour), "nn" minute, "ss" second, "AMPM" the locale's designator; "_", "-", ":" and blanks
+// stand for themselves.
+std::string formatDateTime(DateTime value, std::string_view pattern,
+                           const DateLocale& locale = DateLocale::system());
+
+// The locale's general date form: short date, a blank, long time; the time is left out at
+// exactly midnight. parseDateTime reads it back to the second.
+std::string formatGeneralDate(DateTime value, const DateLocale& locale = DateLocale::system());
+
+}  // namespace csv2sql

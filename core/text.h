@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace csv2sql {
+
+// Removes leading and trailing space characters (not tabs).
+std::string_view trimSpaces(std::string_view text);
+
+// The numeric test: apart from spaces around it, the text is a decimal number with an
+// optional sign, fraction and exponent ("12", " -1.5 ", "2e3", ".5", "5."). Allocates nothing.
+std::optional<double> parseNumber(std::string_view text);
+bool isNumeric(std::string_view text);
+
+// A number converted by the numeric test's rules; error 13 when the text is no number.
+double toDouble(std::string_view text);
+
+// Whole-number conversions: round to nearest, a half to the even neighbour (2.5 -> 2,
+// 3.5 -> 4). Error 13 for a text that is no number, error 6 when out of range.
+std::int16_t toInt16(std::string_view text);
+std::int32_t toInt32(std::string_view text);
+std::int16_t roundToInt16(double value);
+std::int32_t roundToInt32(double value);
+
+// The number at the start of a text: blanks, tabs and line feeds anywhere are ignored, the
+// number ends at the first character that cannot continue it, "." is always the decimal
+// separator, a sign and an exponent are allowed; 0 when the text does not begin with one.
+double leadingNumber(std::string_view text);
+
+}  // namespace csv2sql

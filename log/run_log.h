@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "form/session.h"
+
+namespace csv2sql {
+
+// The one run log of the process: a file in the "log" folder beside the program, one
+// time-stamped line per WriteLog, mirrored into lstLog unless the program runs as a service.
+class RunLog {
+ public:
+  explicit RunLog(Session& session);
+  ~RunLog();
+  RunLog(const RunLog&) = delete;
+  RunLog& operator=(const RunLog&) = delete;
+
+  // Opens prefix + "_____mm_dd_yyyy__hh_nn.log" in the log folder (creating the folder), and
+  // writes "Log file created." and an empty line. A file of that name is appended to. Errors
+  // of the open pass to the caller; LogFileName is set before the file is opened.
+  void OpenLogFile(std::string_view prefix);
+  // "hh:mm:ss AMPM : " + text + CR LF, on disk before it returns. Never throws.
+  void WriteLog(std::string_view text) noexcept;
+  // Writes an empty line and "Logging off.", closes the file and empties LogFileName.
+  void CloseLogFile();
+
+  // Not empty exactly while a run log is open.
+  const std::string& LogFileName() const { return logFileName_; }
+  std::filesystem::path logFolder() const;
+
+ private:
+  Session& session_;
+  std::string logFileName_;
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace csv2sql

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with the sanitizers, starts a private PostgreSQL cluster and
+# runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCSV2SQL_SANITIZE=ON >/dev/null
+cmake --build build-test
+
+# shellcheck source=scripts/pg-cluster.sh
+source scripts/pg-cluster.sh
+trap pg_stop EXIT
+pg_start
+
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build-test --output-on-failure --no-tests=error -j2 "$@"

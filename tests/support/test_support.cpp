@@ -1,0 +1,62 @@
+#include "tests/support/test_support.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace csv2sql::testing {
+
+TempDir::TempDir() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  const auto base = std::filesystem::temp_directory_path();
+  do {
+    path_ = base / ("csv2sql-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+  } while (std::filesystem::exists(path_));
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> readLines(const std::filesystem::path& path) {
+  const std::string text = readFile(path);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+int FakeMessageBox::show(const MessageBoxRequest& request) {
+  shown.push_back(request);
+  return nextAnswer != 0 ? nextAnswer : answer::Ok;
+}
+
+TestSession::TestSession() {
+  session.programFolder = folder.path();
+  session.clock = &clock;
+  session.messageBox = &messageBox;
+  session.eventLoop = &eventLoop;
+  session.urlOpener = &urlOpener;
+  session.errorStream = &errors;
+}
+
+}  // namespace csv2sql::testing
