@@ -19,6 +19,9 @@ struct Session {
   // Set by the "1" and "2" starts: operator messages go into the run log instead of a box.
   bool UnattendedMode = false;
 
+  // Set by the window host: there is a window whose lstLog someone may read.
+  bool hasWindow = false;
+
   std::filesystem::path programFolder;
 
   const Clock* clock = nullptr;
