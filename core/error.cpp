@@ -9,6 +9,8 @@ std::string standardDescription(std::int32_t number) {
     case err::TypeMismatch: return "Type mismatch";
     case err::BadFileNameOrNumber: return "Bad file name or number";
     case err::FileNotFound: return "File not found";
+    case err::FileAlreadyExists: return "File already exists";
+    case err::DiskFull: return "Disk full";
     case err::PathFileAccess: return "Path/File access error";
     case err::PathNotFound: return "Path not found";
     default: return "Application-defined or object-defined error";

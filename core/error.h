@@ -13,6 +13,8 @@ constexpr std::int32_t SubscriptOutOfRange = 9;
 constexpr std::int32_t TypeMismatch = 13;
 constexpr std::int32_t BadFileNameOrNumber = 52;
 constexpr std::int32_t FileNotFound = 53;
+constexpr std::int32_t FileAlreadyExists = 58;
+constexpr std::int32_t DiskFull = 61;
 constexpr std::int32_t PathFileAccess = 75;
 constexpr std::int32_t PathNotFound = 76;
 }  // namespace err
