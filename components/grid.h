@@ -36,7 +36,8 @@ class Grid : public Control {
   // The rows from row 1 up to the last row that holds data (a non-empty cell).
   std::int32_t rowCount() const;
 
-  // The text of one cell; "" for an empty or missing cell or a number below 1.
+  // The text of one cell; "" for an empty or missing cell or a number below 1. The view stays
+  // valid until the next load or clear, or the next setCell of that cell.
   std::string_view cell(std::int32_t row, std::int32_t column) const;
   void setCell(std::int32_t row, std::int32_t column, std::string text);
 
