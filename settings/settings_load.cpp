@@ -1,0 +1,52 @@
+#include <new>
+#include <string>
+
+#include "core/error.h"
+#include "core/system_error.h"
+#include "settings/entry_effects.h"
+#include "settings/file_handle.h"
+#include "settings/ini_entry.h"
+#include "settings/ini_items.h"
+#include "settings/settings_file.h"
+
+namespace csv2sql {
+
+namespace {
+
+constexpr std::int32_t kOutOfMemory = 7;
+
+// Applies the file's entries in file order; the first failure ends the load at its item.
+void loadEntries(FrmMain& form, const std::filesystem::path& path) {
+  form.spUTC.setRow(0);
+  std::error_code ec;
+  const FileHandle file = openFile(path, "rb", ec);
+  if (!file) throw errorFromSystem(ec, SystemTarget::File);
+  IniItemReader reader(file.get());
+  std::string item;
+  while (reader.next(item)) {
+    if (const auto entry = splitEntry(item)) applyEntry(form, *entry);
+  }
+}
+
+void showLoadFailure(Messages& messages, const Error& error) {
+  MessageBoxRequest request;
+  request.prompt =
+      "Error in Proc GetIniInfo:" + std::to_string(error.number()) + " - " + error.description();
+  request.buttons = mb::OkOnly;  // no title: the program's title
+  messages.directBox(request);
+}
+
+}  // namespace
+
+void GetIniInfo(Session& session, Messages& messages) {
+  try {
+    loadEntries(session.frmMain, settingsPath(session));
+  } catch (const Error& error) {
+    showLoadFailure(messages, error);
+  } catch (const std::bad_alloc&) {
+    // An item too long to hold (a file of gigabytes without a comma or a line end).
+    showLoadFailure(messages, Error(kOutOfMemory, "Out of memory"));
+  }
+}
+
+}  // namespace csv2sql
