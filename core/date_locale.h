@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <locale>
 #include <string>
 
 namespace csv2sql {
@@ -17,15 +18,22 @@ struct DateLocale {
   bool twelveHourClock = true;
   std::string am = "AM";
   std::string pm = "PM";
-  std::array<std::string, 12> monthNames = {"January", "February", "March",     "April",
-                                            "May",     "June",     "July",      "August",
-                                            "September", "October", "November", "December"};
+  std::array<std::string, 12> monthNames = {"January",   "February", "March",    "April",
+                                            "May",       "June",     "July",     "August",
+                                            "September", "October",  "November", "December"};
 
   // United States English: M/d/yyyy h:mm:ss AM.
   static DateLocale unitedStates();
-  // The locale of the process environment (LC_TIME / LANG); the C and POSIX locales, which
-  // say nothing useful, give unitedStates().
+  // The locale of the process environment (LC_TIME / LANG), worked out once; the C and POSIX
+  // locales, which say nothing useful, and a locale that cannot be loaded give unitedStates().
   static const DateLocale& system();
+  // What a C++ locale's time facet writes: "%x" gives order, separator and digits (a short date
+  // that is not three numbers with one separator gives year-month-day with "-"), "%X" the
+  // clock, "%p" the designators (AM and PM where the locale has none), "%B" the month names.
+  // The C and POSIX locales give unitedStates().
+  static DateLocale fromLocale(const std::locale& locale);
+
+  friend bool operator==(const DateLocale&, const DateLocale&) = default;
 };
 
 }  // namespace csv2sql

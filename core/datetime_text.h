@@ -15,10 +15,10 @@ namespace csv2sql {
 std::optional<DateTime> parseDateTime(std::string_view text,
                                       const DateLocale& locale = DateLocale::system());
 
-// Renders a date-time with a pattern: "yyyy" year, "yy" two-digit year, "mm" month (minute
-// when it follows "hh"), "dd" day, "hh" hour (12-hour clock when "AMPM" is present, else
-// 24-hour), "nn" minute, "ss" second, "AMPM" the locale's designator; "_", "-", ":" and blanks
-// stand for themselves.
+// Renders a date-time with a pattern: "yyyy" year, "yy" two-digit year, "mm" month (minute when
+// the field before it is "hh", as in "hh:mm" and "hhmmss"), "dd" day, "hh" hour (12-hour clock
+// when "AMPM" is present, else 24-hour), "nn" minute, "ss" second, "AMPM" the locale's
+// designator; every other character ("_", "-", ":", blanks) stands for itself.
 std::string formatDateTime(DateTime value, std::string_view pattern,
                            const DateLocale& locale = DateLocale::system());
 

@@ -1,13 +1,24 @@
 #include "core/platform.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <limits>
+#include <string>
 
 #ifdef _WIN32
+// winsock2.h must come before windows.h.
+#include <winsock2.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 #else
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace csv2sql::platform {
@@ -56,6 +67,60 @@ void restrictToOwner(const std::filesystem::path& file) {
   ::chmod(file.c_str(), S_IRUSR | S_IWUSR);
 #else
   (void)file;
+#endif
+}
+
+bool hasDisplay() {
+#if defined(_WIN32) || defined(__APPLE__)
+  return true;
+#else
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+#endif
+}
+
+std::uint64_t peakResidentBytes() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize;
+#else
+  // The kernel keeps the high-water mark of the resident set as "VmHWM:  <n> kB".
+  std::ifstream status("/proc/self/status");
+  for (std::string key; status >> key;) {
+    if (key == "VmHWM:") {
+      std::uint64_t kib = 0;
+      status >> kib;
+      return kib * 1024;
+    }
+    status.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  }
+  return 0;
+#endif
+}
+
+bool waitForSocket(int socket, bool forWrite, int timeoutMs) {
+#ifdef _WIN32
+  WSAPOLLFD entry{static_cast<SOCKET>(socket), static_cast<SHORT>(forWrite ? POLLWRNORM : POLLRDNORM),
+                  0};
+  return WSAPoll(&entry, 1, timeoutMs < 0 ? -1 : timeoutMs) > 0;
+#else
+  pollfd entry{socket, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int wait = timeoutMs;
+    if (timeoutMs > 0) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+    }
+    const int ready = ::poll(&entry, 1, wait);
+    if (ready >= 0) return ready > 0;
+    if (errno != EINTR) return true;  // let the caller's next read or write report the fault
+  }
 #endif
 }
 

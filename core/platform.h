@@ -21,4 +21,15 @@ bool isHiddenOrSystem(const std::filesystem::directory_entry& entry);
 // Makes a file readable and writable by its owner only, where the platform has permissions.
 void restrictToOwner(const std::filesystem::path& file);
 
+// The most memory this process has held resident so far, in bytes; 0 when unknown.
+std::uint64_t peakResidentBytes();
+
+// True when a window can be shown: always on Windows and macOS; elsewhere when DISPLAY,
+// WAYLAND_DISPLAY or QT_QPA_PLATFORM (an offscreen or other chosen platform) is set.
+bool hasDisplay();
+
+// Waits until a network socket can be read (forWrite false) or written, or reports an error or
+// hang-up; false when timeoutMs (negative: no limit) passes first.
+bool waitForSocket(int socket, bool forWrite, int timeoutMs);
+
 }  // namespace csv2sql::platform
