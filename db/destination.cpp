@@ -58,9 +58,12 @@ void Destination::connect() {
 void Destination::btnConnectDest_Click() {
   // Reconnecting now would close the connection under the run's open recordset.
   if (runInProgress) {
-    messages_.directBox({"An import run is in progress and is using the connection.\r\n"
-                         "Press Test again when the run has ended.",
-                         mb::OkOnly | mb::Information});
+    MessageBoxRequest busy;
+    busy.prompt =
+        "An import run is in progress and is using the connection.\r\n"
+        "Press Test again when the run has ended.";
+    busy.buttons = mb::OkOnly | mb::Information;
+    messages_.directBox(busy);
     return;
   }
   try {
@@ -69,7 +72,9 @@ void Destination::btnConnectDest_Click() {
     messages_.ReportError(error, "btnConnectDest_Click");
     return;
   }
-  messages_.directBox({"Connected", mb::OkOnly});
+  MessageBoxRequest connected;
+  connected.prompt = "Connected";
+  messages_.directBox(connected);
 }
 
 }  // namespace csv2sql
