@@ -1,0 +1,19 @@
+#pragma once
+
+#include <sql.h>
+
+#include <string_view>
+
+#include "components/db/database.h"
+
+namespace csv2sql::db::odbc {
+
+// The diagnostic records of a handle as the error model's exception: the first record's
+// native code and SQLSTATE, and the messages of all records (line breaks become blanks, so the
+// error fits one log line). operation names the call when the driver left no record.
+DatabaseError diagnosticError(SQLSMALLINT handleType, SQLHANDLE handle, std::string_view operation);
+
+// Throws diagnosticError unless rc reports success; SQL_NO_DATA counts as success.
+void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::string_view operation);
+
+}  // namespace csv2sql::db::odbc

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <sql.h>
+
+#include <cstddef>
+#include <variant>
+#include <vector>
+
+#include "components/db/database.h"
+#include "components/db/odbc_text.h"
+#include "core/datetime.h"
+
+namespace csv2sql::db::odbc {
+
+// A parameter value owned by the caller's statement or batch.
+using Value = std::variant<std::monostate, DateTime, double, WideText>;
+
+// Copies a field value; text that is not UTF-8 fails with SQLSTATE 22021.
+Value ownedValue(const FieldValue& value);
+
+// The values of one or more rows for a statement's "?" markers, bound as column-wise arrays so
+// that one execution sends them all. Within one set, each column keeps one kind of value
+// (a NULL fits any).
+class ParameterRows {
+ public:
+  explicit ParameterRows(std::size_t columns) : columns_(columns) {}
+
+  std::size_t size() const { return rows_.size(); }
+  std::size_t columns() const { return columns_; }
+  // True when the row has the set's columns and their kinds of value.
+  bool fits(const std::vector<Value>& row) const;
+  void add(std::vector<Value> row);
+
+  // Binds the rows to the statement's markers. The buffers live in this object, which must
+  // outlive the execution.
+  void bind(SQLHSTMT statement);
+
+ private:
+  struct Buffer {
+    std::vector<unsigned char> data;
+    std::vector<SQLLEN> lengths;
+  };
+  void bindColumn(SQLHSTMT statement, std::size_t column, Buffer& buffer);
+
+  std::size_t columns_;
+  std::vector<std::size_t> kinds_ = std::vector<std::size_t>(columns_);  // 0 while only NULLs
+  std::vector<std::vector<Value>> rows_;
+  std::vector<Buffer> buffers_;
+};
+
+}  // namespace csv2sql::db::odbc

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "components/db/odbc_session.h"
+#include "components/db/table_recordset.h"
+
+namespace csv2sql::db::odbc {
+
+// New rows for one table, each written by an INSERT that names the fields set. The session
+// holds them inside a transaction, so rows of a recordset destroyed unclosed still go with the
+// commit. Once the connection is gone the recordset counts as closed.
+class OdbcRecordset final : public TableRecordset {
+ public:
+  OdbcRecordset(std::weak_ptr<Session> session, std::string_view table,
+                std::vector<std::string> columns);
+
+  // Drops a row begun but not updated and sends the held rows.
+  void close() override;
+
+ protected:
+  bool isOpen() const override { return open_ && !session_.expired(); }
+  void writeRow(const PendingRow& row) override;
+
+ private:
+  std::weak_ptr<Session> session_;
+  bool open_ = true;
+  std::vector<char> insertColumns_;  // the columns insertSql_ names
+  std::string insertSql_;
+};
+
+}  // namespace csv2sql::db::odbc

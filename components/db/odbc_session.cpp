@@ -1,0 +1,150 @@
+#include "components/db/odbc_session.h"
+
+#include <sqlext.h>
+
+#include "components/db/odbc_statement.h"
+#include "components/db/odbc_text.h"
+
+namespace csv2sql::db::odbc {
+namespace {
+
+Handle newEnvironment() {
+  Handle environment(SQL_HANDLE_ENV, nullptr);
+  environment.check(SQLSetEnvAttr(environment.get(), SQL_ATTR_ODBC_VERSION,
+                                  reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+                    "SQLSetEnvAttr");
+  return environment;
+}
+
+SQLPOINTER attributeValue(SQLULEN value) {
+  return reinterpret_cast<SQLPOINTER>(value);
+}
+
+// The connection has refused negative time-outs already.
+SQLULEN seconds(std::int32_t value) {
+  return static_cast<SQLULEN>(value);
+}
+
+void setConnectionAttribute(const Handle& connection, SQLINTEGER attribute, SQLULEN value) {
+  connection.check(SQLSetConnectAttr(connection.get(), attribute, attributeValue(value), 0),
+                   "SQLSetConnectAttr");
+}
+
+}  // namespace
+
+Session::Session(const std::string& connectionString, const OpenOptions& options)
+    : environment_(newEnvironment()),
+      connection_(SQL_HANDLE_DBC, &environment_),
+      commandTimeout_(seconds(options.commandTimeout)) {
+  const SQLULEN loginTimeout = seconds(options.connectionTimeout);
+  setConnectionAttribute(connection_, SQL_ATTR_LOGIN_TIMEOUT, loginTimeout);
+  setConnectionAttribute(connection_, SQL_ATTR_CONNECTION_TIMEOUT, loginTimeout);
+  WideText text = toWide(connectionString, "the connection string");
+  connection_.check(SQLDriverConnectW(connection_.get(), nullptr, text.data(),
+                                      static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
+                                      SQL_DRIVER_NOPROMPT),
+                    "SQLDriverConnect");
+}
+
+Session::~Session() {
+  // Closing inside a transaction rolls it back, as the server would on a lost connection;
+  // some drivers refuse to disconnect otherwise.
+  rollbackQuietly();
+  SQLDisconnect(connection_.get());
+}
+
+void Session::setCommandTimeout(std::int32_t value) {
+  commandTimeout_ = seconds(value);
+}
+
+Handle Session::newStatement() const {
+  Handle statement(SQL_HANDLE_STMT, &connection_);
+  statement.check(
+      SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT, attributeValue(commandTimeout_), 0),
+      "SQLSetStmtAttr");
+  return statement;
+}
+
+void Session::execute(std::string_view sql, std::span<const FieldValue> parameters) {
+  sendHeld();
+  const Handle statement = newStatement();
+  if (parameters.empty()) {
+    executeDirect(statement, sql);
+    return;
+  }
+  std::vector<Value> row;
+  row.reserve(parameters.size());
+  for (const FieldValue& parameter : parameters) row.push_back(ownedValue(parameter));
+  ParameterRows rows(row.size());
+  rows.add(std::move(row));
+  executePrepared(statement, sql, rows);
+}
+
+void Session::begin() {
+  if (inTransaction_) throw DatabaseError(0, "25001", "A transaction is already in progress.");
+  setAutocommit(false);
+  inTransaction_ = true;
+}
+
+void Session::commit() {
+  if (!inTransaction_) throw DatabaseError(0, "25P01", "There is no transaction in progress.");
+  try {
+    sendHeld();
+    connection_.check(SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_COMMIT), "SQLEndTran");
+  } catch (...) {
+    rollbackQuietly();
+    throw;
+  }
+  setAutocommit(true);
+  inTransaction_ = false;
+}
+
+void Session::rollback() {
+  held_.reset();
+  if (!inTransaction_) return;
+  connection_.check(SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_ROLLBACK), "SQLEndTran");
+  // Only now: switching automatic commits on would commit a transaction still open.
+  setAutocommit(true);
+  inTransaction_ = false;
+}
+
+void Session::rollbackQuietly() noexcept {
+  try {
+    rollback();
+  } catch (...) {
+    // The failure being reported matters more. The transaction stays marked open, so the next
+    // begin fails rather than running statements that would never be committed.
+  }
+}
+
+void Session::setAutocommit(bool on) {
+  setConnectionAttribute(connection_, SQL_ATTR_AUTOCOMMIT,
+                         on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
+}
+
+std::vector<std::string> Session::describeColumns(std::string_view query) {
+  return odbc::describeColumns(newStatement(), query);
+}
+
+void Session::insert(const std::string& insertSql, std::vector<Value> row) {
+  if (!inTransaction_) {
+    ParameterRows rows(row.size());
+    rows.add(std::move(row));
+    executePrepared(newStatement(), insertSql, rows);
+    return;
+  }
+  if (held_ && (held_->sql != insertSql || !held_->rows.fits(row))) sendHeld();
+  if (!held_) held_.emplace(HeldRows{insertSql, ParameterRows(row.size())});
+  held_->rows.add(std::move(row));
+  if (held_->rows.size() >= kBatchRows) sendHeld();
+}
+
+void Session::sendHeld() {
+  if (!held_) return;
+  // Taken out first: rows that fail to be sent are not sent again.
+  HeldRows batch = std::move(*held_);
+  held_.reset();
+  executePrepared(newStatement(), batch.sql, batch.rows);
+}
+
+}  // namespace csv2sql::db::odbc

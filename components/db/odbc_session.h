@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "components/db/database.h"
+#include "components/db/odbc_handle.h"
+#include "components/db/odbc_parameters.h"
+
+namespace csv2sql::db::odbc {
+
+// One connection through the driver manager, with its transaction and the inserted rows it
+// holds back until it sends them as one array.
+class Session {
+ public:
+  // Rows held inside a transaction before they are sent.
+  static constexpr std::size_t kBatchRows = 1000;
+
+  // Connects, or throws the driver's error. The login and connection time-outs are the
+  // connection time-out; each statement's query time-out is the command time-out.
+  Session(const std::string& connectionString, const OpenOptions& options);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  void setCommandTimeout(std::int32_t seconds);
+
+  // Sends the held rows first, so that the statement sees them.
+  void execute(std::string_view sql, std::span<const FieldValue> parameters);
+
+  void begin();
+  // Sends the held rows first; when anything fails, rolls back before the error passes on.
+  void commit();
+  // Drops the held rows; nothing more without a transaction.
+  void rollback();
+
+  std::vector<std::string> describeColumns(std::string_view query);
+
+  // One row for the INSERT statement insertSql: sent at once outside a transaction; inside
+  // one, held with the rows before it while they share the statement and kinds of value, and
+  // sent when kBatchRows are held.
+  void insert(const std::string& insertSql, std::vector<Value> row);
+  void sendHeld();
+
+ private:
+  struct HeldRows {
+    std::string sql;
+    ParameterRows rows;
+  };
+
+  Handle newStatement() const;
+  void rollbackQuietly() noexcept;
+  void setAutocommit(bool on);
+
+  Handle environment_;
+  Handle connection_;
+  SQLULEN commandTimeout_;
+  bool inTransaction_ = false;
+  std::optional<HeldRows> held_;
+};
+
+}  // namespace csv2sql::db::odbc

@@ -1,0 +1,112 @@
+#include "components/db/odbc_statement.h"
+
+#include <sqlext.h>
+
+#include <algorithm>
+
+#include "components/db/ado_errors.h"
+#include "components/db/odbc_error.h"
+#include "components/db/odbc_text.h"
+
+namespace csv2sql::db::odbc {
+namespace {
+
+void prepare(const Handle& statement, std::string_view sql) {
+  WideText text = toWide(sql, "the statement");
+  statement.check(SQLPrepareW(statement.get(), text.data(), static_cast<SQLINTEGER>(text.size())),
+                  "SQLPrepare");
+}
+
+void drainResults(const Handle& statement) {
+  for (;;) {
+    const SQLRETURN rc = SQLMoreResults(statement.get());
+    if (rc == SQL_NO_DATA) return;
+    statement.check(rc, "SQLMoreResults");
+  }
+}
+
+bool anyRefused(const std::vector<SQLUSMALLINT>& statuses) {
+  return std::any_of(statuses.begin(), statuses.end(),
+                     [](SQLUSMALLINT status) { return status == SQL_PARAM_ERROR; });
+}
+
+void setPointer(const Handle& statement, SQLINTEGER attribute, SQLPOINTER value) {
+  statement.check(SQLSetStmtAttr(statement.get(), attribute, value, 0), "SQLSetStmtAttr");
+}
+
+}  // namespace
+
+void executeDirect(const Handle& statement, std::string_view sql) {
+  WideText text = toWide(sql, "the statement");
+  statement.check(
+      SQLExecDirectW(statement.get(), text.data(), static_cast<SQLINTEGER>(text.size())),
+      "SQLExecDirect");
+  drainResults(statement);
+}
+
+void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows) {
+  prepare(statement, sql);
+  // Drivers differ on values beyond the markers; some ignore them without a word.
+  SQLSMALLINT markers = 0;
+  statement.check(SQLNumParams(statement.get(), &markers), "SQLNumParams");
+  if (static_cast<std::size_t>(markers) != rows.columns()) {
+    throw ado::parameterCountError(static_cast<std::size_t>(markers), rows.columns());
+  }
+  rows.bind(statement.get());
+  const std::size_t count = rows.size();
+  std::vector<SQLUSMALLINT> statuses(count, SQL_PARAM_UNUSED);
+  SQLULEN processed = 0;
+  if (count > 1) {
+    setPointer(statement, SQL_ATTR_PARAM_BIND_TYPE,
+               reinterpret_cast<SQLPOINTER>(SQLULEN{SQL_PARAM_BIND_BY_COLUMN}));
+    setPointer(statement, SQL_ATTR_PARAMSET_SIZE,
+               reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(count)));
+    setPointer(statement, SQL_ATTR_PARAM_STATUS_PTR, statuses.data());
+    setPointer(statement, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed);
+  }
+  statement.check(SQLExecute(statement.get()), "SQLExecute");
+  // Some drivers report a refused row only in its status, with the reason in the statement's
+  // diagnostics, which the next call clears.
+  if (anyRefused(statuses)) throw diagnosticError(SQL_HANDLE_STMT, statement.get(), "SQLExecute");
+  drainResults(statement);
+  if (count > 1 && (anyRefused(statuses) || processed < count)) {
+    throw DatabaseError(0, "",
+                        "The driver stored " + std::to_string(processed) + " of " +
+                            std::to_string(count) + " rows and gave no reason");
+  }
+}
+
+std::vector<std::string> describeColumns(const Handle& statement, std::string_view sql) {
+  prepare(statement, sql);
+  SQLSMALLINT count = 0;
+  statement.check(SQLNumResultCols(statement.get(), &count), "SQLNumResultCols");
+  if (count == 0) {
+    // A driver that cannot describe a statement before running it tells no columns.
+    statement.check(SQLExecute(statement.get()), "SQLExecute");
+    statement.check(SQLNumResultCols(statement.get(), &count), "SQLNumResultCols");
+  }
+  std::vector<std::string> names;
+  std::vector<SQLWCHAR> name(256);
+  for (SQLUSMALLINT column = 1; column <= count; ++column) {
+    SQLSMALLINT length = 0;
+    SQLSMALLINT type = 0;
+    SQLULEN size = 0;
+    SQLSMALLINT digits = 0;
+    SQLSMALLINT nullable = 0;
+    const auto describe = [&] {
+      statement.check(SQLDescribeColW(statement.get(), column, name.data(),
+                                      static_cast<SQLSMALLINT>(name.size()), &length, &type, &size,
+                                      &digits, &nullable),
+                      "SQLDescribeCol");
+    };
+    describe();
+    if (static_cast<std::size_t>(length) >= name.size()) {
+      name.resize(static_cast<std::size_t>(length) + 1);
+      describe();
+    }
+    names.push_back(toUtf8(name.data(), static_cast<std::size_t>(length)));
+  }
+  return names;
+}
+
+}  // namespace csv2sql::db::odbc

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "components/db/odbc_handle.h"
+#include "components/db/odbc_parameters.h"
+
+namespace csv2sql::db::odbc {
+
+// Runs a statement without parameters and works through all its results, so that an error of
+// any statement in a batch surfaces.
+void executeDirect(const Handle& statement, std::string_view sql);
+
+// Prepares the statement, binds the rows as parameter arrays and runs it once for all of them.
+// A count of values other than the statement's markers, a row the driver refuses, or one it
+// leaves unprocessed fails the call.
+void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows);
+
+// The column names of a query's result, read after preparing it where the driver can tell
+// them then, else after running it (the caller's query selects no rows).
+std::vector<std::string> describeColumns(const Handle& statement, std::string_view sql);
+
+}  // namespace csv2sql::db::odbc
