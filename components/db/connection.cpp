@@ -1,0 +1,220 @@
+#include "components/db/connection.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "components/db/ado_errors.h"
+#include "components/db/drivers.h"
+#include "components/db/sql_text.h"
+
+namespace csv2sql::db {
+
+namespace {
+
+std::string_view trimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Reads a value that begins with a double quote at `pos`; a doubled quote stands for one.
+// Leaves `pos` after the closing quote.
+std::string readQuoted(std::string_view text, std::size_t& pos) {
+  std::string value;
+  for (++pos; pos < text.size(); ++pos) {
+    if (text[pos] != '"') {
+      value += text[pos];
+    } else if (pos + 1 < text.size() && text[pos + 1] == '"') {
+      value += '"';
+      ++pos;
+    } else {
+      ++pos;
+      return value;
+    }
+  }
+  throw ado::error(ado::BadConnectionString, "A quoted value has no closing double quote.");
+}
+
+std::string* settingFor(ConnectionSettings& settings, std::string_view key) {
+  if (equalsIgnoreCase(key, "Provider")) return &settings.provider;
+  if (equalsIgnoreCase(key, "Data Source")) return &settings.dataSource;
+  if (equalsIgnoreCase(key, "Initial Catalog")) return &settings.initialCatalog;
+  if (equalsIgnoreCase(key, "User ID")) return &settings.userId;
+  if (equalsIgnoreCase(key, "Password")) return &settings.password;
+  return nullptr;
+}
+
+// A value is written as it stands unless it would be read back differently.
+std::string quoteIfNeeded(const std::string& value) {
+  if (value.find(';') == std::string::npos && trimBlanks(value).substr(0, 1) != "\"") {
+    return value;
+  }
+  std::string quoted = "\"";
+  for (char c : value) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + '"';
+}
+
+std::string reportedString(const ConnectionSettings& settings) {
+  return "Provider=" + quoteIfNeeded(settings.provider) +
+         ";Data Source=" + quoteIfNeeded(settings.dataSource) +
+         ";Initial Catalog=" + quoteIfNeeded(settings.initialCatalog) +
+         ";User ID=" + quoteIfNeeded(settings.userId);
+}
+
+constexpr std::array<std::string_view, 6> kSqlServerProviders = {
+    "MSOLEDBSQL", "MSOLEDBSQL.1", "MSOLEDBSQL19", "SQLNCLI11", "SQLNCLI", "SQLOLEDB"};
+
+bool isSqlServerProvider(std::string_view provider) {
+  for (std::string_view name : kSqlServerProviders) {
+    if (equalsIgnoreCase(provider, name)) return true;
+  }
+  return false;
+}
+
+std::unique_ptr<Driver> openDriver(const ConnectionSettings& settings, const OpenOptions& options) {
+  const std::string_view provider = trimBlanks(settings.provider);
+  if (equalsIgnoreCase(provider, "SQLite")) return openSqlite(settings, options);
+  if (equalsIgnoreCase(provider, "PostgreSQL")) return openPostgres(settings, options);
+  if (equalsIgnoreCase(provider, "MSDASQL")) return openOdbc(settings, options, "");
+  if (isSqlServerProvider(provider)) {
+    const std::string odbcDriver = bestSqlServerOdbcDriver();
+    if (odbcDriver.empty()) {
+      throw ado::error(ado::ProviderNotFound,
+                       "No SQL Server ODBC driver is installed for the provider \"" +
+                           std::string(provider) +
+                           "\" (Microsoft ODBC Driver 18 or 17 for SQL Server, or FreeTDS).");
+    }
+    return openOdbc(settings, options, odbcDriver);
+  }
+  std::string known = "SQLite, PostgreSQL, MSDASQL";
+  for (std::string_view name : kSqlServerProviders) {
+    known += ", ";
+    known += name;
+  }
+  throw ado::error(ado::ProviderNotFound, "Unknown provider \"" + std::string(provider) +
+                                              "\"; the known providers are " + known + ".");
+}
+
+void requireTimeout(std::int32_t seconds) {
+  if (seconds < 0) {
+    throw ado::error(ado::InvalidArgument,
+                     "A time-out cannot be negative (" + std::to_string(seconds) + ").");
+  }
+}
+
+}  // namespace
+
+ConnectionSettings parseConnectionString(std::string_view text) {
+  ConnectionSettings settings;
+  const auto partEnd = [&](std::size_t from) {
+    return std::min(text.find(';', from), text.size());
+  };
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t stop = partEnd(pos);
+    const std::size_t equals = text.find('=', pos);
+    if (equals >= stop) {
+      // Only blanks may stand between two ";" or after the last one.
+      if (!trimBlanks(text.substr(pos, stop - pos)).empty()) {
+        throw ado::error(
+            ado::BadConnectionString,
+            "The part \"" + std::string(text.substr(pos, stop - pos)) + "\" has no \"=\".");
+      }
+      pos = stop + 1;
+      continue;
+    }
+    const std::string_view key = trimBlanks(text.substr(pos, equals - pos));
+    std::string value;
+    pos = text.find_first_not_of(" \t", equals + 1);
+    if (pos < text.size() && text[pos] == '"') {
+      value = readQuoted(text, pos);
+      stop = partEnd(pos);
+      if (!trimBlanks(text.substr(pos, stop - pos)).empty()) {
+        throw ado::error(
+            ado::BadConnectionString,
+            "Text follows the closing quote of the value of \"" + std::string(key) + "\".");
+      }
+    } else {
+      value = text.substr(equals + 1, stop - equals - 1);
+    }
+    if (std::string* setting = settingFor(settings, key)) *setting = std::move(value);
+    pos = stop + 1;
+  }
+  return settings;
+}
+
+Connection::Connection(std::filesystem::path programFolder)
+    : programFolder_(std::move(programFolder)) {}
+
+Connection::~Connection() = default;
+
+void Connection::Close() {
+  driver_.reset();
+  settings_ = {};
+  reported_.clear();
+}
+
+void Connection::setCommandTimeout(std::int32_t seconds) {
+  requireTimeout(seconds);
+  if (driver_) driver_->setCommandTimeout(seconds);
+  commandTimeout_ = seconds;
+}
+
+void Connection::Open(const std::string& connectionString) {
+  Close();
+  requireTimeout(connectionTimeout_);
+  ConnectionSettings settings = parseConnectionString(connectionString);
+  const OpenOptions options{connectionTimeout_, commandTimeout_, programFolder_};
+  driver_ = openDriver(settings, options);
+  reported_ = reportedString(settings);
+  settings_ = std::move(settings);
+}
+
+void Connection::Execute(std::string_view sql, std::span<const FieldValue> parameters) {
+  driver().execute(sql, parameters);
+}
+
+void Connection::BeginTrans() {
+  driver().begin();
+}
+
+void Connection::CommitTrans() {
+  driver().commit();
+}
+
+void Connection::RollbackTrans() {
+  driver().rollback();
+}
+
+std::unique_ptr<Recordset> Connection::OpenRecordset(std::string_view table) {
+  return driver().openRecordset(table);
+}
+
+Driver& Connection::driver() {
+  if (!driver_) throw ado::error(ado::ObjectClosed);
+  return *driver_;
+}
+
+Transaction::Transaction(Connection& connection) : connection_(connection) {
+  connection_.BeginTrans();
+}
+
+Transaction::~Transaction() {
+  if (!open_) return;
+  try {
+    connection_.RollbackTrans();
+  } catch (...) {
+    // A destructor must not throw. A connection that cannot roll back is closed or lost, and
+    // the database has dropped the transaction with it.
+  }
+}
+
+void Transaction::commit() {
+  connection_.CommitTrans();
+  open_ = false;
+}
+
+}  // namespace csv2sql::db

@@ -1,0 +1,58 @@
+#include "components/db/pg_session.h"
+
+namespace csv2sql::db::pg {
+
+PgRecordset::PgRecordset(PgDriver& driver, std::string_view table, std::vector<std::string> columns)
+    : TableRecordset(table, std::move(columns)), driver_(&driver) {}
+
+PgRecordset::~PgRecordset() {
+  if (!driver_) return;
+  try {
+    driver_->endCopyOf(this);
+  } catch (...) {
+    // Rows that cannot be written must not be committed without the ones that failed.
+    driver_->rollbackQuietly();
+  }
+  detach();
+}
+
+void PgRecordset::close() {
+  if (!driver_) return;
+  dropPendingRow();
+  struct DetachAtExit {
+    PgRecordset& recordset;
+    ~DetachAtExit() { recordset.detach(); }
+  } detachAtExit{*this};
+  driver_->endCopyOf(this);
+}
+
+void PgRecordset::detach() noexcept {
+  driver_->forget(this);
+  release();
+}
+
+void PgRecordset::release() noexcept {
+  driver_ = nullptr;
+}
+
+std::string PgRecordset::copyStatement(const std::vector<char>& set) const {
+  return "COPY " + table() + ' ' + columnList(set) + " FROM STDIN";
+}
+
+void PgRecordset::writeRow(const PendingRow& row) {
+  if (driver_->inTransaction()) {
+    driver_->copyRow(*this, row);
+    return;
+  }
+  if (insert_.empty() || insertSet_ != row.setColumns()) {
+    insertSet_ = row.setColumns();
+    insert_ = "INSERT INTO " + table() + ' ' + columnList(insertSet_) + " VALUES (";
+    for (std::size_t i = 1; i <= row.setCount(); ++i) {
+      insert_ += (i > 1 ? ",$" : "$") + std::to_string(i);
+    }
+    insert_ += ')';
+  }
+  driver_->insertRow(insert_, row);
+}
+
+}  // namespace csv2sql::db::pg

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "components/db/database.h"
+#include "components/db/pg_text.h"
+#include "components/db/table_recordset.h"
+
+namespace csv2sql::db::pg {
+
+struct ConnectionCloser {
+  void operator()(PGconn* connection) const { PQfinish(connection); }
+};
+using Session = std::unique_ptr<PGconn, ConnectionCloser>;
+
+struct ResultClearer {
+  void operator()(PGresult* result) const { PQclear(result); }
+};
+using Result = std::unique_ptr<PGresult, ResultClearer>;
+
+class PgRecordset;
+
+// One session with a PostgreSQL server. Inside a transaction the rows of a recordset stream
+// to the server with COPY; the stream ends before any other statement and at commit.
+class PgDriver final : public Driver {
+ public:
+  explicit PgDriver(Session session);
+  ~PgDriver() override;
+
+  void execute(std::string_view sql, std::span<const FieldValue> parameters) override;
+  void begin() override;
+  void commit() override;  // rolls back before it reports a failure
+  void rollback() override;
+  std::unique_ptr<Recordset> openRecordset(std::string_view table) override;
+  void setCommandTimeout(std::int32_t seconds) override;
+
+  // For the recordsets.
+  bool inTransaction() const;
+  void copyRow(PgRecordset& recordset, const PendingRow& row);
+  void insertRow(const std::string& insert, const PendingRow& row);
+  // Ends the recordset's COPY, if it has one running, and reports what the server refused.
+  void endCopyOf(const PgRecordset* recordset);
+  void forget(PgRecordset* recordset);
+  void rollbackQuietly() noexcept;
+
+ private:
+  Result exec(const std::string& sql);
+  Result check(PGresult* result);
+  DatabaseError sessionError() const;
+  // Reads the results of the last command to their end: the first failure, if any.
+  std::optional<DatabaseError> collectResults();
+  void startCopy(PgRecordset& recordset, const std::vector<char>& set);
+  void sendCopyBuffer();
+  void endCopy(bool restoreTimeout);
+  void abandonCopy() noexcept;
+  void applyCommandTimeout(const char* scope, std::int32_t seconds);
+
+  Session session_;
+  std::int32_t commandTimeout_ = 0;
+  bool timeoutSetInTransaction_ = false;
+  std::vector<PgRecordset*> recordsets_;
+  PgRecordset* copyOwner_ = nullptr;
+  std::vector<char> copySet_;
+  std::string copyBuffer_;
+  ParameterTexts parameters_;
+};
+
+// Rows added to one table: inside a transaction streamed by the session's COPY, outside one
+// inserted one by one at once.
+class PgRecordset final : public TableRecordset {
+ public:
+  PgRecordset(PgDriver& driver, std::string_view table, std::vector<std::string> columns);
+  ~PgRecordset() override;
+
+  void close() override;
+  void release() noexcept;  // the session ends: no further use
+  std::string copyStatement(const std::vector<char>& set) const;
+
+ protected:
+  bool isOpen() const override { return driver_ != nullptr; }
+  void writeRow(const PendingRow& row) override;
+
+ private:
+  void detach() noexcept;  // closes: leaves the session's list
+
+  PgDriver* driver_;
+  std::vector<char> insertSet_;
+  std::string insert_;
+};
+
+}  // namespace csv2sql::db::pg

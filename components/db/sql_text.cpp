@@ -1,0 +1,62 @@
+#include "components/db/sql_text.h"
+
+#include <algorithm>
+
+namespace csv2sql::db {
+
+namespace {
+
+char* writeDigits(char* out, int value, int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return out + width;
+}
+
+char lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+std::size_t formatTimestamp(DateTime value, char* out) {
+  char* p = writeDigits(out, value.year(), 4);
+  *p++ = '-';
+  p = writeDigits(p, value.month(), 2);
+  *p++ = '-';
+  p = writeDigits(p, value.day(), 2);
+  *p++ = ' ';
+  p = writeDigits(p, value.hour(), 2);
+  *p++ = ':';
+  p = writeDigits(p, value.minute(), 2);
+  *p++ = ':';
+  p = writeDigits(p, value.second(), 2);
+  if (int micros = value.microsecond(); micros != 0) {
+    *p++ = '.';
+    int digits = 6;
+    while (micros % 10 == 0) {
+      micros /= 10;
+      --digits;
+    }
+    p = writeDigits(p, micros, digits);
+  }
+  return static_cast<std::size_t>(p - out);
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::string quoteIdentifier(std::string_view name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  quoted += '"';
+  return quoted;
+}
+
+}  // namespace csv2sql::db

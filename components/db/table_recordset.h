@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "components/db/database.h"
+#include "components/db/pending_row.h"
+
+namespace csv2sql::db {
+
+// What every driver's recordset shares: the table's columns, the row being added and the
+// checks of the ADO row cycle (add new, set fields, update). A driver writes the finished row.
+class TableRecordset : public Recordset {
+ public:
+  // A pending row is written first, as ADO's AddNew does.
+  void addNew() override;
+  // Fails for a name the table lacks (letter case ignored) or when no row is being added.
+  void setField(std::string_view name, const FieldValue& value) override;
+  void update() override;
+
+ protected:
+  TableRecordset(std::string_view table, std::vector<std::string> columns);
+
+  const std::string& table() const { return table_; }
+  // The quoted names of the set columns in table order, as "(\"a\",\"b\")".
+  std::string columnList(const std::vector<char>& set) const;
+  // Forgets a row that was begun but not updated.
+  void dropPendingRow() { adding_ = false; }
+
+  virtual bool isOpen() const = 0;
+  virtual void writeRow(const PendingRow& row) = 0;
+
+ private:
+  void requireOpen() const;
+
+  std::string table_;
+  std::vector<std::string> columns_;
+  PendingRow row_;
+  bool adding_ = false;
+};
+
+}  // namespace csv2sql::db
