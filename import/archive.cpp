@@ -1,0 +1,94 @@
+#include "import/archive.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "core/datetime_text.h"
+#include "core/error.h"
+#include "core/system_error.h"
+#include "import/folder_text.h"
+
+namespace csv2sql {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kExtensionLength = 4;
+
+// Compared as the system sees them where both exist (links, letter case on Windows), else by
+// their resolved text.
+bool sameFolder(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  if (fs::equivalent(a, b, ec)) return true;
+  std::error_code ecA, ecB;
+  const fs::path resolvedA = fs::weakly_canonical(a, ecA);
+  const fs::path resolvedB = fs::weakly_canonical(b, ecB);
+  if (ecA || ecB) return a.lexically_normal() == b.lexically_normal();
+  return resolvedA.lexically_normal() == resolvedB.lexically_normal();
+}
+
+bool nameTaken(const fs::path& path) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(path, ec));
+}
+
+void moveAcrossVolumes(const ArchiveMove& move) {
+  std::error_code ec;
+  fs::copy_file(move.from, move.to, fs::copy_options::none, ec);
+  if (ec) {
+    const Error error = errorFromSystem(ec, SystemTarget::File);
+    // A partial copy is removed; a file that was there already is not ours to remove.
+    if (ec != std::errc::file_exists) fs::remove(move.to, ec);
+    throw error;
+  }
+  fs::remove(move.from, ec);
+  if (ec) {
+    const Error error = errorFromSystem(ec, SystemTarget::File);
+    fs::remove(move.to, ec);
+    throw error;
+  }
+}
+
+}  // namespace
+
+std::string archiveName(std::string_view fileName, DateTime at) {
+  const std::size_t stem = fileName.size() - std::min(fileName.size(), kExtensionLength);
+  return std::string(fileName.substr(0, stem)) + formatDateTime(at, "__yymmdd_hhmmss") + ".csv";
+}
+
+void checkArchiveFolder(const std::string& sourceFolder, const std::string& archiveFolder) {
+  if (sameFolder(sourceFolder, archiveFolder)) {
+    throw Error(err::PathFileAccess, "The archive folder " + archiveFolder +
+                                         " is the source folder: archived files would be "
+                                         "imported again. Choose another archive folder.");
+  }
+}
+
+ArchiveMove planArchive(const Session& session, std::string_view fileName) {
+  const std::string sourceFolder = folderFromText(session.frmMain.txtSourceCSV.text());
+  const std::string archiveFolder = folderFromText(session.frmMain.txtArchiveFolder.text());
+  checkArchiveFolder(sourceFolder, archiveFolder);
+  ArchiveMove move{sourceFolder + std::string(fileName),
+                   archiveFolder + archiveName(fileName, session.clock->now())};
+  if (!nameTaken(move.from)) {
+    throw Error(err::FileNotFound, "File not found: " + move.from.string());
+  }
+  std::error_code ec;
+  if (!fs::is_directory(archiveFolder, ec)) {
+    throw Error(err::PathNotFound, "Path not found: archive folder " + archiveFolder);
+  }
+  if (nameTaken(move.to)) {
+    throw Error(err::FileAlreadyExists, "File already exists: " + move.to.string());
+  }
+  return move;
+}
+
+void ArchiveFile(const ArchiveMove& move) {
+  std::error_code ec;
+  fs::rename(move.from, move.to, ec);
+  if (ec == std::errc::cross_device_link) return moveAcrossVolumes(move);
+  if (ec) throw errorFromSystem(ec, SystemTarget::File);
+}
+
+}  // namespace csv2sql

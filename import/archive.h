@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/datetime.h"
+#include "form/session.h"
+
+namespace csv2sql {
+
+// One file's move into the archive folder. It is planned and checked before the file's rows
+// are committed, so that a move that cannot be made rolls the rows back instead of leaving them
+// committed beside a file that the next run would import again.
+struct ArchiveMove {
+  std::filesystem::path from;
+  std::filesystem::path to;
+};
+
+// The file name less its last four characters (its ".csv" in any case) + the time as
+// "__yymmdd_hhmmss" + ".csv".
+std::string archiveName(std::string_view fileName, DateTime at);
+
+// Error 75 when the archive folder is the source folder (after resolving both): files renamed
+// in place still end in ".csv", and every later run would import them again.
+void checkArchiveFolder(const std::string& sourceFolder, const std::string& archiveFolder);
+
+// The move of one file, from the folders in txtSourceCSV and txtArchiveFolder and the current
+// time. Errors: the archive folder is the source folder (75), the file is gone (53), the archive
+// folder does not exist (76), a file of the new name exists (58).
+ArchiveMove planArchive(const Session& session, std::string_view fileName);
+
+// Moves the file in one rename; when the archive folder is on another volume, by a copy that
+// never replaces a file, then the removal of the source. Failures are Errors.
+void ArchiveFile(const ArchiveMove& move);
+
+}  // namespace csv2sql

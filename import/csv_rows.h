@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "components/db/database.h"
+#include "components/grid.h"
+#include "import/utc_offsets.h"
+#include "log/run_log.h"
+
+namespace csv2sql {
+
+// Where a file's fields stand (1-based column numbers) and how many header lines it has.
+struct FileLayout {
+  std::int32_t colDateTime = 1;
+  std::int32_t colTag = 2;
+  std::int32_t colValue = 3;
+  std::int32_t headerRows = 1;
+};
+
+// Imports one file's rows: loads the file into sp (a file that has gone leaves no rows; one that
+// is there but cannot be read is error 75), logs the row count, and adds every row after the header
+// lines whose date-time and value are valid, logging a line for each row it skips. utc, when given,
+// converts every valid time. Errors of the recordset, of the UTC lookup and of the grid pass to the
+// caller. The per-row work allocates nothing, except to log a skipped row or to convert a tag that
+// is not UTF-8.
+void importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
+                    const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log);
+
+}  // namespace csv2sql

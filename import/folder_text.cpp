@@ -1,0 +1,21 @@
+#include "import/folder_text.h"
+
+#include <filesystem>
+
+#include "core/text.h"
+
+namespace csv2sql {
+
+namespace {
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+}  // namespace
+
+std::string folderFromText(std::string_view text) {
+  std::string folder(trimSpaces(text));
+  const bool endsWithSeparator =
+      !folder.empty() && (folder.back() == '/' || folder.back() == kSeparator);
+  if (!endsWithSeparator) folder += kSeparator;
+  return folder;
+}
+
+}  // namespace csv2sql

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "components/grid.h"
+#include "core/datetime.h"
+
+namespace csv2sql {
+
+// The offset periods of the grid spUTC (columns "Start", "End", "Offset" hours), read once for
+// one file so that its rows do not convert the same cells again. A cell that cannot be read
+// keeps its error (13, type mismatch) until a lookup reaches it, so a bad period matters only to
+// the times that reach it.
+class UtcOffsetTable {
+ public:
+  explicit UtcOffsetTable(const Grid& spUTC);
+
+  // The local time for a UTC time: moved by the offset of the first period that contains it
+  // (both bounds inclusive, a fraction of an hour exactly), unchanged when none does. Allocates
+  // nothing.
+  DateTime UtcToLocal(const DateTime& utc) const;
+
+ private:
+  struct Period {
+    std::optional<DateTime> start;
+    std::optional<DateTime> end;
+    std::optional<double> offsetHours;
+  };
+  std::vector<Period> periods_;
+};
+
+}  // namespace csv2sql
