@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "app/host.h"
+#include "form/session.h"
+
+namespace csv2sql {
+
+// The command line after the program's name: its words joined by single blanks.
+std::string argumentText(int argc, char** argv);
+
+// The service start: the whole text, upper-cased, is "NTSERVICE" (no trimming, no words).
+bool isServiceStart(const std::string& text);
+
+// The starts that never show a window: the service start and "1".
+bool startsWithoutWindow(const std::string& text);
+
+// The entry routine: sets ServiceMode, makes the program and loads its window (Form_Load,
+// which runs the "1" start to its end), then starts automatic runs and runs hidden for the
+// service start, or shows the window and runs until it closes. Returns the exit status.
+int runProgram(Session& session, const std::string& argumentText, Host& host);
+
+}  // namespace csv2sql

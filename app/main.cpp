@@ -1,0 +1,58 @@
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/entry.h"
+#include "app/headless_host.h"
+#include "app/schedule_seam.h"
+#include "core/clock.h"
+#include "core/platform.h"
+#ifndef CSV2SQL_HEADLESS_ONLY
+#include "app/window_host.h"
+#endif
+
+namespace {
+
+constexpr const char* kNoWindow =
+    "csv2sql: no display is available to show the window.\n"
+    "Start it with the argument 1 to run one import and end, or with NTSERVICE to run the\n"
+    "automatic imports without a window (for a service manager).\n";
+
+// The window host, or nothing when no window can be shown here.
+std::unique_ptr<csv2sql::Host> windowHost(int& argc, char** argv, csv2sql::Session& session) {
+#ifdef CSV2SQL_HEADLESS_ONLY
+  // This build has no window host.
+  (void)argc, (void)argv, (void)session;
+  return nullptr;
+#else
+  if (!csv2sql::platform::hasDisplay()) return nullptr;
+  return csv2sql::makeWindowHost(argc, argv, session);
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace csv2sql;
+  auto session = std::make_unique<Session>();
+  session->programFolder = platform::executablePath().parent_path();
+  session->errorStream = &std::cerr;
+  const SystemClock systemClock;
+  const auto seamInterval = timerIntervalSeam();
+  std::optional<FastClock> fastClock;
+  if (seamInterval) fastClock.emplace(systemClock, 60000.0 / *seamInterval);
+  session->clock = fastClock ? static_cast<const Clock*>(&*fastClock) : &systemClock;
+
+  const std::string text = argumentText(argc, argv);
+  if (startsWithoutWindow(text)) {
+    HeadlessHost host(seamInterval);
+    return runProgram(*session, text, host);
+  }
+  const auto host = windowHost(argc, argv, *session);
+  if (!host) {
+    std::cerr << kNoWindow;
+    return 2;
+  }
+  return runProgram(*session, text, *host);
+}

@@ -1,0 +1,156 @@
+#include "app/program.h"
+
+#include <optional>
+
+#include "app/file_url.h"
+#include "core/datetime_text.h"
+#include "core/error.h"
+#include "core/text.h"
+#include "settings/settings_file.h"
+
+namespace csv2sql {
+
+namespace {
+
+// The SQL Server providers the window always offered, then the drivers this build also has,
+// so the operator can pick them from the list instead of typing their names.
+constexpr const char* kProviders[] = {"MSOLEDBSQL", "SQLNCLI11",  "SQLNCLI",
+                                      "SQLite",     "PostgreSQL", "MSDASQL"};
+
+// The user guide ships beside the program.
+constexpr const char* kUserGuide = "user-guide.html";
+
+constexpr std::int32_t kTickInterval = 60000;  // one minute
+constexpr int kListRightMargin = 120;          // twips between lstLog and the client's edge
+
+// A value rounded to a whole number (a half to the even neighbour), or nothing on overflow.
+std::optional<std::int32_t> rounded(double value) {
+  try {
+    return roundToInt32(value);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+// A control's size in twips, or nothing when the value is no valid size.
+std::optional<std::int32_t> sizeInTwips(double value) {
+  const auto size = rounded(value);
+  if (size && *size >= 0) return size;
+  return std::nullopt;
+}
+
+}  // namespace
+
+Program::Program(Session& session)
+    : session_(session),
+      runLog_(session),
+      messages_(session, runLog_),
+      destination_(session, messages_),
+      importRun_(session, runLog_, destination_) {
+  FrmMain& form = session_.frmMain;
+  // The run itself ignores a click while it is in progress.
+  form.btnTransferData.onClick = [this] { importRun_.btnTransferData_Click(); };
+  form.btnSaveSettings.onClick = [this] { btnSaveSettings_Click(session_, messages_); };
+  form.btnHelp.onClick = [this] { btnHelp_Click(); };
+  form.btnConnectDest.onClick = [this] { destination_.btnConnectDest_Click(); };
+  form.btnStartAutoRun.onClick = [this] { btnStartAutoRun_Click(); };
+  form.btnStopAutorun.onClick = [this] { btnStopAutorun_Click(); };
+  form.chkDelOldRecs.clicked().connect([this] { chkDelOldRecs_Click(); });
+  form.Timer1.onTick = [this] { Timer1_Timer(); };
+}
+
+Program::~Program() {
+  FrmMain& form = session_.frmMain;
+  for (Button* button : {&form.btnTransferData, &form.btnSaveSettings, &form.btnHelp,
+                         &form.btnConnectDest, &form.btnStartAutoRun, &form.btnStopAutorun}) {
+    button->onClick = nullptr;
+  }
+  form.Timer1.onTick = nullptr;
+}
+
+void Program::Form_Load(const std::string& argumentText) {
+  for (const char* provider : kProviders) session_.frmMain.cboOleProvider.addItem(provider);
+  GetIniInfo(session_, messages_);
+  session_.UnattendedMode = false;
+  dispatch(argumentText);
+}
+
+void Program::dispatch(const std::string& argumentText) {
+  if (argumentText == "1") {
+    session_.UnattendedMode = true;
+    const bool normalEnd = importRun_.btnTransferData_Click();
+    exitRequested_ = true;
+    exitCode_ = normalEnd ? 0 : 1;
+  } else if (argumentText == "2") {
+    session_.UnattendedMode = true;
+    if (session_.frmMain.chkAutoRun.value() != 0) btnStartAutoRun_Click();
+  }
+}
+
+void Program::Form_Unload(int& /*Cancel*/) {}
+
+void Program::Form_Resize(const WindowMetrics& metrics) {
+  // A step that fails (a minimised window, a client area shorter than the list's top) leaves
+  // the list with its last good size, silently.
+  const auto frame = rounded(metrics.W - metrics.SW);
+  if (!frame) return;
+  const std::int32_t border = *frame / 2;
+  const auto title = rounded((metrics.H - metrics.SH) - border);
+  if (!title) return;
+  ListBox& list = session_.frmMain.lstLog;
+  Geometry geometry = list.geometry();
+  const auto height = sizeInTwips(metrics.H - *title - border - geometry.top);
+  if (!height) return;
+  geometry.height = *height;
+  list.setGeometry(geometry);
+  const auto width = sizeInTwips(metrics.W - border - border - kListRightMargin);
+  if (!width) return;
+  geometry.width = *width;
+  list.setGeometry(geometry);
+}
+
+void Program::chkDelOldRecs_Click() {
+  FrmMain& form = session_.frmMain;
+  form.txtDeleteDays.setEnabled(form.chkDelOldRecs.value() == 1);
+}
+
+void Program::btnHelp_Click() {
+  session_.urlOpener->open(fileUrl(session_.programFolder / kUserGuide));
+}
+
+void Program::btnStartAutoRun_Click() {
+  // The next run time comes first: a minutes value that puts it outside the range of dates is
+  // reported and leaves automatic runs off, instead of a timer running on a stale caption.
+  try {
+    setNextRunTime(session_);
+  } catch (const Error& error) {
+    messages_.ReportError(error, "btnStartAutoRun_Click");
+    return;
+  }
+  FrmMain& form = session_.frmMain;
+  form.btnStartAutoRun.setEnabled(false);
+  form.Timer1.setInterval(kTickInterval);
+  form.Timer1.setEnabled(true);
+}
+
+void Program::btnStopAutorun_Click() {
+  FrmMain& form = session_.frmMain;
+  form.btnStartAutoRun.setEnabled(true);
+  form.Timer1.setEnabled(false);
+}
+
+void Program::Timer1_Timer() {
+  // A tick during a run's yield (automatic runs started during a manual run) waits for the
+  // next one: a run never starts inside a run.
+  if (importRun_.inProgress()) return;
+  Label& nextRun = session_.frmMain.lblNextRun;
+  const DateTime now = session_.clock->now();
+  const auto due = parseDateTime(nextRun.caption());
+  if (!due) {
+    nextRun.setCaption(formatGeneralDate(now));
+    return;
+  }
+  if (now > *due) importRun_.btnTransferData_Click();
+}
+
+}  // namespace csv2sql

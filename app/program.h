@@ -1,0 +1,68 @@
+#pragma once
+
+#include <string>
+
+#include "db/destination.h"
+#include "form/session.h"
+#include "import/import_run.h"
+#include "log/messages.h"
+#include "log/run_log.h"
+
+namespace csv2sql {
+
+// The window's outer size (W, H) and the size of its client area (SW, SH), in twips.
+struct WindowMetrics {
+  double W = 0;
+  double H = 0;
+  double SW = 0;
+  double SH = 0;
+};
+
+// The window's behaviour for one session: it owns the run log, the operator messages, the
+// destination connection and the import run, and wires the session's controls to its handlers
+// when it is made. One Program per session, living as long as the session is in use: the
+// controls keep calling it.
+class Program {
+ public:
+  explicit Program(Session& session);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // Fills the provider list, loads config.ini, clears UnattendedMode, then dispatches the
+  // argument text: "1" runs once and asks the program to end; "2" silences messages and starts
+  // automatic runs when chkAutoRun is checked.
+  void Form_Load(const std::string& argumentText);
+  // The window always closes: nothing is asked, saved or logged.
+  void Form_Unload(int& Cancel);
+  // lstLog reaches the bottom of the client area and ends 120 twips short of its right edge.
+  void Form_Resize(const WindowMetrics& metrics);
+
+  void chkDelOldRecs_Click();
+  void btnHelp_Click();
+  void btnStartAutoRun_Click();
+  void btnStopAutorun_Click();
+  void Timer1_Timer();
+
+  // Set by the "1" start: the program ends right after Form_Load with this status (0 after a
+  // run that ended normally, 1 after one that ended in its error path).
+  bool exitRequested() const { return exitRequested_; }
+  int exitCode() const { return exitCode_; }
+
+  Session& session() { return session_; }
+  ImportRun& importRun() { return importRun_; }
+  RunLog& runLog() { return runLog_; }
+
+ private:
+  void dispatch(const std::string& argumentText);
+
+  Session& session_;
+  RunLog runLog_;
+  Messages messages_;
+  Destination destination_;
+  ImportRun importRun_;
+  bool exitRequested_ = false;
+  int exitCode_ = 0;
+};
+
+}  // namespace csv2sql
