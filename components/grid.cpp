@@ -1,5 +1,7 @@
 #include "components/grid.h"
 
+#include "core/platform.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -98,6 +100,7 @@ class LoadedFile {
     if (size == 0) return true;
     // One byte of room for the LF that a final line without a line end is given.
     bytes_ = std::make_unique_for_overwrite<char[]>(size + 1);
+    platform::preferLargePages(bytes_.get(), size + 1);
     if (!addLineStart(0)) return false;
     for (std::uintmax_t done = 0; done < size;) {
       const std::uintmax_t chunk = std::min<std::uintmax_t>(kChunkBytes, size - done);

@@ -85,6 +85,18 @@ DateTime DateTime::fromParts(int year, int month, int day, int hour, int minute,
                   second * kMicrosPerSecond + microsecond);
 }
 
+DateTime::Parts DateTime::parts() const {
+  const Civil civil = civilFromDays(dayIndex(micros_) + kFirstDay);
+  const std::int64_t time = timeOfDay(micros_);
+  return {civil.year,
+          civil.month,
+          civil.day,
+          static_cast<int>(time / kMicrosPerHour),
+          static_cast<int>(time % kMicrosPerHour / kMicrosPerMinute),
+          static_cast<int>(time % kMicrosPerMinute / kMicrosPerSecond),
+          static_cast<int>(time % kMicrosPerSecond)};
+}
+
 int DateTime::year() const {
   return civilFromDays(dayIndex(micros_) + kFirstDay).year;
 }

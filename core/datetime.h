@@ -20,6 +20,12 @@ class DateTime {
                             int second = 0, int microsecond = 0);
   static constexpr DateTime fromMicroseconds(std::int64_t micros) { return DateTime(micros); }
 
+  // All parts at once: one calendar conversion instead of one per part.
+  struct Parts {
+    int year, month, day, hour, minute, second, microsecond;
+  };
+  Parts parts() const;
+
   int year() const;
   int month() const;
   int day() const;

@@ -9,12 +9,13 @@
 
 #ifdef _WIN32
 // winsock2.h must come before windows.h.
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 // After windows.h, which it needs.
 #include <psapi.h>
 #else
 #include <poll.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,8 +48,13 @@ LocalTime localNow() {
 #else
   localtime_r(&seconds, &parts);
 #endif
-  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
-          parts.tm_min,         parts.tm_sec,     static_cast<int>(micros < 0 ? 0 : micros)};
+  return {parts.tm_year + 1900,
+          parts.tm_mon + 1,
+          parts.tm_mday,
+          parts.tm_hour,
+          parts.tm_min,
+          parts.tm_sec,
+          static_cast<int>(micros < 0 ? 0 : micros)};
 }
 
 bool isHiddenOrSystem(const std::filesystem::directory_entry& entry) {
@@ -59,6 +65,18 @@ bool isHiddenOrSystem(const std::filesystem::directory_entry& entry) {
 #else
   const auto name = entry.path().filename().string();
   return !name.empty() && name.front() == '.';
+#endif
+}
+
+void preferLargePages(void* buffer, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  const auto begin = (reinterpret_cast<std::uintptr_t>(buffer) + kHugePage - 1) & ~(kHugePage - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(buffer) + bytes) & ~(kHugePage - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)buffer;
+  (void)bytes;
 #endif
 }
 
@@ -104,8 +122,8 @@ std::uint64_t peakResidentBytes() {
 
 bool waitForSocket(int socket, bool forWrite, int timeoutMs) {
 #ifdef _WIN32
-  WSAPOLLFD entry{static_cast<SOCKET>(socket), static_cast<SHORT>(forWrite ? POLLWRNORM : POLLRDNORM),
-                  0};
+  WSAPOLLFD entry{static_cast<SOCKET>(socket),
+                  static_cast<SHORT>(forWrite ? POLLWRNORM : POLLRDNORM), 0};
   return WSAPoll(&entry, 1, timeoutMs < 0 ? -1 : timeoutMs) > 0;
 #else
   pollfd entry{socket, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "core/error.h"
 
@@ -159,6 +161,36 @@ Int roundToWhole(double value) {
   return static_cast<Int>(rounded);
 }
 
+// A plain decimal of up to 15 digits without exponent, the usual reading, is exact as one
+// division of two exactly representable numbers (Clinger's fast path). Gives nothing for any
+// other text, which the general reader then decides.
+std::optional<double> readPlainDecimal(std::string_view text) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++i;
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int fractionDigits = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      if (++digits > 15) return std::nullopt;
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+      if (point) ++fractionDigits;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (digits == 0) return std::nullopt;
+  const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+  return negative ? -value : value;
+}
+
 }  // namespace
 
 std::string_view trimSpaces(std::string_view text) {
@@ -168,6 +200,7 @@ std::string_view trimSpaces(std::string_view text) {
 }
 
 std::optional<double> parseNumber(std::string_view text) {
+  if (const auto plain = readPlainDecimal(trimSpaces(text))) return plain;
   Source in(trimSpaces(text), false);
   const auto number = readNumber(in);
   if (!number || !in.atEnd()) return std::nullopt;

@@ -21,18 +21,19 @@ char lower(char c) {
 }  // namespace
 
 std::size_t formatTimestamp(DateTime value, char* out) {
-  char* p = writeDigits(out, value.year(), 4);
+  const DateTime::Parts parts = value.parts();
+  char* p = writeDigits(out, parts.year, 4);
   *p++ = '-';
-  p = writeDigits(p, value.month(), 2);
+  p = writeDigits(p, parts.month, 2);
   *p++ = '-';
-  p = writeDigits(p, value.day(), 2);
+  p = writeDigits(p, parts.day, 2);
   *p++ = ' ';
-  p = writeDigits(p, value.hour(), 2);
+  p = writeDigits(p, parts.hour, 2);
   *p++ = ':';
-  p = writeDigits(p, value.minute(), 2);
+  p = writeDigits(p, parts.minute, 2);
   *p++ = ':';
-  p = writeDigits(p, value.second(), 2);
-  if (int micros = value.microsecond(); micros != 0) {
+  p = writeDigits(p, parts.second, 2);
+  if (int micros = parts.microsecond; micros != 0) {
     *p++ = '.';
     int digits = 6;
     while (micros % 10 == 0) {

@@ -180,8 +180,9 @@ std::unique_ptr<Driver> openSqlite(const ConnectionSettings& settings, const Ope
   const std::string shown(name.begin(), name.end());
   sqlite3* raw = nullptr;
   // Read-write without create: a missing file is an error, never a new empty database.
-  const int result = sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &raw,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE, nullptr);
+  const int result =
+      sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &raw,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX, nullptr);
   sqlite::Database db(raw);
   if (result != SQLITE_OK) {
     std::error_code ignored;

@@ -6,7 +6,10 @@
 namespace csv2sql::db {
 
 TableRecordset::TableRecordset(std::string_view table, std::vector<std::string> columns)
-    : table_(table), columns_(std::move(columns)), row_(columns_.size()) {}
+    : table_(table),
+      columns_(std::move(columns)),
+      lastSpelling_(columns_.size()),
+      row_(columns_.size()) {}
 
 void TableRecordset::addNew() {
   requireOpen();
@@ -17,11 +20,19 @@ void TableRecordset::addNew() {
 
 void TableRecordset::setField(std::string_view name, const FieldValue& value) {
   requireOpen();
+  const std::size_t column = columnIndex(name);
+  if (!adding_) throw ado::error(ado::NoCurrentRecord, "No row was begun with AddNew.");
+  row_.set(column, value);
+}
+
+std::size_t TableRecordset::columnIndex(std::string_view name) {
+  for (std::size_t column = 0; column < lastSpelling_.size(); ++column) {
+    if (!lastSpelling_[column].empty() && lastSpelling_[column] == name) return column;
+  }
   for (std::size_t column = 0; column < columns_.size(); ++column) {
     if (equalsIgnoreCase(columns_[column], name)) {
-      if (!adding_) throw ado::error(ado::NoCurrentRecord, "No row was begun with AddNew.");
-      row_.set(column, value);
-      return;
+      lastSpelling_[column] = name;
+      return column;
     }
   }
   throw ado::error(ado::ItemNotFound,

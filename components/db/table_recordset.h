@@ -33,9 +33,13 @@ class TableRecordset : public Recordset {
 
  private:
   void requireOpen() const;
+  std::size_t columnIndex(std::string_view name);
 
   std::string table_;
   std::vector<std::string> columns_;
+  // Per column, the spelling a caller last used for it: the row-by-row path finds its column
+  // with one exact comparison instead of a case-blind one.
+  std::vector<std::string> lastSpelling_;
   PendingRow row_;
   bool adding_ = false;
 };
