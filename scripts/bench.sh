@@ -24,7 +24,7 @@ psql_cmd=(psql -q -X -v ON_ERROR_STOP=1 -h "$CSV2SQL_PG_HOST" -p "$CSV2SQL_PG_PO
 
 data=$work/readings.csv
 awk -v n="$rows" 'BEGIN {
-  srand(42); print "Time,Tag,Value"
+  srand(42); printf "Time,Tag,Value\r\n"
   for (i = 0; i < n; i++) {
     s = i % 86400; d = 1 + int(i / 86400) % 28
     printf "2024-03-%02dT%02d:%02d:%02dZ,TAG%02d,%.3f\r\n", d, int(s / 3600), int(s / 60) % 60, s % 60, i % 50, rand() * 1000
