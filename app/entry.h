@@ -7,6 +7,11 @@
 
 namespace csv2sql {
 
+// What to say when the window cannot be shown: the starts that need none.
+inline constexpr const char* kStartsWithoutWindow =
+    "Start it with the argument 1 to run one import and end, or with NTSERVICE to run the\n"
+    "automatic imports without a window (for a service manager).\n";
+
 // The command line after the program's name: its words joined by single blanks.
 std::string argumentText(int argc, char** argv);
 

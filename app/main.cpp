@@ -14,10 +14,7 @@
 
 namespace {
 
-constexpr const char* kNoWindow =
-    "csv2sql: no display is available to show the window.\n"
-    "Start it with the argument 1 to run one import and end, or with NTSERVICE to run the\n"
-    "automatic imports without a window (for a service manager).\n";
+constexpr const char* kNoWindow = "csv2sql: no display is available to show the window.\n";
 
 // The window host, or nothing when no window can be shown here.
 std::unique_ptr<csv2sql::Host> windowHost(int& argc, char** argv, csv2sql::Session& session) {
@@ -51,7 +48,7 @@ int main(int argc, char** argv) {
   }
   const auto host = windowHost(argc, argv, *session);
   if (!host) {
-    std::cerr << kNoWindow;
+    std::cerr << kNoWindow << csv2sql::kStartsWithoutWindow;
     return 2;
   }
   return runProgram(*session, text, *host);

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/entry.h"
 #include "app/ui/main_window.h"
 #include "app/ui/message_box.h"
 #include "app/ui/qt_text.h"
@@ -25,8 +26,7 @@ void exitWhenNoDisplay(QtMsgType type, const QMessageLogContext& context, const 
     return;
   }
   std::cerr << "csv2sql: the window cannot be shown: Qt could not open the display.\n"
-               "Start it with the argument 1 to run one import and end, or with NTSERVICE to run "
-               "the\nautomatic imports without a window (for a service manager).\n";
+            << kStartsWithoutWindow;
   std::_Exit(2);
 }
 
