@@ -1,37 +1,6 @@
 #include "app/tests/app_fixture.h"
 
-#include <sqlite3.h>
-
 namespace csv2sql::testing {
-
-void execSql(const std::filesystem::path& database, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(database.string().c_str(), &db), SQLITE_OK) << database;
-  char* message = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-      << sql << ": " << (message != nullptr ? message : "");
-  sqlite3_free(message);
-  sqlite3_close(db);
-}
-
-long long countRows(const std::filesystem::path& database) {
-  sqlite3* db = nullptr;
-  long long count = -1;
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_open_v2(database.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM CSVDATA", -1, &statement, nullptr) ==
-          SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW) {
-    count = sqlite3_column_int64(statement, 0);
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return count;
-}
-
-void createDestination(const std::filesystem::path& database) {
-  execSql(database, "CREATE TABLE CSVDATA (DateTime DATETIME, Tag VARCHAR(50), Value FLOAT)");
-}
 
 void dropReadings(const std::filesystem::path& folder, const std::string& name, int readings) {
   std::string text = "DateTime,Tag,Value\r\n";

@@ -8,16 +8,11 @@
 
 #include "app/program.h"
 #include "core/datetime.h"
+#include "tests/support/sqlite_file.h"
 #include "tests/support/test_support.h"
 
 namespace csv2sql::testing {
 
-// Runs SQL on a SQLite file through the sqlite3 library itself: lays out a destination table.
-void execSql(const std::filesystem::path& database, const std::string& sql);
-// The number of rows of CSVDATA, read through the sqlite3 library.
-long long countRows(const std::filesystem::path& database);
-// A new SQLite file holding the empty destination table CSVDATA.
-void createDestination(const std::filesystem::path& database);
 // A CSV file with a header line and `readings` rows, written under a temporary name and then
 // renamed, so that a program watching the folder never sees it half-written.
 void dropReadings(const std::filesystem::path& folder, const std::string& name, int readings);

@@ -1,10 +1,10 @@
 #include "db/destination.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "log/messages.h"
 #include "log/run_log.h"
+#include "tests/support/sqlite_file.h"
 #include "tests/support/test_support.h"
 
 namespace csv2sql {
@@ -20,12 +20,7 @@ class DestinationTest : public ::testing::Test {
 
   // A real SQLite database beside the program, with the destination table.
   void useSqlite(const std::string& file = "dest.db") {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((t.folder.path() / file).string().c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE CSVDATA (DateTime TEXT, Tag TEXT, Value REAL)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    testing::createDestination(t.folder.path() / file);
     form().cboOleProvider.setText("SQLite");
     form().txtDataSource.setText(file);
   }

@@ -11,6 +11,7 @@
 
 #include "app/program.h"
 #include "app/ui/main_window.h"
+#include "tests/support/sqlite_file.h"
 #include "tests/support/test_support.h"
 
 namespace csv2sql::testing {
@@ -21,11 +22,6 @@ QApplication& application();
 // Lets the event loop run until the condition holds; false when it never did (bounded, so a
 // broken binding fails instead of hanging).
 bool eventually(const std::function<bool()>& condition);
-
-// A SQLite file in the folder holding the empty destination table CSVDATA, made with the
-// sqlite3 library itself.
-void createDestination(const std::filesystem::path& database);
-long long countRows(const std::filesystem::path& database);
 
 // The real window of a test session: a fresh program folder with an empty config.ini, fake
 // message box, event loop, URL opener and clock. The program is attached and loaded as the
