@@ -24,7 +24,8 @@ std::string_view standardText(std::int32_t number) {
     case ProviderNotFound:
       return "Provider cannot be found. It may not be properly installed.";
     case BadConnectionString:
-      return "Format of the initialization string does not conform to the OLE DB specification.";
+      return "Format of the initialization string is not valid: Key=Value pairs separated by "
+             "\";\".";
     default:
       return "Unspecified error";
   }
