@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/system_error.h"
 #include "core/text.h"
@@ -103,10 +104,25 @@ void purgeOldRows(const Session& session, RunLog& log, db::Connection& connectio
                SQLDateTime(cutoff));
 }
 
+// What tells that a file was written to: its size and time of last change.
+struct FileStamp {
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type written;
+  bool operator==(const FileStamp&) const = default;
+};
+
+std::optional<FileStamp> stampOf(const std::string& path) {
+  std::error_code sizeError, timeError;
+  const auto size = std::filesystem::file_size(path, sizeError);
+  const auto written = std::filesystem::last_write_time(path, timeError);
+  if (sizeError || timeError) return std::nullopt;
+  return FileStamp{size, written};
+}
+
 // One file: its rows, then its move into the archive folder when asked.
 void importFile(Session& session, RunLog& log, db::Connection& connection, db::Recordset& recordset,
                 const std::string& sourceFolder, const std::string& name, const FileLayout& layout,
-                bool utcOn) {
+                bool utcOn, const std::optional<FileStamp>& listed) {
   FrmMain& form = session.frmMain;
   // The file's rows are committed together, so a failure part-way leaves none of them and the
   // next run's re-read of the file imports each reading once.
@@ -117,6 +133,14 @@ void importFile(Session& session, RunLog& log, db::Connection& connection, db::R
   importFileRows(form.sp, sourceFolder + name, layout, utc ? &*utc : nullptr, recordset, log);
   if (form.chkArchive.value() == 0) {
     transaction.commit();
+    return;
+  }
+  // A file still being written (a logger appending to it) would be moved away with readings
+  // that this run never read. Its rows are rolled back and it stays for a later run.
+  if (const auto now = stampOf(sourceFolder + name); listed && now && *now != *listed) {
+    log.WriteLog("File " + name +
+                 " changed while it was being read: its rows are rolled back and it stays "
+                 "for the next run");
     return;
   }
   log.WriteLog("Archiving " + name + " to " + form.txtArchiveFolder.text());
@@ -162,10 +186,15 @@ bool ImportRun::btnTransferData_Click() {
     log_.WriteLog("Destination Table Opened");
 
     const FileLayout layout = readLayout(form);
-    for (const std::string& name : listSourceFiles(sourceFolder)) {
+    const std::vector<std::string> names = listSourceFiles(sourceFolder);
+    // Taken with the listing, so a change at any time until the file is archived is seen.
+    std::vector<std::optional<FileStamp>> listed;
+    for (const std::string& name : names) listed.push_back(stampOf(sourceFolder + name));
+    for (std::size_t i = 0; i < names.size(); ++i) {
       if (stopRequested_) break;
-      log_.WriteLog("Loading file " + sourceFolder + name);
-      importFile(session_, log_, connection, *recordset, sourceFolder, name, layout, utcOn);
+      log_.WriteLog("Loading file " + sourceFolder + names[i]);
+      importFile(session_, log_, connection, *recordset, sourceFolder, names[i], layout, utcOn,
+                 listed[i]);
       session_.eventLoop->yield();
     }
 

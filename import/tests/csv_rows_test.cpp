@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "import/tests/run_fixture.h"
 
@@ -201,6 +202,31 @@ TEST_F(CsvRowsTest, FileThatCannotBeReadStopsTheRunAndIsNotArchived) {
   EXPECT_TRUE(std::filesystem::exists(sourceFolder / "b.csv"));
   EXPECT_EQ(namesIn(archiveFolder).size(), 1u);
   EXPECT_EQ(tableRows().size(), 1u);
+}
+
+TEST_F(CsvRowsTest, FileWrittenToDuringTheRunIsRolledBackAndLeftForTheNextRun) {
+  form().chkArchive.setValue(1);
+  writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
+  writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,4"}));
+  // A logger appends to b.csv after the run has listed it.
+  test.eventLoop.onYield = [&] {
+    writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,4", "2024-03-07 15:01:00,B,5"}));
+    test.eventLoop.onYield = nullptr;
+  };
+  EXPECT_TRUE(run.btnTransferData_Click());
+  const Lines lines = fileLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "File b.csv changed while it was being read: its rows are rolled back and "
+                      "it stays for the next run"),
+            lines.end());
+  EXPECT_EQ(tableRows().size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(sourceFolder / "b.csv"));
+
+  // The next run imports the whole file once.
+  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(tableRows().size(), 3u);
+  EXPECT_FALSE(std::filesystem::exists(sourceFolder / "b.csv"));
+  EXPECT_EQ(namesIn(archiveFolder).size(), 2u);
 }
 
 // A CHECK constraint stands for any row the database refuses (a value out of range, a lost

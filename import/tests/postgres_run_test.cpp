@@ -139,6 +139,23 @@ TEST_F(PostgresRunTest, RefusedRowRollsBackItsFileAndAReRunImportsEachReadingOnc
   EXPECT_TRUE(namesIn(sourceFolder).empty());
 }
 
+// The rolled-back file ends its COPY; the next file streams on the same recordset.
+TEST_F(PostgresRunTest, FileWrittenToDuringTheRunIsRolledBackAndTheNextFileGoesOn) {
+  form().chkArchive.setValue(1);
+  writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
+  writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,1"}));
+  writeCsv("c.csv", csvLines({"h", "2024-03-07 16:00:00,C,1"}));
+  test.eventLoop.onYield = [&] {
+    writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,1", "2024-03-07 15:01:00,B,2"}));
+    test.eventLoop.onYield = nullptr;
+  };
+  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(pgRows(), (Rows{{"2024-03-07 14:00:00.000000", "A", "1"},
+                            {"2024-03-07 16:00:00.000000", "C", "1"}}));
+  EXPECT_TRUE(inSource("b.csv"));
+  EXPECT_FALSE(inSource("c.csv"));
+}
+
 TEST_F(PostgresRunTest, PurgeBindsTheCutOffAndLogsTheLiteral) {
   exec("INSERT INTO " + table_ +
        " VALUES ('2024-06-02 23:59:59', 'A', 1), ('2024-06-03 00:00:00', 'B', 2)");
