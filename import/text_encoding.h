@@ -3,11 +3,9 @@
 #include <string>
 #include <string_view>
 
-namespace csv2sql {
+#include "core/utf8.h"
 
-// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing past
-// U+10FFFF).
-bool isValidUtf8(std::string_view text);
+namespace csv2sql {
 
 // The text as UTF-8: the text itself when it is UTF-8 already; otherwise its bytes read as
 // Windows-1252, the code page that legacy plant software writes, converted into buffer (bytes

@@ -3,62 +3,12 @@
 #include <optional>
 
 #include "components/db/database.h"
+#include "core/utf8.h"
 
 namespace csv2sql::db::odbc {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one code point at text[i], advancing i; std::nullopt for a malformed sequence
-// (overlong forms, surrogates and values past U+10FFFF included).
-std::optional<char32_t> decodeUtf8(std::string_view text, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  }
-  int trail;
-  char32_t code;
-  char32_t minimum;
-  if ((lead & 0xE0) == 0xC0) {
-    trail = 1, code = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    trail = 2, code = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    trail = 3, code = lead & 0x07, minimum = 0x10000;
-  } else {
-    return std::nullopt;
-  }
-  if (text.size() - i <= static_cast<std::size_t>(trail)) return std::nullopt;
-  for (int k = 1; k <= trail; ++k) {
-    const auto next = static_cast<unsigned char>(text[i + k]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    code = (code << 6) | (next & 0x3F);
-  }
-  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-    return std::nullopt;
-  }
-  i += trail + 1;
-  return code;
-}
-
-void appendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 }  // namespace
 
