@@ -9,11 +9,14 @@
 
 #ifdef _WIN32
 // winsock2.h must come before windows.h.
-#include <windows.h>
 #include <winsock2.h>
+
+#include <windows.h>
+
 // After windows.h, which it needs.
 #include <psapi.h>
 #else
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -77,6 +80,23 @@ void preferLargePages(void* buffer, std::size_t bytes) {
 #else
   (void)buffer;
   (void)bytes;
+#endif
+}
+
+std::error_code createNewFile(const std::filesystem::path& file) {
+#ifdef _WIN32
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+  }
+  CloseHandle(handle);
+  return {};
+#else
+  const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (descriptor < 0) return std::error_code(errno, std::generic_category());
+  ::close(descriptor);
+  return {};
 #endif
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <system_error>
 
 namespace csv2sql::platform {
 
@@ -22,6 +23,10 @@ bool isHiddenOrSystem(const std::filesystem::directory_entry& entry);
 // Asks the system to back a large buffer with huge pages where it can, so that filling it
 // costs a page fault per 2 MiB instead of per 4 KiB. Only a hint: nothing changes otherwise.
 void preferLargePages(void* buffer, std::size_t bytes);
+
+// Creates an empty file that must not exist yet (no other process can have created it in
+// between); the error when it cannot.
+std::error_code createNewFile(const std::filesystem::path& file);
 
 // Makes a file readable and writable by its owner only, where the platform has permissions.
 void restrictToOwner(const std::filesystem::path& file);

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <system_error>
+#include <utility>
 
 #include "core/datetime_text.h"
 #include "core/error.h"
+#include "core/platform.h"
 #include "core/system_error.h"
 #include "import/folder_text.h"
 
@@ -35,17 +37,13 @@ bool nameTaken(const fs::path& path) {
 
 void moveAcrossVolumes(const ArchiveMove& move) {
   std::error_code ec;
-  fs::copy_file(move.from, move.to, fs::copy_options::none, ec);
-  if (ec) {
-    const Error error = errorFromSystem(ec, SystemTarget::File);
-    // A partial copy is removed; a file that was there already is not ours to remove.
-    if (ec != std::errc::file_exists) fs::remove(move.to, ec);
-    throw error;
-  }
+  // The file at the new name is the placeholder of this move.
+  fs::copy_file(move.from, move.to, fs::copy_options::overwrite_existing, ec);
+  if (ec) throw errorFromSystem(ec, SystemTarget::File);
   fs::remove(move.from, ec);
   if (ec) {
     const Error error = errorFromSystem(ec, SystemTarget::File);
-    fs::remove(move.to, ec);
+    fs::resize_file(move.to, 0, ec);  // back to a placeholder, removed with the plan
     throw error;
   }
 }
@@ -65,30 +63,43 @@ void checkArchiveFolder(const std::string& sourceFolder, const std::string& arch
   }
 }
 
+ArchiveMove::ArchiveMove(fs::path from, fs::path to) : from(std::move(from)), to(std::move(to)) {
+  const std::error_code ec = platform::createNewFile(this->to);
+  if (ec == std::errc::file_exists) {
+    throw Error(err::FileAlreadyExists, "File already exists: " + this->to.string());
+  }
+  if (ec) throw errorFromSystem(ec);
+}
+
+ArchiveMove::~ArchiveMove() {
+  if (moved_) return;
+  // Only an empty file is the placeholder; anything else is left alone.
+  std::error_code ec;
+  if (fs::file_size(to, ec) == 0 && !ec) fs::remove(to, ec);
+}
+
 ArchiveMove planArchive(const Session& session, std::string_view fileName) {
   const std::string sourceFolder = folderFromText(session.frmMain.txtSourceCSV.text());
   const std::string archiveFolder = folderFromText(session.frmMain.txtArchiveFolder.text());
   checkArchiveFolder(sourceFolder, archiveFolder);
-  ArchiveMove move{sourceFolder + std::string(fileName),
-                   archiveFolder + archiveName(fileName, session.clock->now())};
-  if (!nameTaken(move.from)) {
-    throw Error(err::FileNotFound, "File not found: " + move.from.string());
-  }
+  const fs::path from = sourceFolder + std::string(fileName);
+  if (!nameTaken(from)) throw Error(err::FileNotFound, "File not found: " + from.string());
   std::error_code ec;
   if (!fs::is_directory(archiveFolder, ec)) {
     throw Error(err::PathNotFound, "Path not found: archive folder " + archiveFolder);
   }
-  if (nameTaken(move.to)) {
-    throw Error(err::FileAlreadyExists, "File already exists: " + move.to.string());
-  }
-  return move;
+  return ArchiveMove(from, archiveFolder + archiveName(fileName, session.clock->now()));
 }
 
 void ArchiveFile(const ArchiveMove& move) {
   std::error_code ec;
   fs::rename(move.from, move.to, ec);
-  if (ec == std::errc::cross_device_link) return moveAcrossVolumes(move);
-  if (ec) throw errorFromSystem(ec, SystemTarget::File);
+  if (ec == std::errc::cross_device_link) {
+    moveAcrossVolumes(move);
+  } else if (ec) {
+    throw errorFromSystem(ec, SystemTarget::File);
+  }
+  move.moved_ = true;
 }
 
 }  // namespace csv2sql

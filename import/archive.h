@@ -11,10 +11,23 @@ namespace csv2sql {
 
 // One file's move into the archive folder. It is planned and checked before the file's rows
 // are committed, so that a move that cannot be made rolls the rows back instead of leaving them
-// committed beside a file that the next run would import again.
-struct ArchiveMove {
-  std::filesystem::path from;
-  std::filesystem::path to;
+// committed beside a file that the next run would import again. From the plan to the move the
+// archive name is held by an empty placeholder file: that proves the folder can be written to
+// and keeps the name free. A plan dropped without its move removes the placeholder.
+class ArchiveMove {
+ public:
+  // Creates the placeholder; error 58 when the name is taken, the platform's error otherwise.
+  ArchiveMove(std::filesystem::path from, std::filesystem::path to);
+  ~ArchiveMove();
+  ArchiveMove(const ArchiveMove&) = delete;
+  ArchiveMove& operator=(const ArchiveMove&) = delete;
+
+  const std::filesystem::path from;
+  const std::filesystem::path to;
+
+ private:
+  friend void ArchiveFile(const ArchiveMove& move);
+  mutable bool moved_ = false;
 };
 
 // The file name less its last four characters (its ".csv" in any case) + the time as
@@ -30,8 +43,8 @@ void checkArchiveFolder(const std::string& sourceFolder, const std::string& arch
 // folder does not exist (76), a file of the new name exists (58).
 ArchiveMove planArchive(const Session& session, std::string_view fileName);
 
-// Moves the file in one rename; when the archive folder is on another volume, by a copy that
-// never replaces a file, then the removal of the source. Failures are Errors.
+// Moves the file in one rename over its placeholder; when the archive folder is on another
+// volume, by a copy over the placeholder, then the removal of the source. Failures are Errors.
 void ArchiveFile(const ArchiveMove& move);
 
 }  // namespace csv2sql

@@ -60,6 +60,20 @@ TEST_F(ArchiveTest, MovesTheFileInOneRename) {
   EXPECT_EQ(readFile(move.to), "x\r\n");
 }
 
+TEST_F(ArchiveTest, PlanHoldsTheArchiveNameUntilTheMoveOrItsEnd) {
+  writeCsv("plant1.csv", "x\r\n");
+  const std::filesystem::path name = archiveFolder / "plant1__240307_140509.csv";
+  {
+    const ArchiveMove move = planArchive(session, "plant1.csv");
+    EXPECT_TRUE(std::filesystem::exists(name));
+    EXPECT_EQ(std::filesystem::file_size(name), 0u);
+    // Another plan for the same name, in the same second, finds it taken.
+    expectPlanError(58, "File already exists: " + name.string());
+  }
+  EXPECT_FALSE(std::filesystem::exists(name));
+  EXPECT_TRUE(inSource("plant1.csv"));
+}
+
 TEST_F(ArchiveTest, ArchiveFolderThatIsTheSourceFolderIsRefused) {
   writeCsv("plant1.csv", "x\r\n");
   form().txtArchiveFolder.setText(sourceFolder.string() + "/../in");
