@@ -83,6 +83,15 @@ void preferLargePages(void* buffer, std::size_t bytes) {
 #endif
 }
 
+std::FILE* openFile(const std::filesystem::path& file, const char* mode) {
+#ifdef _WIN32
+  const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+  return _wfopen(file.c_str(), wideMode.c_str());
+#else
+  return std::fopen(file.c_str(), mode);
+#endif
+}
+
 std::error_code createNewFile(const std::filesystem::path& file) {
 #ifdef _WIN32
   const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -23,6 +24,9 @@ bool isHiddenOrSystem(const std::filesystem::directory_entry& entry);
 // Asks the system to back a large buffer with huge pages where it can, so that filling it
 // costs a page fault per 2 MiB instead of per 4 KiB. Only a hint: nothing changes otherwise.
 void preferLargePages(void* buffer, std::size_t bytes);
+
+// std::fopen for any path the platform can name (wide characters on Windows).
+std::FILE* openFile(const std::filesystem::path& file, const char* mode);
 
 // Creates an empty file that must not exist yet (no other process can have created it in
 // between); the error when it cannot.

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/datetime_text.h"
+#include "core/platform.h"
 #include "core/system_error.h"
 #include "log/folders.h"
 #include "log/messages.h"
@@ -43,7 +44,7 @@ void RunLog::OpenLogFile(std::string_view prefix) {
   if (file_ != nullptr) std::fclose(file_);
   // Appending keeps the lines of an earlier run that got the same name within the minute.
   errno = 0;
-  file_ = std::fopen((folder / logFileName_).string().c_str(), "ab");
+  file_ = platform::openFile(folder / logFileName_, "ab");
   if (file_ == nullptr) throw errorFromSystem(std::error_code(errno, std::generic_category()));
   std::setvbuf(file_, nullptr, _IONBF, 0);
 

@@ -2,11 +2,13 @@
 
 #include <cerrno>
 
+#include "core/platform.h"
+
 namespace csv2sql {
 
 FileHandle openFile(const std::filesystem::path& path, const char* mode, std::error_code& ec) {
   errno = 0;
-  FileHandle file(std::fopen(path.string().c_str(), mode));
+  FileHandle file(platform::openFile(path, mode));
   ec = file ? std::error_code() : lastFileError();
   return file;
 }
