@@ -48,6 +48,21 @@ void moveAcrossVolumes(const ArchiveMove& move) {
   }
 }
 
+// Moving a file out of a folder needs the right to change that folder. Without it the move
+// would fail after the file's rows are committed, and every later run would import the file
+// again; a short-lived hidden probe file finds out before the commit.
+void requireRemovableFrom(const std::string& sourceFolder) {
+  const fs::path probe = fs::path(sourceFolder) / ".csv2sql-archive-probe";
+  std::error_code ec = platform::createNewFile(probe);
+  if (ec == std::errc::file_exists) ec.clear();  // one left behind by a crash proves it too
+  if (ec) {
+    const Error cause = errorFromSystem(ec);
+    throw Error(cause.number(), "Files cannot be moved out of the source folder " + sourceFolder +
+                                    " (" + cause.description() + ")");
+  }
+  fs::remove(probe, ec);
+}
+
 }  // namespace
 
 std::string archiveName(std::string_view fileName, DateTime at) {
@@ -88,6 +103,7 @@ ArchiveMove planArchive(const Session& session, std::string_view fileName) {
   if (!fs::is_directory(archiveFolder, ec)) {
     throw Error(err::PathNotFound, "Path not found: archive folder " + archiveFolder);
   }
+  requireRemovableFrom(sourceFolder);
   return ArchiveMove(from, archiveFolder + archiveName(fileName, session.clock->now()));
 }
 
