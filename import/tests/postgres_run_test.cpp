@@ -156,6 +156,34 @@ TEST_F(PostgresRunTest, FileWrittenToDuringTheRunIsRolledBackAndTheNextFileGoesO
   EXPECT_FALSE(inSource("c.csv"));
 }
 
+// The same exactly-once import through ODBC (psqlODBC and a data source name), whose rows go
+// in arrays of parameter sets.
+TEST_F(PostgresRunTest, ThroughOdbcARefusedRowRollsBackItsFileAndAReRunImportsEachReadingOnce) {
+  ASSERT_FALSE(env("CSV2SQL_PG_DSN").empty()) << "the test script's ODBC data source is missing";
+  form().cboOleProvider.setText("MSDASQL");
+  form().txtDataSource.setText(env("CSV2SQL_PG_DSN"));
+  form().chkArchive.setValue(1);
+  writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
+  const Lines bLines = {"h", "2024-03-07 15:00:00,B,1", "2024-03-07 15:01:00.5,B,-2",
+                        "2024-03-07 15:02:00,B,3"};
+  writeCsv("b.csv", csvLines(bLines));
+
+  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(pgRows(), (Rows{{"2024-03-07 14:00:00.000000", "A", "1"}}));
+  EXPECT_TRUE(inSource("b.csv"));
+
+  Lines fixed = bLines;
+  fixed[2] = "2024-03-07 15:01:00.5,B,2";
+  writeCsv("b.csv", csvLines(fixed));
+  test.clock.advanceSeconds(60);
+  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(pgRows(), (Rows{{"2024-03-07 14:00:00.000000", "A", "1"},
+                            {"2024-03-07 15:00:00.000000", "B", "1"},
+                            {"2024-03-07 15:01:00.500000", "B", "2"},
+                            {"2024-03-07 15:02:00.000000", "B", "3"}}));
+  EXPECT_TRUE(namesIn(sourceFolder).empty());
+}
+
 TEST_F(PostgresRunTest, PurgeBindsTheCutOffAndLogsTheLiteral) {
   exec("INSERT INTO " + table_ +
        " VALUES ('2024-06-02 23:59:59', 'A', 1), ('2024-06-03 00:00:00', 'B', 2)");
