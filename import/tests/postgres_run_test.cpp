@@ -92,10 +92,7 @@ class PostgresRunTest : public ImportRunTest {
 
 TEST_F(PostgresRunTest, ExampleLinesGiveThreeRowsAndFourSkipLines) {
   form().chkArchive.setValue(1);
-  writeCsv("plant1.csv",
-           csvLines({"Time,Name,Reading", "2024-03-07T14:05:09Z,FIT101,12.5",
-                     "2024-03-07 14:06:00, LT7 ,0.25", "2024-03-07T14:07:00Z,,7", "bad,FIT101,1",
-                     "2024-03-07T14:08:00Z,FIT101,n/a", "2024-03-07T14:09:00Z,FIT101", "Total"}));
+  writeCsv("plant1.csv", exampleFile());
 
   EXPECT_TRUE(run.btnTransferData_Click());
 

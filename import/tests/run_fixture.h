@@ -70,4 +70,8 @@ bool startsWith(const std::string& text, const std::string& prefix);
 // The header line and the data lines of a CSV file, each ended with CR LF.
 std::string csvLines(const std::vector<std::string>& lines);
 
+// The eight example lines: a header, three valid rows, then a bad date, a bad value, a
+// missing value and a line whose date text loses its leading "T".
+const std::string& exampleFile();
+
 }  // namespace csv2sql::testing
