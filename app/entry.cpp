@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/program.h"
+#include "core/text.h"
 
 namespace csv2sql {
 
@@ -18,10 +19,7 @@ std::string argumentText(int argc, char** argv) {
 }
 
 bool isServiceStart(const std::string& text) {
-  static constexpr std::string_view kService = "NTSERVICE";
-  return std::equal(text.begin(), text.end(), kService.begin(), kService.end(), [](char a, char b) {
-    return std::toupper(static_cast<unsigned char>(a)) == b;
-  });
+  return equalsIgnoreCase(text, "NTSERVICE");
 }
 
 bool startsWithoutWindow(const std::string& text) {
@@ -37,7 +35,7 @@ int runProgram(Session& session, const std::string& argumentText, Host& host) {
   if (program.exitRequested()) return program.exitCode();
   if (session.ServiceMode) {
     // Automatic runs whatever chkAutoRun holds: that is what the service start is for.
-    program.btnStartAutoRun_Click();
+    program.scheduler().btnStartAutoRun_Click();
     return host.run(false);
   }
   return host.run(true);

@@ -65,7 +65,7 @@ void HeadlessHost::rearm() {
 int HeadlessHost::run(bool /*showWindow*/) {
   const Timer& timer = program_->session().frmMain.Timer1;
   while (stopSignalled == 0) {
-    if (!timer.enabled()) {
+    if (program_->scheduler().state() != Scheduler::State::Waiting) {
       out() << "csv2sql: automatic runs are off (a run failed or they could not start: see "
                "the run log and the messages above); the program ends with status 1.\n";
       return 1;

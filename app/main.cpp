@@ -9,7 +9,7 @@
 #include "core/clock.h"
 #include "core/platform.h"
 #ifndef CSV2SQL_HEADLESS_ONLY
-#include "app/window_host.h"
+#include "app/ui/window_host.h"
 #endif
 
 namespace {

@@ -20,8 +20,7 @@ constexpr const char* kProviders[] = {"MSOLEDBSQL", "SQLNCLI11",  "SQLNCLI",
 // The user guide ships beside the program.
 constexpr const char* kUserGuide = "user-guide.html";
 
-constexpr std::int32_t kTickInterval = 60000;  // one minute
-constexpr int kListRightMargin = 120;          // twips between lstLog and the client's edge
+constexpr int kListRightMargin = 120;  // twips between lstLog and the client's edge
 
 // A value rounded to a whole number (a half to the even neighbour), or nothing on overflow.
 std::optional<std::int32_t> rounded(double value) {
@@ -46,17 +45,18 @@ Program::Program(Session& session)
       runLog_(session),
       messages_(session, runLog_),
       destination_(session, messages_),
-      importRun_(session, runLog_, destination_) {
+      scheduler_(session, messages_, [this] { importRun_.btnTransferData_Click(); }),
+      importRun_(session, runLog_, destination_, scheduler_) {
   FrmMain& form = session_.frmMain;
   // The run itself ignores a click while it is in progress.
   form.btnTransferData.onClick = [this] { importRun_.btnTransferData_Click(); };
   form.btnSaveSettings.onClick = [this] { btnSaveSettings_Click(session_, messages_); };
   form.btnHelp.onClick = [this] { btnHelp_Click(); };
   form.btnConnectDest.onClick = [this] { destination_.btnConnectDest_Click(); };
-  form.btnStartAutoRun.onClick = [this] { btnStartAutoRun_Click(); };
-  form.btnStopAutorun.onClick = [this] { btnStopAutorun_Click(); };
+  form.btnStartAutoRun.onClick = [this] { scheduler_.btnStartAutoRun_Click(); };
+  form.btnStopAutorun.onClick = [this] { scheduler_.btnStopAutorun_Click(); };
   form.chkDelOldRecs.clicked().connect([this] { chkDelOldRecs_Click(); });
-  form.Timer1.onTick = [this] { Timer1_Timer(); };
+  form.Timer1.onTick = [this] { scheduler_.Timer1_Timer(); };
 }
 
 Program::~Program() {
@@ -78,16 +78,14 @@ void Program::Form_Load(const std::string& argumentText) {
 void Program::dispatch(const std::string& argumentText) {
   if (argumentText == "1") {
     session_.UnattendedMode = true;
-    const bool normalEnd = importRun_.btnTransferData_Click();
+    const RunEnd end = importRun_.btnTransferData_Click();
     exitRequested_ = true;
-    exitCode_ = normalEnd ? 0 : 1;
+    exitCode_ = end == RunEnd::Normal ? 0 : 1;
   } else if (argumentText == "2") {
     session_.UnattendedMode = true;
-    if (session_.frmMain.chkAutoRun.value() != 0) btnStartAutoRun_Click();
+    if (session_.frmMain.chkAutoRun.value() != 0) scheduler_.btnStartAutoRun_Click();
   }
 }
-
-void Program::Form_Unload(int& /*Cancel*/) {}
 
 void Program::Form_Resize(const WindowMetrics& metrics) {
   // A step that fails (a minimised window, a client area shorter than the list's top) leaves
@@ -116,41 +114,6 @@ void Program::chkDelOldRecs_Click() {
 
 void Program::btnHelp_Click() {
   session_.urlOpener->open(fileUrl(session_.programFolder / kUserGuide));
-}
-
-void Program::btnStartAutoRun_Click() {
-  // The next run time comes first: a minutes value that puts it outside the range of dates is
-  // reported and leaves automatic runs off, instead of a timer running on a stale caption.
-  try {
-    setNextRunTime(session_);
-  } catch (const Error& error) {
-    messages_.ReportError(error, "btnStartAutoRun_Click");
-    return;
-  }
-  FrmMain& form = session_.frmMain;
-  form.btnStartAutoRun.setEnabled(false);
-  form.Timer1.setInterval(kTickInterval);
-  form.Timer1.setEnabled(true);
-}
-
-void Program::btnStopAutorun_Click() {
-  FrmMain& form = session_.frmMain;
-  form.btnStartAutoRun.setEnabled(true);
-  form.Timer1.setEnabled(false);
-}
-
-void Program::Timer1_Timer() {
-  // A tick during a run's yield (automatic runs started during a manual run) waits for the
-  // next one: a run never starts inside a run.
-  if (importRun_.inProgress()) return;
-  Label& nextRun = session_.frmMain.lblNextRun;
-  const DateTime now = session_.clock->now();
-  const auto due = parseDateTime(nextRun.caption());
-  if (!due) {
-    nextRun.setCaption(formatGeneralDate(now));
-    return;
-  }
-  if (now > *due) importRun_.btnTransferData_Click();
 }
 
 }  // namespace csv2sql

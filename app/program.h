@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/scheduler.h"
 #include "db/destination.h"
 #include "form/session.h"
 #include "import/import_run.h"
@@ -19,8 +20,8 @@ struct WindowMetrics {
 };
 
 // The window's behaviour for one session: it owns the run log, the operator messages, the
-// destination connection and the import run, and wires the session's controls to its handlers
-// when it is made. One Program per session, living as long as the session is in use: the
+// destination connection, the scheduler and the import run, and wires the session's controls to its
+// handlers when it is made. One Program per session, living as long as the session is in use: the
 // controls keep calling it.
 class Program {
  public:
@@ -33,16 +34,11 @@ class Program {
   // argument text: "1" runs once and asks the program to end; "2" silences messages and starts
   // automatic runs when chkAutoRun is checked.
   void Form_Load(const std::string& argumentText);
-  // The window always closes: nothing is asked, saved or logged.
-  void Form_Unload(int& Cancel);
   // lstLog reaches the bottom of the client area and ends 120 twips short of its right edge.
   void Form_Resize(const WindowMetrics& metrics);
 
   void chkDelOldRecs_Click();
   void btnHelp_Click();
-  void btnStartAutoRun_Click();
-  void btnStopAutorun_Click();
-  void Timer1_Timer();
 
   // Set by the "1" start: the program ends right after Form_Load with this status (0 after a
   // run that ended normally, 1 after one that ended in its error path).
@@ -51,6 +47,7 @@ class Program {
 
   Session& session() { return session_; }
   ImportRun& importRun() { return importRun_; }
+  Scheduler& scheduler() { return scheduler_; }
   RunLog& runLog() { return runLog_; }
 
  private:
@@ -60,6 +57,7 @@ class Program {
   RunLog runLog_;
   Messages messages_;
   Destination destination_;
+  Scheduler scheduler_;
   ImportRun importRun_;
   bool exitRequested_ = false;
   int exitCode_ = 0;

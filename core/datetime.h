@@ -35,6 +35,8 @@ class DateTime {
   int microsecond() const;
 
   DateTime date() const;  // the same day at 00:00:00
+  // The fraction of a second dropped, as the general date form shows the time.
+  constexpr DateTime wholeSeconds() const { return DateTime(micros_ - micros_ % 1'000'000); }
   constexpr std::int64_t microseconds() const { return micros_; }
 
   // Shifts; error 6 when the result leaves the years 1 to 9999.

@@ -14,17 +14,6 @@ bool isDigit(char c) {
 bool isWordByte(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
 }
-char lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 // A month name's first three characters; bytes 0x80-0xBF continue a UTF-8 character.
 std::string_view abbreviation(std::string_view name) {
@@ -73,7 +62,7 @@ class Scanner {
     return text_.substr(start, pos_ - start);
   }
   bool acceptIgnoringCase(std::string_view expected) {
-    if (expected.empty() || !equalIgnoringCase(text_.substr(pos_, expected.size()), expected)) {
+    if (expected.empty() || !equalsIgnoreCase(text_.substr(pos_, expected.size()), expected)) {
       return false;
     }
     pos_ += expected.size();
@@ -109,8 +98,8 @@ std::optional<int> readMonthName(Scanner& in, const DateLocale& locale) {
   int abbreviationMatches = 0;
   for (int month = 1; month <= 12 && !word.empty(); ++month) {
     const std::string_view name = locale.monthNames[month - 1];
-    if (equalIgnoringCase(word, name)) full = month;
-    if (equalIgnoringCase(word, abbreviation(name))) {
+    if (equalsIgnoreCase(word, name)) full = month;
+    if (equalsIgnoreCase(word, abbreviation(name))) {
       abbreviated = month;
       ++abbreviationMatches;
     }

@@ -28,8 +28,6 @@ struct MessageBoxRequest {
   std::string prompt;
   std::int32_t buttons = 0;
   std::optional<std::string> title;
-  std::optional<std::string> helpFile;
-  std::optional<std::int32_t> context;
 };
 
 class MessageBoxPort {

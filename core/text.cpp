@@ -193,10 +193,54 @@ std::optional<double> readPlainDecimal(std::string_view text) {
 
 }  // namespace
 
-std::string_view trimSpaces(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
+namespace {
+std::string_view trimmed(std::string_view text, std::string_view around) {
+  const auto first = text.find_first_not_of(around);
   if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+  return text.substr(first, text.find_last_not_of(around) - first + 1);
+}
+}  // namespace
+
+std::string_view trimSpaces(std::string_view text) {
+  return trimmed(text, " ");
+}
+
+std::string_view trimBlanks(std::string_view text) {
+  return trimmed(text, " \t");
+}
+
+char asciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string asciiLowerCase(std::string_view text) {
+  std::string lower(text);
+  std::ranges::transform(lower, lower.begin(), asciiLower);
+  return lower;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+  return std::ranges::equal(a, b, [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
+
+bool endsWithIgnoreCase(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() &&
+         equalsIgnoreCase(text.substr(text.size() - tail.size()), tail);
+}
+
+std::string enclosed(std::string_view text, char open, char close) {
+  std::string out(1, open);
+  out.reserve(text.size() + 2);
+  for (const char c : text) {
+    out += c;
+    if (c == close) out += close;
+  }
+  out += close;
+  return out;
 }
 
 std::optional<double> parseNumber(std::string_view text) {

@@ -2,12 +2,26 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace csv2sql {
 
 // Removes leading and trailing space characters (not tabs).
 std::string_view trimSpaces(std::string_view text);
+// Removes leading and trailing spaces and tabs.
+std::string_view trimBlanks(std::string_view text);
+
+// ASCII letters only, whatever the locale: names, keys and file extensions are matched so.
+char asciiUpper(char c);
+char asciiLower(char c);
+std::string asciiLowerCase(std::string_view text);
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+bool endsWithIgnoreCase(std::string_view text, std::string_view tail);
+
+// The text between open and close, each close inside doubled: "a\"b" -> "\"a\"\"b\"",
+// "x]y" -> "[x]]y]".
+std::string enclosed(std::string_view text, char open, char close);
 
 // The numeric test: apart from spaces around it, the text is a decimal number with an
 // optional sign, fraction and exponent ("12", " -1.5 ", "2e3", ".5", "5."). Allocates nothing.

@@ -5,25 +5,24 @@
 
 namespace csv2sql {
 
-namespace {
-
-// A value holding ";" would end early, and one that begins with a double quote would be read
-// as quoted: both are enclosed in double quotes, any double quote inside doubled. Every other
-// value is written exactly as typed.
-std::string connectionValue(const std::string& value) {
-  if (value.find(';') == std::string::npos && (value.empty() || value.front() != '"')) {
-    return value;
-  }
-  std::string quoted = "\"";
-  for (char c : value) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  quoted += '"';
-  return quoted;
+std::string BuildConnectionString(const FrmMain& form) {
+  using db::connectionStringValue;
+  return "Provider=" + connectionStringValue(form.cboOleProvider.text()) +
+         ";Data Source=" + connectionStringValue(form.txtDataSource.text()) +
+         ";initial catalog=" + connectionStringValue(form.txtInitialCat.text()) +
+         ";User ID=" + connectionStringValue(form.txtUserId.text()) +
+         ";Password=" + connectionStringValue(form.txtPassword.text()) + ";OLE DB Services =-2;";
 }
 
-}  // namespace
+ConnectPlan readConnectPlan(const FrmMain& form) {
+  const std::string connectionTimeout = form.txtConnectionTimeout.text();
+  const std::string commandTimeout = form.txtCommandTimeout.text();
+  return ConnectPlan{
+      BuildConnectionString(form),
+      Deferred<std::int32_t>::of([&] { return toInt32(connectionTimeout); }),
+      Deferred<std::int32_t>::of([&] { return toInt32(commandTimeout); }),
+  };
+}
 
 std::string SQLDateTime(DateTime TempDate) {
   // Appended piece by piece: "'" + text + "'" trips a false -Wrestrict of GCC 12 at -O3.
@@ -41,22 +40,12 @@ db::Connection& Destination::cnnDest() {
   return *cnnDest_;
 }
 
-std::string Destination::BuildConnectionString() const {
-  const FrmMain& form = session_.frmMain;
-  return "Provider=" + connectionValue(form.cboOleProvider.text()) +
-         ";Data Source=" + connectionValue(form.txtDataSource.text()) +
-         ";initial catalog=" + connectionValue(form.txtInitialCat.text()) +
-         ";User ID=" + connectionValue(form.txtUserId.text()) +
-         ";Password=" + connectionValue(form.txtPassword.text()) + ";OLE DB Services =-2;";
-}
-
-void Destination::connect() {
+void Destination::connect(const ConnectPlan& plan) {
   db::Connection& connection = cnnDest();
   if (connection.State() == db::Connection::StateOpen) connection.Close();
-  connection.setConnectionTimeout(toInt32(session_.frmMain.txtConnectionTimeout.text()));
-  connection.Open(BuildConnectionString());
-  connection.setCommandTimeout(toInt32(session_.frmMain.txtCommandTimeout.text()));
-  connection.setCursorLocation(db::Connection::CursorClientSide);
+  connection.setConnectionTimeout(plan.connectionTimeout.get());
+  connection.Open(plan.connectionString);
+  connection.setCommandTimeout(plan.commandTimeout.get());
 }
 
 void Destination::btnConnectDest_Click() {
@@ -71,7 +60,7 @@ void Destination::btnConnectDest_Click() {
     return;
   }
   try {
-    connect();
+    connect(readConnectPlan(session_.frmMain));
   } catch (const Error& error) {
     messages_.ReportError(error, "btnConnectDest_Click");
     return;

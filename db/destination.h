@@ -5,6 +5,7 @@
 
 #include "components/db/connection.h"
 #include "core/datetime.h"
+#include "core/deferred.h"
 #include "form/session.h"
 #include "log/messages.h"
 
@@ -13,7 +14,20 @@ namespace csv2sql {
 // "'" + the date-time as "yyyy-mm-dd hh:mm:ss" + "'".
 std::string SQLDateTime(DateTime TempDate);
 
-// The destination connection cnnDest, its connection string and the "Test" button.
+// "Provider=" ... ";OLE DB Services =-2;" from the window's five connection fields; a value
+// holding ";" is enclosed in double quotes.
+std::string BuildConnectionString(const FrmMain& form);
+
+// What connecting takes, read from the window at once: the connection string and the two
+// time-outs, each failing only when the connect sequence reaches it.
+struct ConnectPlan {
+  std::string connectionString;
+  Deferred<std::int32_t> connectionTimeout;
+  Deferred<std::int32_t> commandTimeout;
+};
+ConnectPlan readConnectPlan(const FrmMain& form);
+
+// The destination connection cnnDest and the "Test" button.
 class Destination {
  public:
   Destination(Session& session, Messages& messages);
@@ -21,13 +35,9 @@ class Destination {
   // Created, closed, on first use; lives as long as the window.
   db::Connection& cnnDest();
 
-  // "Provider=" ... ";OLE DB Services =-2;" from the five connection fields; a value holding
-  // ";" is enclosed in double quotes.
-  std::string BuildConnectionString() const;
-
-  // Close if open, set the connection time-out, open, set the command time-out and the
-  // client-side cursor location. Errors pass to the caller.
-  void connect();
+  // Close if open, set the connection time-out, open, set the command time-out. Errors pass
+  // to the caller.
+  void connect(const ConnectPlan& plan);
 
   // "Test": connect and say "Connected", or report the error for "btnConnectDest_Click".
   void btnConnectDest_Click();

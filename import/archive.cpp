@@ -8,7 +8,6 @@
 #include "core/error.h"
 #include "core/platform.h"
 #include "core/system_error.h"
-#include "import/folder_text.h"
 
 namespace csv2sql {
 
@@ -51,14 +50,14 @@ void moveAcrossVolumes(const ArchiveMove& move) {
 // Moving a file out of a folder needs the right to change that folder. Without it the move
 // would fail after the file's rows are committed, and every later run would import the file
 // again; a short-lived hidden probe file finds out before the commit.
-void requireRemovableFrom(const std::string& sourceFolder) {
-  const fs::path probe = fs::path(sourceFolder) / ".csv2sql-archive-probe";
+void requireRemovableFrom(const fs::path& sourceFolder) {
+  const fs::path probe = sourceFolder / ".csv2sql-archive-probe";
   std::error_code ec = platform::createNewFile(probe);
   if (ec == std::errc::file_exists) ec.clear();  // one left behind by a crash proves it too
   if (ec) {
     const Error cause = errorFromSystem(ec);
-    throw Error(cause.number(), "Files cannot be moved out of the source folder " + sourceFolder +
-                                    " (" + cause.description() + ")");
+    throw Error(cause.number(), "Files cannot be moved out of the source folder " +
+                                    sourceFolder.string() + " (" + cause.description() + ")");
   }
   fs::remove(probe, ec);
 }
@@ -70,9 +69,9 @@ std::string archiveName(std::string_view fileName, DateTime at) {
   return std::string(fileName.substr(0, stem)) + formatDateTime(at, "__yymmdd_hhmmss") + ".csv";
 }
 
-void checkArchiveFolder(const std::string& sourceFolder, const std::string& archiveFolder) {
+void checkArchiveFolder(const fs::path& sourceFolder, const fs::path& archiveFolder) {
   if (sameFolder(sourceFolder, archiveFolder)) {
-    throw Error(err::PathFileAccess, "The archive folder " + archiveFolder +
+    throw Error(err::PathFileAccess, "The archive folder " + archiveFolder.string() +
                                          " is the source folder: archived files would be "
                                          "imported again. Choose another archive folder.");
   }
@@ -93,18 +92,17 @@ ArchiveMove::~ArchiveMove() {
   if (fs::file_size(to, ec) == 0 && !ec) fs::remove(to, ec);
 }
 
-ArchiveMove planArchive(const Session& session, std::string_view fileName) {
-  const std::string sourceFolder = folderFromText(session.frmMain.txtSourceCSV.text());
-  const std::string archiveFolder = folderFromText(session.frmMain.txtArchiveFolder.text());
+ArchiveMove planArchive(const fs::path& sourceFolder, const fs::path& archiveFolder,
+                        std::string_view fileName, DateTime now) {
   checkArchiveFolder(sourceFolder, archiveFolder);
-  const fs::path from = sourceFolder + std::string(fileName);
+  const fs::path from = sourceFolder / fileName;
   if (!nameTaken(from)) throw Error(err::FileNotFound, "File not found: " + from.string());
   std::error_code ec;
   if (!fs::is_directory(archiveFolder, ec)) {
-    throw Error(err::PathNotFound, "Path not found: archive folder " + archiveFolder);
+    throw Error(err::PathNotFound, "Path not found: archive folder " + archiveFolder.string());
   }
   requireRemovableFrom(sourceFolder);
-  return ArchiveMove(from, archiveFolder + archiveName(fileName, session.clock->now()));
+  return ArchiveMove(from, archiveFolder / archiveName(fileName, now));
 }
 
 void ArchiveFile(const ArchiveMove& move) {

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "core/datetime.h"
-#include "form/session.h"
 
 namespace csv2sql {
 
@@ -36,12 +35,15 @@ std::string archiveName(std::string_view fileName, DateTime at);
 
 // Error 75 when the archive folder is the source folder (after resolving both): files renamed
 // in place still end in ".csv", and every later run would import them again.
-void checkArchiveFolder(const std::string& sourceFolder, const std::string& archiveFolder);
+void checkArchiveFolder(const std::filesystem::path& sourceFolder,
+                        const std::filesystem::path& archiveFolder);
 
-// The move of one file, from the folders in txtSourceCSV and txtArchiveFolder and the current
-// time. Errors: the archive folder is the source folder (75), the file is gone (53), the archive
+// The move of one file of the source folder into the archive folder, named for the time now.
+// Errors: the archive folder is the source folder (75), the file is gone (53), the archive
 // folder does not exist (76), a file of the new name exists (58).
-ArchiveMove planArchive(const Session& session, std::string_view fileName);
+ArchiveMove planArchive(const std::filesystem::path& sourceFolder,
+                        const std::filesystem::path& archiveFolder, std::string_view fileName,
+                        DateTime now);
 
 // Moves the file in one rename over its placeholder; when the archive folder is on another
 // volume, by a copy over the placeholder, then the removal of the source. Failures are Errors.

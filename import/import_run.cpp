@@ -1,28 +1,23 @@
 #include "import/import_run.h"
 
 #include <filesystem>
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/system_error.h"
-#include "core/text.h"
+#include "core/error.h"
 #include "import/archive.h"
 #include "import/csv_rows.h"
-#include "import/folder_text.h"
+#include "import/run_plan.h"
 #include "import/source_listing.h"
-#include "import/table_name.h"
-#include "import/utc_offsets.h"
 
 namespace csv2sql {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* kLogPrefix = "R27731";
-constexpr std::int32_t kOutOfMemory = 7;
-constexpr std::int32_t kInternalError = 51;
-constexpr std::int32_t kInvalidArgument = 5;
 
 // Marks a run as in progress for its whole length, however it ends.
 class RunningFlags {
@@ -39,41 +34,6 @@ class RunningFlags {
   bool& destination_;
 };
 
-// The error that the run's error path reports for whatever a step threw.
-Error currentError() {
-  try {
-    throw;
-  } catch (const Error& error) {
-    return error;
-  } catch (const std::filesystem::filesystem_error& error) {
-    return errorFromSystem(error.code());
-  } catch (const std::bad_alloc&) {
-    return Error(kOutOfMemory, "Out of memory");
-  } catch (const std::exception& error) {
-    return Error(kInternalError, std::string("Internal error: ") + error.what());
-  } catch (...) {
-    return Error(kInternalError, "Internal error");
-  }
-}
-
-void requireTableIdentifier(const std::string& table) {
-  if (!isTableIdentifier(table)) {
-    throw Error(kInvalidArgument,
-                "The destination table name \"" + table +
-                    "\" is not a table name: use letters, digits, _, @, #, $, parts joined by "
-                    "\".\", a part may be enclosed in [ ] or double quotes");
-  }
-}
-
-FileLayout readLayout(const FrmMain& form) {
-  FileLayout layout;
-  layout.colDateTime = toInt32(form.txtColDateTime.text());
-  layout.colTag = toInt32(form.txtColTag.text());
-  layout.colValue = toInt32(form.txtColValue.text());
-  layout.headerRows = toInt32(form.txtHeaderRows.text());
-  return layout;
-}
-
 // Opens a new run log, or goes on in the one that is open, as the run's first log line says.
 void openOrContinueLog(const Session& session, RunLog& log, DateTime& logOpenedAt) {
   const DateTime now = session.clock->now();
@@ -89,128 +49,109 @@ void openOrContinueLog(const Session& session, RunLog& log, DateTime& logOpenedA
   log.WriteLog("Trans Data Start");
 }
 
-// Deletes the rows older than the days in txtDeleteDays, when asked.
-void purgeOldRows(const Session& session, RunLog& log, db::Connection& connection,
-                  const std::string& table) {
-  const FrmMain& form = session.frmMain;
-  if (form.chkDelOldRecs.value() != 1 || !isNumeric(form.txtDeleteDays.text())) return;
-  const std::int16_t days = toInt16(form.txtDeleteDays.text());
-  const DateTime cutoff = session.clock->now().date().addDays(-days);
+void purgeOldRows(RunLog& log, db::Connection& connection, const db::TableName& table,
+                  DateTime cutoff) {
   // The cut-off travels as a parameter: a date literal can be read with day and month swapped
   // under some server languages. The log shows the statement with the literal.
-  const db::FieldValue parameters[] = {cutoff};
-  connection.Execute("DELETE FROM " + table + " WHERE DateTime < ?", parameters);
-  log.WriteLog("Old recs Removed with: DELETE FROM " + table + " WHERE DateTime < " +
+  connection.deleteRowsBefore(table, cutoff);
+  log.WriteLog("Old recs Removed with: DELETE FROM " + table.text() + " WHERE DateTime < " +
                SQLDateTime(cutoff));
 }
 
 // What tells that a file was written to: its size and time of last change.
 struct FileStamp {
   std::uintmax_t size = 0;
-  std::filesystem::file_time_type written;
+  fs::file_time_type written;
   bool operator==(const FileStamp&) const = default;
 };
 
-std::optional<FileStamp> stampOf(const std::string& path) {
+std::optional<FileStamp> stampOf(const fs::path& path) {
   std::error_code sizeError, timeError;
-  const auto size = std::filesystem::file_size(path, sizeError);
-  const auto written = std::filesystem::last_write_time(path, timeError);
+  const auto size = fs::file_size(path, sizeError);
+  const auto written = fs::last_write_time(path, timeError);
   if (sizeError || timeError) return std::nullopt;
   return FileStamp{size, written};
 }
 
 // One file: its rows, then its move into the archive folder when asked.
-void importFile(Session& session, RunLog& log, db::Connection& connection, db::Recordset& recordset,
-                const std::string& sourceFolder, const std::string& name, const FileLayout& layout,
-                bool utcOn, const std::optional<FileStamp>& listed) {
-  FrmMain& form = session.frmMain;
+void importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
+                db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
+                const std::string& name, const std::optional<FileStamp>& listed) {
+  const fs::path path = plan.sourceFolder / name;
   // The file's rows are committed together, so a failure part-way leaves none of them and the
   // next run's re-read of the file imports each reading once.
   db::Transaction transaction(connection);
-  // Read once per file: an edit of the table between files is seen by the next file.
-  const std::optional<UtcOffsetTable> utc =
-      utcOn ? std::optional<UtcOffsetTable>(form.spUTC) : std::nullopt;
-  importFileRows(form.sp, sourceFolder + name, layout, utc ? &*utc : nullptr, recordset, log);
-  if (form.chkArchive.value() == 0) {
+  importFileRows(sp, path, layout, plan.utc ? &*plan.utc : nullptr, recordset, log);
+  if (!plan.archive) {
     transaction.commit();
     return;
   }
   // A file still being written (a logger appending to it) would be moved away with readings
   // that this run never read. Its rows are rolled back and it stays for a later run.
-  if (const auto now = stampOf(sourceFolder + name); listed && now && *now != *listed) {
+  if (const auto now = stampOf(path); listed && now && *now != *listed) {
     log.WriteLog("File " + name +
                  " changed while it was being read: its rows are rolled back and it stays "
                  "for the next run");
     return;
   }
-  log.WriteLog("Archiving " + name + " to " + form.txtArchiveFolder.text());
-  const ArchiveMove move = planArchive(session, name);
+  log.WriteLog("Archiving " + name + " to " + plan.archiveFolderText);
+  const ArchiveMove move =
+      planArchive(plan.sourceFolder, plan.archiveFolder, name, session.clock->now());
   transaction.commit();
   ArchiveFile(move);
 }
 
 }  // namespace
 
-ImportRun::ImportRun(Session& session, RunLog& log, Destination& destination)
-    : session_(session), log_(log), destination_(destination) {}
+ImportRun::ImportRun(Session& session, RunLog& log, Destination& destination, RunSchedule& schedule)
+    : session_(session), log_(log), destination_(destination), schedule_(schedule) {}
 
-bool ImportRun::btnTransferData_Click() {
+RunEnd ImportRun::btnTransferData_Click() {
   // A tick or click handled during this run's yield must not start a run inside it.
-  if (inProgress_) return true;
+  if (inProgress_) return RunEnd::Normal;
   const RunningFlags running(inProgress_, destination_.runInProgress);
   FrmMain& form = session_.frmMain;
+  bool paused = false;
   try {
+    const RunPlan plan = readRunPlan(session_);
     form.btnTransferData.setEnabled(false);
     openOrContinueLog(session_, log_, LogOpenedAt);
+    paused = schedule_.pauseForRun();
 
-    const bool timerWasRunning = form.Timer1.enabled();
-    if (timerWasRunning) form.Timer1.setEnabled(false);
-
-    destination_.connect();
+    destination_.connect(plan.connection);
     db::Connection& connection = destination_.cnnDest();
     log_.WriteLog("Connected to Dest: " + connection.ConnectionString());
 
-    const std::string sourceFolder = folderFromText(form.txtSourceCSV.text());
-    const std::string table(trimSpaces(form.txtDestTable.text()));
-    requireTableIdentifier(table);
-    if (form.chkArchive.value() != 0) {
-      checkArchiveFolder(sourceFolder, folderFromText(form.txtArchiveFolder.text()));
-    }
-
-    const bool utcOn = form.chkUtcOffset.value() != 0;
-    if (utcOn) log_.WriteLog("Times will be adjusted from UTC");
-
-    purgeOldRows(session_, log_, connection, table);
+    const db::TableName& table = plan.table.get();
+    if (plan.archive) checkArchiveFolder(plan.sourceFolder, plan.archiveFolder);
+    if (plan.utc) log_.WriteLog("Times will be adjusted from UTC");
+    if (plan.purgeCutoff) purgeOldRows(log_, connection, table, plan.purgeCutoff->get());
 
     const std::unique_ptr<db::Recordset> recordset = connection.OpenRecordset(table);
     log_.WriteLog("Destination Table Opened");
 
-    const FileLayout layout = readLayout(form);
-    const std::vector<std::string> names = listSourceFiles(sourceFolder);
+    const FileLayout& layout = plan.layout.get();
+    const std::vector<std::string> names = listSourceFiles(plan.sourceFolder);
     // Taken with the listing, so a change at any time until the file is archived is seen.
     std::vector<std::optional<FileStamp>> listed;
-    for (const std::string& name : names) listed.push_back(stampOf(sourceFolder + name));
+    for (const std::string& name : names) listed.push_back(stampOf(plan.sourceFolder / name));
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (stopRequested_) break;
-      log_.WriteLog("Loading file " + sourceFolder + names[i]);
-      importFile(session_, log_, connection, *recordset, sourceFolder, names[i], layout, utcOn,
+      log_.WriteLog("Loading file " + (plan.sourceFolder / names[i]).string());
+      importFile(session_, form.sp, log_, connection, *recordset, plan, layout, names[i],
                  listed[i]);
       session_.eventLoop->yield();
     }
 
     recordset->close();
     form.btnTransferData.setEnabled(true);
-    if (timerWasRunning) {
-      setNextRunTime(session_);
-      form.Timer1.setEnabled(true);
-    } else {
-      log_.CloseLogFile();
-    }
-    return true;
+    if (!paused) log_.CloseLogFile();
+    schedule_.runEnded(paused, RunEnd::Normal);
+    return RunEnd::Normal;
   } catch (...) {
-    const Error error = currentError();
-    log_.WriteLog("Error " + std::to_string(error.number()) + " - " + error.description());
-    return false;
+    log_.WriteLog("Error " + currentError().numberAndDescription());
+    schedule_.runEnded(paused, RunEnd::Failed);
+    return RunEnd::Failed;
   }
 }
 

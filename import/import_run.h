@@ -7,18 +7,30 @@
 
 namespace csv2sql {
 
-// Sets the caption of lblNextRun to now + the minutes at the start of txtAutoRun, in the
-// locale's general date form: what starting automatic runs and re-arming after a run share.
-void setNextRunTime(Session& session);
+enum class RunEnd {
+  Normal,  // every step done
+  Failed,  // ended in the error path: one "Error n - description" line in the run log
+};
 
-// The import run behind "Load Data", the timer and the "1" start.
+// What a run tells the owner of the automatic runs, which decides what follows.
+class RunSchedule {
+ public:
+  virtual ~RunSchedule() = default;
+  // Right after the run's log is open: automatic runs wait while it works. True when they
+  // were on.
+  virtual bool pauseForRun() = 0;
+  // The run has ended; paused is what pauseForRun answered (false when the run ended before).
+  virtual void runEnded(bool paused, RunEnd end) = 0;
+};
+
+// The import run behind "Load Data", the timer and the "1" start. It reads every setting it
+// needs once, at its start (the run plan), so an edit made while it yields is for the next run.
 class ImportRun {
  public:
-  ImportRun(Session& session, RunLog& log, Destination& destination);
+  ImportRun(Session& session, RunLog& log, Destination& destination, RunSchedule& schedule);
 
-  // Runs to its end. Returns true when the run ended normally, false when it ended in its
-  // error path (one "Error n - description" line in the run log). Never throws.
-  bool btnTransferData_Click();
+  // Runs to its end; never throws. A call while a run is in progress does nothing.
+  RunEnd btnTransferData_Click();
 
   bool inProgress() const { return inProgress_; }
 
@@ -32,6 +44,7 @@ class ImportRun {
   Session& session_;
   RunLog& log_;
   Destination& destination_;
+  RunSchedule& schedule_;
   bool inProgress_ = false;
   bool stopRequested_ = false;
 };

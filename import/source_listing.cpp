@@ -6,26 +6,19 @@
 
 #include "core/platform.h"
 #include "core/system_error.h"
+#include "core/text.h"
 
 namespace csv2sql {
 
 namespace {
 
-char upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool hasCsvExtension(std::string_view name) {
-  constexpr std::string_view kExtension = ".CSV";
-  if (name.size() < kExtension.size()) return false;
-  const std::string_view tail = name.substr(name.size() - kExtension.size());
-  return std::equal(tail.begin(), tail.end(), kExtension.begin(),
-                    [](char a, char b) { return upper(a) == b; });
+  return endsWithIgnoreCase(name, ".csv");
 }
 
 // Letter case decides only between names that are otherwise equal, so the order is total.
 bool nameBefore(const std::string& a, const std::string& b) {
-  const auto byUpper = [](char x, char y) { return upper(x) < upper(y); };
+  const auto byUpper = [](char x, char y) { return asciiUpper(x) < asciiUpper(y); };
   if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), byUpper)) return true;
   if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), byUpper)) return false;
   return a < b;

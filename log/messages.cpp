@@ -64,8 +64,6 @@ void writeSilentMessageBlock(RunLog& log, const MessageBoxRequest& request, int 
   log.WriteLog("PROMPT= " + request.prompt);
   log.WriteLog("BUTTONS= " + std::to_string(request.buttons));
   if (request.title) log.WriteLog("TITLE= " + *request.title);
-  if (request.helpFile) log.WriteLog("HELPFILE= " + *request.helpFile);
-  if (request.context) log.WriteLog("CONTEXT= " + std::to_string(*request.context));
   log.WriteLog("ANSWER= " + MsgBoxAnswerName(answer));
   log.WriteLog(std::string(77, '='));
 }
@@ -85,7 +83,7 @@ void Messages::ReportError(std::int32_t number, std::string_view description,
                            std::string_view procedureName) noexcept {
   if (number == 0) return;
   try {
-    std::string text = "Error " + std::to_string(number) + " - " + std::string(description);
+    std::string text = "Error " + numberAndDescription(number, description);
     if (!procedureName.empty()) {
       text = "Error in Procedure " + std::string(procedureName) + "\r\n" + text;
     }

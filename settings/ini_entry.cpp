@@ -8,10 +8,6 @@ namespace csv2sql {
 
 namespace {
 
-char asciiUpper(char byte) {
-  return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 'a' + 'A') : byte;
-}
-
 // True when the value, written bare, would not come back whole: a comma or a line end would
 // end the item early, and blanks at its end would be dropped. Blanks at its start survive bare,
 // but are quoted as well so that blanks around a value are kept in one way.

@@ -13,8 +13,6 @@ namespace csv2sql {
 
 namespace {
 
-constexpr std::int32_t kOutOfMemory = 7;
-
 // Applies the file's entries in file order; the first failure ends the load at its item.
 void loadEntries(FrmMain& form, const std::filesystem::path& path) {
   form.spUTC.setRow(0);
@@ -30,8 +28,7 @@ void loadEntries(FrmMain& form, const std::filesystem::path& path) {
 
 void showLoadFailure(Messages& messages, const Error& error) {
   MessageBoxRequest request;
-  request.prompt =
-      "Error in Proc GetIniInfo:" + std::to_string(error.number()) + " - " + error.description();
+  request.prompt = "Error in Proc GetIniInfo:" + error.numberAndDescription();
   request.buttons = mb::OkOnly;  // no title: the program's title
   messages.directBox(request);
 }
@@ -45,7 +42,7 @@ void GetIniInfo(Session& session, Messages& messages) {
     showLoadFailure(messages, error);
   } catch (const std::bad_alloc&) {
     // An item too long to hold (a file of gigabytes without a comma or a line end).
-    showLoadFailure(messages, Error(kOutOfMemory, "Out of memory"));
+    showLoadFailure(messages, Error(err::OutOfMemory));
   }
 }
 

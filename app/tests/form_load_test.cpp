@@ -108,11 +108,5 @@ TEST_F(FormLoadTest, OneWithAFailedRunAsksToEndWithStatusOne) {
   EXPECT_TRUE(test.messageBox.shown.empty());
 }
 
-TEST_F(FormLoadTest, UnloadLetsTheWindowClose) {
-  int cancel = 0;
-  program.Form_Unload(cancel);
-  EXPECT_EQ(cancel, 0);
-}
-
 }  // namespace
 }  // namespace csv2sql::testing

@@ -156,16 +156,46 @@ TEST_F(SchedulerTest, StopDuringAScheduledRunDoesNotStopTheSchedule) {
   EXPECT_EQ(caption(), formatGeneralDate(at(10, 11, 0)));
 }
 
-TEST_F(SchedulerTest, CaptionThatIsNoDateBecomesNowAndTheNextTickRuns) {
+TEST_F(SchedulerTest, DueTimeIsComparedToTheSecondTheCaptionShows) {
+  const auto withMicros = [](DateTime time, int micros) { return time.addMicroseconds(micros); };
+  startAt(withMicros(at(10, 0, 0), 400000), "5");
+  drop("a.csv");
+  tickAt(withMicros(at(10, 5, 0), 400000));
+  tickAt(withMicros(at(10, 5, 0), 999999));
+  EXPECT_EQ(rows(), 0) << "10:05:00 to the second is not after the next run time";
+  tickAt(at(10, 5, 1));
+  EXPECT_EQ(rows(), 2);
+}
+
+TEST_F(SchedulerTest, CaptionIsOnlyTheDisplayOfTheNextRunTime) {
   startAt(at(10, 0, 0), "5");
-  form().lblNextRun.setCaption("Next Run:");
+  form().lblNextRun.setCaption("3/2/2026 9:00:00 AM");
   drop("a.csv");
   tickAt(at(10, 1, 0));
-  EXPECT_EQ(caption(), formatGeneralDate(at(10, 1, 0)));
   EXPECT_EQ(rows(), 0);
-  tickAt(at(10, 2, 0));
+  tickAt(at(10, 6, 0));
   EXPECT_EQ(rows(), 2);
-  EXPECT_EQ(caption(), formatGeneralDate(at(10, 7, 0)));
+}
+
+TEST_F(SchedulerTest, TimerIsOffWhileAScheduledRunWorks) {
+  startAt(at(10, 0, 0), "5");
+  drop("a.csv");
+  bool timerDuringRun = true;
+  test.eventLoop.onYield = [&] { timerDuringRun = form().Timer1.enabled(); };
+  tickAt(at(10, 6, 0));
+  EXPECT_FALSE(timerDuringRun);
+  EXPECT_TRUE(form().Timer1.enabled());
+  EXPECT_EQ(program.scheduler().state(), Scheduler::State::Waiting);
+}
+
+TEST_F(SchedulerTest, NextRunTimeOutOfRangeAfterARunStalls) {
+  startAt(at(10, 0, 0), "5");
+  form().txtAutoRun.setText("1e13");
+  tickAt(at(10, 6, 0));
+  EXPECT_EQ(logTexts(session).back(), "Error 6 - Overflow");
+  EXPECT_FALSE(form().Timer1.enabled());
+  EXPECT_EQ(caption(), formatGeneralDate(at(10, 5, 0)));
+  EXPECT_EQ(program.scheduler().state(), Scheduler::State::Stalled);
 }
 
 TEST_F(SchedulerTest, FailedScheduledRunStallsUntilStopAndStart) {
@@ -181,6 +211,7 @@ TEST_F(SchedulerTest, FailedScheduledRunStallsUntilStopAndStart) {
   EXPECT_FALSE(form().btnTransferData.enabled());
   EXPECT_EQ(caption(), formatGeneralDate(at(10, 5, 0)));
   EXPECT_TRUE(inSource("a.csv"));
+  EXPECT_EQ(program.scheduler().state(), Scheduler::State::Stalled);
 
   form().btnStopAutorun.click();
   EXPECT_TRUE(form().btnStartAutoRun.enabled());

@@ -77,14 +77,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  int cancel = 0;
-  if (program_ != nullptr) program_->Form_Unload(cancel);
-  if (cancel != 0) {
-    event->ignore();
-    return;
-  }
-  // A run still working would go on out of sight after the window closed: it stops after the
-  // file it is on, with that file's rows committed or rolled back.
+  // The window always closes: nothing is asked or saved. A run still working would go on out of
+  // sight after the window closed: it stops after the file it is on, with that file's rows
+  // committed or rolled back.
   if (program_ != nullptr && program_->importRun().inProgress()) {
     program_->importRun().requestStop();
   }

@@ -7,7 +7,7 @@
 
 #include "app/program.h"
 #include "app/ui/main_window.h"
-#include "app/window_host.h"
+#include "app/ui/window_host.h"
 #include "core/clock.h"
 
 namespace {

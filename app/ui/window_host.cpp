@@ -1,4 +1,4 @@
-#include "app/window_host.h"
+#include "app/ui/window_host.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -4,19 +4,13 @@
 #include <array>
 #include <utility>
 
-#include "components/db/ado_errors.h"
 #include "components/db/drivers.h"
 #include "components/db/sql_text.h"
+#include "core/text.h"
 
 namespace csv2sql::db {
 
 namespace {
-
-std::string_view trimBlanks(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 // Reads a value that begins with a double quote at `pos`; a doubled quote stands for one.
 // Leaves `pos` after the closing quote.
@@ -33,7 +27,7 @@ std::string readQuoted(std::string_view text, std::size_t& pos) {
       return value;
     }
   }
-  throw ado::error(ado::BadConnectionString, "A quoted value has no closing double quote.");
+  throw Error::withDetail(err::BadConnectionString, "A quoted value has no closing double quote.");
 }
 
 std::string* settingFor(ConnectionSettings& settings, std::string_view key) {
@@ -45,24 +39,11 @@ std::string* settingFor(ConnectionSettings& settings, std::string_view key) {
   return nullptr;
 }
 
-// A value is written as it stands unless it would be read back differently.
-std::string quoteIfNeeded(const std::string& value) {
-  if (value.find(';') == std::string::npos && trimBlanks(value).substr(0, 1) != "\"") {
-    return value;
-  }
-  std::string quoted = "\"";
-  for (char c : value) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + '"';
-}
-
 std::string reportedString(const ConnectionSettings& settings) {
-  return "Provider=" + quoteIfNeeded(settings.provider) +
-         ";Data Source=" + quoteIfNeeded(settings.dataSource) +
-         ";Initial Catalog=" + quoteIfNeeded(settings.initialCatalog) +
-         ";User ID=" + quoteIfNeeded(settings.userId);
+  return "Provider=" + connectionStringValue(settings.provider) +
+         ";Data Source=" + connectionStringValue(settings.dataSource) +
+         ";Initial Catalog=" + connectionStringValue(settings.initialCatalog) +
+         ";User ID=" + connectionStringValue(settings.userId);
 }
 
 constexpr std::array<std::string_view, 6> kSqlServerProviders = {
@@ -83,10 +64,10 @@ std::unique_ptr<Driver> openDriver(const ConnectionSettings& settings, const Ope
   if (isSqlServerProvider(provider)) {
     const std::string odbcDriver = bestSqlServerOdbcDriver();
     if (odbcDriver.empty()) {
-      throw ado::error(ado::ProviderNotFound,
-                       "No SQL Server ODBC driver is installed for the provider \"" +
-                           std::string(provider) +
-                           "\" (Microsoft ODBC Driver 18 or 17 for SQL Server, or FreeTDS).");
+      throw Error::withDetail(
+          err::ProviderNotFound,
+          "No SQL Server ODBC driver is installed for the provider \"" + std::string(provider) +
+              "\" (Microsoft ODBC Driver 18 or 17 for SQL Server, or FreeTDS).");
     }
     return openOdbc(settings, options, odbcDriver);
   }
@@ -95,14 +76,14 @@ std::unique_ptr<Driver> openDriver(const ConnectionSettings& settings, const Ope
     known += ", ";
     known += name;
   }
-  throw ado::error(ado::ProviderNotFound, "Unknown provider \"" + std::string(provider) +
-                                              "\"; the known providers are " + known + ".");
+  throw Error::withDetail(err::ProviderNotFound, "Unknown provider \"" + std::string(provider) +
+                                                     "\"; the known providers are " + known + ".");
 }
 
 void requireTimeout(std::int32_t seconds) {
   if (seconds < 0) {
-    throw ado::error(ado::InvalidArgument,
-                     "A time-out cannot be negative (" + std::to_string(seconds) + ").");
+    throw Error::withDetail(err::InvalidArgument,
+                            "A time-out cannot be negative (" + std::to_string(seconds) + ").");
   }
 }
 
@@ -119,8 +100,8 @@ ConnectionSettings parseConnectionString(std::string_view text) {
     if (equals >= stop) {
       // Only blanks may stand between two ";" or after the last one.
       if (!trimBlanks(text.substr(pos, stop - pos)).empty()) {
-        throw ado::error(
-            ado::BadConnectionString,
+        throw Error::withDetail(
+            err::BadConnectionString,
             "The part \"" + std::string(text.substr(pos, stop - pos)) + "\" has no \"=\".");
       }
       pos = stop + 1;
@@ -133,8 +114,8 @@ ConnectionSettings parseConnectionString(std::string_view text) {
       value = readQuoted(text, pos);
       stop = partEnd(pos);
       if (!trimBlanks(text.substr(pos, stop - pos)).empty()) {
-        throw ado::error(
-            ado::BadConnectionString,
+        throw Error::withDetail(
+            err::BadConnectionString,
             "Text follows the closing quote of the value of \"" + std::string(key) + "\".");
       }
     } else {
@@ -144,6 +125,14 @@ ConnectionSettings parseConnectionString(std::string_view text) {
     pos = stop + 1;
   }
   return settings;
+}
+
+std::string connectionStringValue(std::string_view value) {
+  // The reader skips blanks before a value's opening quote.
+  if (value.find(';') == std::string_view::npos && !trimBlanks(value).starts_with('"')) {
+    return std::string(value);
+  }
+  return enclosed(value, '"', '"');
 }
 
 Connection::Connection(std::filesystem::path programFolder)
@@ -189,12 +178,17 @@ void Connection::RollbackTrans() {
   driver().rollback();
 }
 
-std::unique_ptr<Recordset> Connection::OpenRecordset(std::string_view table) {
+void Connection::deleteRowsBefore(const TableName& table, DateTime cutoff) {
+  const FieldValue parameters[] = {cutoff};
+  driver().execute("DELETE FROM " + driver().tableSql(table) + " WHERE DateTime < ?", parameters);
+}
+
+std::unique_ptr<Recordset> Connection::OpenRecordset(const TableName& table) {
   return driver().openRecordset(table);
 }
 
 Driver& Connection::driver() {
-  if (!driver_) throw ado::error(ado::ObjectClosed);
+  if (!driver_) throw Error(err::ObjectClosed);
   return *driver_;
 }
 

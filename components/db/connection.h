@@ -15,6 +15,11 @@ namespace csv2sql::db {
 // matched without regard to case and surrounding blanks ("OLE DB Services =-2" included).
 ConnectionSettings parseConnectionString(std::string_view text);
 
+// A value as a connection string holds it: as it stands, unless it would be read back
+// differently (a ";" in it, or a double quote first), then in double quotes with any double
+// quote inside doubled.
+std::string connectionStringValue(std::string_view value);
+
 // The destination connection, in the manner of an ADO connection: closed until Open, then
 // open until Close or the next Open. The driver is chosen by the provider name:
 //   SQLite                      embedded; Data Source is the database file
@@ -27,7 +32,6 @@ class Connection {
  public:
   static constexpr int StateClosed = 0;
   static constexpr int StateOpen = 1;
-  static constexpr int CursorClientSide = 3;
 
   explicit Connection(std::filesystem::path programFolder);
   ~Connection();
@@ -39,8 +43,6 @@ class Connection {
   void setConnectionTimeout(std::int32_t seconds) { connectionTimeout_ = seconds; }
   std::int32_t CommandTimeout() const { return commandTimeout_; }
   void setCommandTimeout(std::int32_t seconds);
-  int CursorLocation() const { return cursorLocation_; }
-  void setCursorLocation(int location) { cursorLocation_ = location; }
 
   // Opens with the credentials inside the string. A failed open leaves the connection closed.
   void Open(const std::string& connectionString);
@@ -54,7 +56,9 @@ class Connection {
   void BeginTrans();
   void CommitTrans();
   void RollbackTrans();
-  std::unique_ptr<Recordset> OpenRecordset(std::string_view table);
+  // "DELETE FROM " + table + " WHERE DateTime < ?" with the cut-off bound.
+  void deleteRowsBefore(const TableName& table, DateTime cutoff);
+  std::unique_ptr<Recordset> OpenRecordset(const TableName& table);
 
  private:
   Driver& driver();
@@ -62,7 +66,6 @@ class Connection {
   std::filesystem::path programFolder_;
   std::int32_t connectionTimeout_ = 15;
   std::int32_t commandTimeout_ = 30;
-  int cursorLocation_ = 2;
   ConnectionSettings settings_;
   std::string reported_;
   std::unique_ptr<Driver> driver_;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <variant>
 
+#include "components/db/table_name.h"
 #include "core/datetime.h"
 #include "core/error.h"
 
@@ -18,11 +19,15 @@ namespace csv2sql::db {
 using FieldValue = std::variant<std::monostate, DateTime, double, std::string_view>;
 
 // An error reported by a database driver: its native code, SQLSTATE and message. number() is
-// the native code, or -2147467259 (unspecified provider error) when the driver has none;
-// description() is "[SQLSTATE] message" (just the message when there is no SQLSTATE).
+// the native code, or -2147467259 (unspecified provider error) when the driver has none or
+// its codes would read as the program's own numbers (SQLite's 13 is "database or disk is
+// full", the program's 13 "Type mismatch"); description() is "[SQLSTATE] message" (just the
+// message when there is no SQLSTATE).
 class DatabaseError : public Error {
  public:
-  DatabaseError(std::int32_t nativeCode, std::string sqlState, std::string message);
+  enum class NativeCode { IsNumber, NotANumber };
+  DatabaseError(std::int32_t nativeCode, std::string sqlState, std::string message,
+                NativeCode use = NativeCode::IsNumber);
   std::int32_t nativeCode() const noexcept { return nativeCode_; }
   const std::string& sqlState() const noexcept { return sqlState_; }
   const std::string& message() const noexcept { return message_; }
@@ -71,9 +76,11 @@ class Driver {
   virtual void begin() = 0;
   virtual void commit() = 0;    // sends held rows first
   virtual void rollback() = 0;  // drops held rows
+  // The table's name as one quoted identifier in this server's way.
+  virtual std::string tableSql(const TableName& table) const = 0;
   // An updatable recordset on a table, as "SELECT * FROM " + table + " WHERE DateTime >
   // '2035-01-01'" gives one: the columns are learnt without reading rows where the driver can.
-  virtual std::unique_ptr<Recordset> openRecordset(std::string_view table) = 0;
+  virtual std::unique_ptr<Recordset> openRecordset(const TableName& table) = 0;
   virtual void setCommandTimeout(std::int32_t seconds) = 0;
 };
 

@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/text.h"
+
 namespace csv2sql::db::odbc {
 namespace {
-
-std::string lowerCase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
 
 void append(std::string& out, std::string_view key, std::string_view value) {
   out.append(key).append("=").append(connectionValue(value)).append(";");
@@ -39,16 +34,11 @@ std::string connectionValue(std::string_view value) {
   const bool plain = value.find_first_of(";{}=") == std::string_view::npos &&
                      (value.empty() || (value.front() != ' ' && value.back() != ' '));
   if (plain) return std::string(value);
-  std::string braced = "{";
-  for (const char c : value) {
-    braced += c;
-    if (c == '}') braced += '}';
-  }
-  return braced + "}";
+  return enclosed(value, '{', '}');
 }
 
 bool isFreeTds(std::string_view odbcDriver) {
-  const std::string lower = lowerCase(odbcDriver);
+  const std::string lower = asciiLowerCase(odbcDriver);
   return lower.find("freetds") != std::string::npos || lower.find("tdsodbc") != std::string::npos;
 }
 

@@ -21,10 +21,16 @@ class OdbcDriver final : public Driver {
   void rollback() override { session_->rollback(); }
   void setCommandTimeout(std::int32_t seconds) override { session_->setCommandTimeout(seconds); }
 
-  std::unique_ptr<Recordset> openRecordset(std::string_view table) override {
-    std::vector<std::string> columns = session_->describeColumns(
-        "SELECT * FROM " + std::string(table) + " WHERE DateTime > '2035-01-01'");
-    return std::make_unique<odbc::OdbcRecordset>(session_, table, std::move(columns));
+  std::string tableSql(const TableName& table) const override {
+    return session_->quotedName(table);
+  }
+
+  std::unique_ptr<Recordset> openRecordset(const TableName& table) override {
+    std::string sql = tableSql(table);
+    std::vector<std::string> columns =
+        session_->describeColumns("SELECT * FROM " + sql + " WHERE DateTime > '2035-01-01'");
+    return std::make_unique<odbc::OdbcRecordset>(session_, table, std::move(sql),
+                                                 std::move(columns));
   }
 
  private:

@@ -11,6 +11,7 @@
 #include "components/db/odbc_handle.h"
 #include "components/db/odbc_text.h"
 #include "components/db/sql_text.h"
+#include "core/text.h"
 
 namespace csv2sql::db {
 namespace {

@@ -2,9 +2,10 @@
 
 namespace csv2sql::db::odbc {
 
-OdbcRecordset::OdbcRecordset(std::weak_ptr<Session> session, std::string_view table,
-                             std::vector<std::string> columns)
-    : TableRecordset(table, std::move(columns)), session_(std::move(session)) {}
+OdbcRecordset::OdbcRecordset(std::weak_ptr<Session> session, const TableName& table,
+                             std::string tableSql, std::vector<std::string> columns)
+    : TableRecordset(table, std::move(tableSql), std::move(columns)),
+      session_(std::move(session)) {}
 
 void OdbcRecordset::close() {
   if (!isOpen()) return;
@@ -23,7 +24,7 @@ void OdbcRecordset::writeRow(const PendingRow& row) {
   if (set != insertColumns_) {
     std::string markers = "?";
     for (std::size_t i = 1; i < values.size(); ++i) markers += ",?";
-    insertSql_ = "INSERT INTO " + table() + ' ' + columnList(set) + " VALUES (" + markers + ')';
+    insertSql_ = "INSERT INTO " + tableSql() + ' ' + columnList(set) + " VALUES (" + markers + ')';
     insertColumns_ = set;
   }
   session_.lock()->insert(insertSql_, std::move(values));

@@ -15,7 +15,7 @@ namespace csv2sql::db::odbc {
 // commit. Once the connection is gone the recordset counts as closed.
 class OdbcRecordset final : public TableRecordset {
  public:
-  OdbcRecordset(std::weak_ptr<Session> session, std::string_view table,
+  OdbcRecordset(std::weak_ptr<Session> session, const TableName& table, std::string tableSql,
                 std::vector<std::string> columns);
 
   // Drops a row begun but not updated and sends the held rows.

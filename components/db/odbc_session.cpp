@@ -30,6 +30,26 @@ void setConnectionAttribute(const Handle& connection, SQLINTEGER attribute, SQLU
                    "SQLSetConnectAttr");
 }
 
+// The driver's identifier quote; a blank when it has none.
+char identifierQuote(const Handle& connection) {
+  SQLWCHAR quote[8] = {};
+  SQLSMALLINT length = 0;
+  connection.check(
+      SQLGetInfoW(connection.get(), SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &length),
+      "SQLGetInfo");
+  return length > 0 && quote[0] > 0x20 && quote[0] < 0x7F ? static_cast<char>(quote[0]) : ' ';
+}
+
+BareNameCase bareNameCase(const Handle& connection) {
+  SQLUSMALLINT identifierCase = SQL_IC_MIXED;
+  connection.check(SQLGetInfoW(connection.get(), SQL_IDENTIFIER_CASE, &identifierCase,
+                               sizeof identifierCase, nullptr),
+                   "SQLGetInfo");
+  if (identifierCase == SQL_IC_LOWER) return BareNameCase::Lower;
+  if (identifierCase == SQL_IC_UPPER) return BareNameCase::Upper;
+  return BareNameCase::AsTyped;
+}
+
 }  // namespace
 
 Session::Session(const std::string& connectionString, const OpenOptions& options)
@@ -44,6 +64,20 @@ Session::Session(const std::string& connectionString, const OpenOptions& options
                                       static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
                                       SQL_DRIVER_NOPROMPT),
                     "SQLDriverConnect");
+  identifierQuote_ = identifierQuote(connection_);
+  bareNameCase_ = bareNameCase(connection_);
+}
+
+std::string Session::quotedName(const TableName& table) const {
+  if (identifierQuote_ != ' ') {
+    return table.quoted(identifierQuote_, identifierQuote_, bareNameCase_);
+  }
+  if (!table.allBare()) {
+    throw Error::withDetail(
+        err::InvalidArgument,
+        "The ODBC driver has no way to quote the table name " + table.text() + ".");
+  }
+  return table.text();
 }
 
 Session::~Session() {

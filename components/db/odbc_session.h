@@ -41,6 +41,11 @@ class Session {
 
   std::vector<std::string> describeColumns(std::string_view query);
 
+  // The table as one quoted identifier with the driver's own quote character, bare parts
+  // folded as the driver says the server folds them. A driver without a quote character gets
+  // bare names only; a quoted part is refused before any statement.
+  std::string quotedName(const TableName& table) const;
+
   // One row for the INSERT statement insertSql: sent at once outside a transaction; inside
   // one, held with the rows before it while they share the statement and kinds of value, and
   // sent when kBatchRows are held.
@@ -60,6 +65,8 @@ class Session {
   Handle environment_;
   Handle connection_;
   SQLULEN commandTimeout_;
+  char identifierQuote_ = '"';
+  BareNameCase bareNameCase_ = BareNameCase::AsTyped;
   bool inTransaction_ = false;
   std::optional<HeldRows> held_;
 };

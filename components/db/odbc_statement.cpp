@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "components/db/ado_errors.h"
 #include "components/db/odbc_error.h"
 #include "components/db/odbc_text.h"
+#include "components/db/sql_text.h"
 
 namespace csv2sql::db::odbc {
 namespace {
@@ -50,7 +50,7 @@ void executePrepared(const Handle& statement, std::string_view sql, ParameterRow
   SQLSMALLINT markers = 0;
   statement.check(SQLNumParams(statement.get(), &markers), "SQLNumParams");
   if (static_cast<std::size_t>(markers) != rows.columns()) {
-    throw ado::parameterCountError(static_cast<std::size_t>(markers), rows.columns());
+    throw parameterCountError(static_cast<std::size_t>(markers), rows.columns());
   }
   rows.bind(statement.get());
   const std::size_t count = rows.size();

@@ -2,8 +2,8 @@
 #include <climits>
 #include <optional>
 
-#include "components/db/ado_errors.h"
 #include "components/db/pg_session.h"
+#include "components/db/sql_text.h"
 
 namespace csv2sql::db::pg {
 
@@ -48,7 +48,7 @@ void PgDriver::execute(std::string_view sql, std::span<const FieldValue> paramet
   std::size_t markers = 0;
   const std::string text =
       numberPlaceholders(sql, standard && std::string_view(standard) == "on", markers);
-  if (markers != parameters.size()) throw ado::parameterCountError(markers, parameters.size());
+  if (markers != parameters.size()) throw parameterCountError(markers, parameters.size());
   parameters_.clear();
   for (const FieldValue& value : parameters) parameters_.add(value);
   check(PQexecParams(session_.get(), text.c_str(), parameters_.count(), nullptr,
@@ -98,10 +98,15 @@ void PgDriver::rollbackQuietly() noexcept {
   }
 }
 
-std::unique_ptr<Recordset> PgDriver::openRecordset(std::string_view table) {
+std::string PgDriver::tableSql(const TableName& table) const {
+  // PostgreSQL folds a bare name to lower case.
+  return table.quoted('"', '"', BareNameCase::Lower);
+}
+
+std::unique_ptr<Recordset> PgDriver::openRecordset(const TableName& table) {
   endCopy(true);
-  const std::string source =
-      "SELECT * FROM " + std::string(table) + " WHERE DateTime > '2035-01-01'";
+  std::string sql = tableSql(table);
+  const std::string source = "SELECT * FROM " + sql + " WHERE DateTime > '2035-01-01'";
   // Prepared and described, never run: the columns come without reading a row.
   check(PQprepare(session_.get(), "", source.c_str(), 0, nullptr));
   const Result description = check(PQdescribePrepared(session_.get(), ""));
@@ -109,7 +114,7 @@ std::unique_ptr<Recordset> PgDriver::openRecordset(std::string_view table) {
   for (int i = 0; i < PQnfields(description.get()); ++i) {
     columns.emplace_back(PQfname(description.get(), i));
   }
-  auto recordset = std::make_unique<PgRecordset>(*this, table, std::move(columns));
+  auto recordset = std::make_unique<PgRecordset>(*this, table, std::move(sql), std::move(columns));
   recordsets_.push_back(recordset.get());
   return recordset;
 }

@@ -2,8 +2,9 @@
 
 namespace csv2sql::db::pg {
 
-PgRecordset::PgRecordset(PgDriver& driver, std::string_view table, std::vector<std::string> columns)
-    : TableRecordset(table, std::move(columns)), driver_(&driver) {}
+PgRecordset::PgRecordset(PgDriver& driver, const TableName& table, std::string tableSql,
+                         std::vector<std::string> columns)
+    : TableRecordset(table, std::move(tableSql), std::move(columns)), driver_(&driver) {}
 
 PgRecordset::~PgRecordset() {
   if (!driver_) return;
@@ -36,7 +37,7 @@ void PgRecordset::release() noexcept {
 }
 
 std::string PgRecordset::copyStatement(const std::vector<char>& set) const {
-  return "COPY " + table() + ' ' + columnList(set) + " FROM STDIN";
+  return "COPY " + tableSql() + ' ' + columnList(set) + " FROM STDIN";
 }
 
 void PgRecordset::writeRow(const PendingRow& row) {
@@ -46,7 +47,7 @@ void PgRecordset::writeRow(const PendingRow& row) {
   }
   if (insert_.empty() || insertSet_ != row.setColumns()) {
     insertSet_ = row.setColumns();
-    insert_ = "INSERT INTO " + table() + ' ' + columnList(insertSet_) + " VALUES (";
+    insert_ = "INSERT INTO " + tableSql() + ' ' + columnList(insertSet_) + " VALUES (";
     for (std::size_t i = 1; i <= row.setCount(); ++i) {
       insert_ += (i > 1 ? ",$" : "$") + std::to_string(i);
     }

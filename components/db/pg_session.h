@@ -38,7 +38,8 @@ class PgDriver final : public Driver {
   void begin() override;
   void commit() override;  // rolls back before it reports a failure
   void rollback() override;
-  std::unique_ptr<Recordset> openRecordset(std::string_view table) override;
+  std::string tableSql(const TableName& table) const override;
+  std::unique_ptr<Recordset> openRecordset(const TableName& table) override;
   void setCommandTimeout(std::int32_t seconds) override;
 
   // For the recordsets.
@@ -76,7 +77,8 @@ class PgDriver final : public Driver {
 // inserted one by one at once.
 class PgRecordset final : public TableRecordset {
  public:
-  PgRecordset(PgDriver& driver, std::string_view table, std::vector<std::string> columns);
+  PgRecordset(PgDriver& driver, const TableName& table, std::string tableSql,
+              std::vector<std::string> columns);
   ~PgRecordset() override;
 
   void close() override;

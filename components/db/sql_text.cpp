@@ -14,10 +14,6 @@ char* writeDigits(char* out, int value, int width) {
   return out + width;
 }
 
-char lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 std::size_t formatTimestamp(DateTime value, char* out) {
@@ -45,19 +41,11 @@ std::size_t formatTimestamp(DateTime value, char* out) {
   return static_cast<std::size_t>(p - out);
 }
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return lower(x) == lower(y); });
-}
-
-std::string quoteIdentifier(std::string_view name) {
-  std::string quoted = "\"";
-  for (char c : name) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  quoted += '"';
-  return quoted;
+Error parameterCountError(std::size_t markers, std::size_t values) {
+  return Error::withDetail(err::InvalidArgument, "The statement has " + std::to_string(markers) +
+                                                     " parameter markers but " +
+                                                     std::to_string(values) +
+                                                     " values were given.");
 }
 
 }  // namespace csv2sql::db

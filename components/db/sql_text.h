@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/datetime.h"
+#include "core/error.h"
 
 namespace csv2sql::db {
 
@@ -15,10 +16,7 @@ constexpr std::size_t kTimestampTextMax = 26;
 // only when there is one, so that text order is time order. Returns the length written.
 std::size_t formatTimestamp(DateTime value, char* out);
 
-// ASCII letters compared without regard to case; database column names are matched so.
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
-
-// The name between double quotes, each double quote inside doubled.
-std::string quoteIdentifier(std::string_view name);
+// Error 3001 for a statement whose parameter markers do not match the values given.
+Error parameterCountError(std::size_t markers, std::size_t values);
 
 }  // namespace csv2sql::db

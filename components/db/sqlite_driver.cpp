@@ -2,7 +2,6 @@
 #include <climits>
 #include <filesystem>
 
-#include "components/db/ado_errors.h"
 #include "components/db/drivers.h"
 #include "components/db/sql_text.h"
 #include "components/db/sqlite_session.h"
@@ -56,7 +55,7 @@ void SqliteDriver::execute(std::string_view sql, std::span<const FieldValue> par
     if (!statement) continue;
     const auto markers = static_cast<std::size_t>(sqlite3_bind_parameter_count(statement.get()));
     if (used + markers > parameters.size()) {
-      throw ado::parameterCountError(used + markers, parameters.size());
+      throw parameterCountError(used + markers, parameters.size());
     }
     for (std::size_t i = 0; i < markers; ++i) {
       bindParameter(statement.get(), static_cast<int>(i + 1), parameters[used + i]);
@@ -64,7 +63,7 @@ void SqliteDriver::execute(std::string_view sql, std::span<const FieldValue> par
     used += markers;
     run(statement.get());
   }
-  if (used != parameters.size()) throw ado::parameterCountError(used, parameters.size());
+  if (used != parameters.size()) throw parameterCountError(used, parameters.size());
 }
 
 void SqliteDriver::begin() {
@@ -94,16 +93,21 @@ void SqliteDriver::rollbackQuietly() noexcept {
   }
 }
 
-std::unique_ptr<Recordset> SqliteDriver::openRecordset(std::string_view table) {
-  const std::string source =
-      "SELECT * FROM " + std::string(table) + " WHERE DateTime > '2035-01-01'";
+std::string SqliteDriver::tableSql(const TableName& table) const {
+  return table.quoted('"', '"', BareNameCase::AsTyped);
+}
+
+std::unique_ptr<Recordset> SqliteDriver::openRecordset(const TableName& table) {
+  std::string sql = tableSql(table);
+  const std::string source = "SELECT * FROM " + sql + " WHERE DateTime > '2035-01-01'";
   Statement statement = prepare(source);
-  if (!statement) throw DatabaseError(SQLITE_MISUSE, "", "No table was named.");
+  if (!statement) throw sqliteError(SQLITE_MISUSE, "No table was named.");
   std::vector<std::string> columns;
   for (int i = 0, count = sqlite3_column_count(statement.get()); i < count; ++i) {
     columns.emplace_back(sqlite3_column_name(statement.get(), i));
   }
-  auto recordset = std::make_unique<SqliteRecordset>(*this, table, std::move(columns));
+  auto recordset =
+      std::make_unique<SqliteRecordset>(*this, table, std::move(sql), std::move(columns));
   recordsets_.push_back(recordset.get());
   return recordset;
 }
@@ -123,7 +127,7 @@ std::size_t SqliteDriver::parameterLimit() const {
 }
 
 Statement SqliteDriver::prepare(std::string_view sql, std::string_view* rest) {
-  if (sql.size() > INT_MAX) throw DatabaseError(SQLITE_TOOBIG, "", "The statement is too long.");
+  if (sql.size() > INT_MAX) throw sqliteError(SQLITE_TOOBIG, "The statement is too long.");
   sqlite3_stmt* statement = nullptr;
   const char* tail = nullptr;
   if (sqlite3_prepare_v3(db_.get(), sql.data(), static_cast<int>(sql.size()),
@@ -158,7 +162,7 @@ DatabaseError SqliteDriver::lastError() const {
     message += " (the statement ran longer than the command time-out of " +
                std::to_string(commandTimeout_) + " s)";
   }
-  return DatabaseError(code, "", std::move(message));
+  return sqliteError(code, std::move(message));
 }
 
 int SqliteDriver::onProgress(void* driver) {
@@ -172,7 +176,7 @@ int SqliteDriver::onProgress(void* driver) {
 
 std::unique_ptr<Driver> openSqlite(const ConnectionSettings& settings, const OpenOptions& options) {
   if (settings.dataSource.empty()) {
-    throw DatabaseError(SQLITE_CANTOPEN, "", "No database file is named in Data Source.");
+    throw sqlite::sqliteError(SQLITE_CANTOPEN, "No database file is named in Data Source.");
   }
   std::filesystem::path file(settings.dataSource);
   if (file.is_relative()) file = options.programFolder / file;
@@ -187,9 +191,9 @@ std::unique_ptr<Driver> openSqlite(const ConnectionSettings& settings, const Ope
   if (result != SQLITE_OK) {
     std::error_code ignored;
     const bool missing = !std::filesystem::exists(file, ignored);
-    throw DatabaseError(result, "",
-                        std::string(db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(result)) + ": " +
-                            shown + (missing ? " (no such file)" : ""));
+    throw sqlite::sqliteError(
+        result, std::string(db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(result)) + ": " + shown +
+                    (missing ? " (no such file)" : ""));
   }
   sqlite3_busy_timeout(db.get(), sqlite::busyMilliseconds(options.connectionTimeout));
   auto driver = std::make_unique<sqlite::SqliteDriver>(std::move(db));
@@ -197,7 +201,7 @@ std::unique_ptr<Driver> openSqlite(const ConnectionSettings& settings, const Ope
     // Reading the schema proves the file is a database now, not at the first row.
     driver->execute("SELECT count(*) FROM sqlite_master", {});
   } catch (const DatabaseError& error) {
-    throw DatabaseError(error.nativeCode(), "", error.message() + ": " + shown);
+    throw sqlite::sqliteError(error.nativeCode(), error.message() + ": " + shown);
   }
   driver->setCommandTimeout(options.commandTimeout);
   return driver;

@@ -13,9 +13,9 @@ constexpr std::size_t kBatchRows = 100;
 
 }  // namespace
 
-SqliteRecordset::SqliteRecordset(SqliteDriver& driver, std::string_view table,
+SqliteRecordset::SqliteRecordset(SqliteDriver& driver, const TableName& table, std::string tableSql,
                                  std::vector<std::string> columns)
-    : TableRecordset(table, std::move(columns)), driver_(&driver) {}
+    : TableRecordset(table, std::move(tableSql), std::move(columns)), driver_(&driver) {}
 
 SqliteRecordset::~SqliteRecordset() {
   if (!driver_) return;
@@ -113,7 +113,7 @@ SqliteRecordset::Insert& SqliteRecordset::insertFor(std::size_t rows) {
   std::string values = "(?";
   for (std::size_t i = 1; i < heldWidth_; ++i) values += ",?";
   values += ')';
-  std::string sql = "INSERT INTO " + table() + ' ' + columnList(heldSet_) + " VALUES " + values;
+  std::string sql = "INSERT INTO " + tableSql() + ' ' + columnList(heldSet_) + " VALUES " + values;
   for (std::size_t i = 1; i < rows; ++i) sql += ',' + values;
   insert.statement = driver_->prepare(sql);
   insert.set = heldSet_;

@@ -14,6 +14,12 @@
 
 namespace csv2sql::db::sqlite {
 
+// SQLite's result codes are small numbers that would read as the program's own error numbers,
+// so its errors carry the unspecified provider number; the code stays the native code.
+inline DatabaseError sqliteError(int code, std::string message) {
+  return DatabaseError(code, "", std::move(message), DatabaseError::NativeCode::NotANumber);
+}
+
 struct StatementFinalizer {
   void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
@@ -36,7 +42,8 @@ class SqliteDriver final : public Driver {
   void begin() override;
   void commit() override;  // rolls back before it reports a failure
   void rollback() override;
-  std::unique_ptr<Recordset> openRecordset(std::string_view table) override;
+  std::string tableSql(const TableName& table) const override;
+  std::unique_ptr<Recordset> openRecordset(const TableName& table) override;
   void setCommandTimeout(std::int32_t seconds) override;
 
   // For the recordsets.
@@ -65,7 +72,8 @@ class SqliteDriver final : public Driver {
 // rows are held and inserted many per statement, through prepared statements that are reused.
 class SqliteRecordset final : public TableRecordset {
  public:
-  SqliteRecordset(SqliteDriver& driver, std::string_view table, std::vector<std::string> columns);
+  SqliteRecordset(SqliteDriver& driver, const TableName& table, std::string tableSql,
+                  std::vector<std::string> columns);
   ~SqliteRecordset() override;
 
   void close() override;

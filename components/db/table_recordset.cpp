@@ -1,12 +1,14 @@
 #include "components/db/table_recordset.h"
 
-#include "components/db/ado_errors.h"
 #include "components/db/sql_text.h"
+#include "core/text.h"
 
 namespace csv2sql::db {
 
-TableRecordset::TableRecordset(std::string_view table, std::vector<std::string> columns)
-    : table_(table),
+TableRecordset::TableRecordset(const TableName& table, std::string tableSql,
+                               std::vector<std::string> columns)
+    : tableText_(table.text()),
+      tableSql_(std::move(tableSql)),
       columns_(std::move(columns)),
       lastSpelling_(columns_.size()),
       row_(columns_.size()) {}
@@ -21,7 +23,7 @@ void TableRecordset::addNew() {
 void TableRecordset::setField(std::string_view name, const FieldValue& value) {
   requireOpen();
   const std::size_t column = columnIndex(name);
-  if (!adding_) throw ado::error(ado::NoCurrentRecord, "No row was begun with AddNew.");
+  if (!adding_) throw Error::withDetail(err::NoCurrentRecord, "No row was begun with AddNew.");
   row_.set(column, value);
 }
 
@@ -35,16 +37,16 @@ std::size_t TableRecordset::columnIndex(std::string_view name) {
       return column;
     }
   }
-  throw ado::error(ado::ItemNotFound,
-                   "The table " + table_ + " has no column " + std::string(name) + ".");
+  throw Error::withDetail(err::ItemNotFound,
+                          "The table " + tableText_ + " has no column " + std::string(name) + ".");
 }
 
 void TableRecordset::update() {
   requireOpen();
-  if (!adding_) throw ado::error(ado::NoCurrentRecord, "No row was begun with AddNew.");
+  if (!adding_) throw Error::withDetail(err::NoCurrentRecord, "No row was begun with AddNew.");
   adding_ = false;
   if (row_.setCount() == 0) {
-    throw ado::error(ado::IllegalOperation, "No field of the new row was set.");
+    throw Error::withDetail(err::IllegalOperation, "No field of the new row was set.");
   }
   writeRow(row_);
 }
@@ -54,14 +56,14 @@ std::string TableRecordset::columnList(const std::vector<char>& set) const {
   for (std::size_t column = 0; column < columns_.size(); ++column) {
     if (!set[column]) continue;
     if (list.size() > 1) list += ',';
-    list += quoteIdentifier(columns_[column]);
+    list += enclosed(columns_[column], '"', '"');
   }
   list += ')';
   return list;
 }
 
 void TableRecordset::requireOpen() const {
-  if (!isOpen()) throw ado::error(ado::ObjectClosed);
+  if (!isOpen()) throw Error(err::ObjectClosed);
 }
 
 }  // namespace csv2sql::db

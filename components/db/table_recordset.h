@@ -20,9 +20,10 @@ class TableRecordset : public Recordset {
   void update() override;
 
  protected:
-  TableRecordset(std::string_view table, std::vector<std::string> columns);
+  // tableSql: the table as the driver's statements name it.
+  TableRecordset(const TableName& table, std::string tableSql, std::vector<std::string> columns);
 
-  const std::string& table() const { return table_; }
+  const std::string& tableSql() const { return tableSql_; }
   // The quoted names of the set columns in table order, as "(\"a\",\"b\")".
   std::string columnList(const std::vector<char>& set) const;
   // Forgets a row that was begun but not updated.
@@ -35,7 +36,8 @@ class TableRecordset : public Recordset {
   void requireOpen() const;
   std::size_t columnIndex(std::string_view name);
 
-  std::string table_;
+  std::string tableText_;
+  std::string tableSql_;
   std::vector<std::string> columns_;
   // Per column, the spelling a caller last used for it: the row-by-row path finds its column
   // with one exact comparison instead of a case-blind one.

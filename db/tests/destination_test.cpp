@@ -37,7 +37,7 @@ TEST_F(DestinationTest, ConnectionStringJoinsTheFiveFieldsExactly) {
   form().txtInitialCat.setText("Readings");
   form().txtUserId.setText("loader");
   form().txtPassword.setText("");
-  EXPECT_EQ(destination.BuildConnectionString(),
+  EXPECT_EQ(BuildConnectionString(form()),
             "Provider=SQLNCLI11;Data Source=SERVER1;initial catalog=Readings;User ID=loader;"
             "Password=;OLE DB Services =-2;");
 }
@@ -45,14 +45,14 @@ TEST_F(DestinationTest, ConnectionStringJoinsTheFiveFieldsExactly) {
 TEST_F(DestinationTest, AllFieldsEmptyGiveEmptyValuesInTheSamePlaces) {
   form().cboOleProvider.setText("");
   form().txtDataSource.setText("");
-  EXPECT_EQ(destination.BuildConnectionString(),
+  EXPECT_EQ(BuildConnectionString(form()),
             "Provider=;Data Source=;initial catalog=;User ID=;Password=;OLE DB Services =-2;");
 }
 
 TEST_F(DestinationTest, ValueWithSemicolonOrLeadingQuoteIsQuotedAndReadBackWhole) {
   form().txtPassword.setText("a;b\"c");
   form().txtUserId.setText("\"quoted");
-  const std::string text = destination.BuildConnectionString();
+  const std::string text = BuildConnectionString(form());
   EXPECT_NE(text.find(";Password=\"a;b\"\"c\";"), std::string::npos) << text;
   const db::ConnectionSettings parsed = db::parseConnectionString(text);
   EXPECT_EQ(parsed.password, "a;b\"c");
@@ -77,7 +77,6 @@ TEST_F(DestinationTest, TestSaysConnectedAndLeavesTheConnectionOpenWithItsSettin
   db::Connection& connection = destination.cnnDest();
   EXPECT_EQ(connection.State(), db::Connection::StateOpen);
   EXPECT_EQ(connection.CommandTimeout(), 8);
-  EXPECT_EQ(connection.CursorLocation(), db::Connection::CursorClientSide);
 
   destination.btnConnectDest_Click();  // a second press reopens and says it again
   EXPECT_EQ(t.messageBox.shown.size(), 2u);
@@ -124,12 +123,11 @@ TEST_F(DestinationTest, CommandTimeoutThatIsNoNumberLeavesTheConnectionOpen) {
   EXPECT_EQ(t.messageBox.shown[0].prompt,
             "Error in Procedure btnConnectDest_Click\r\nError 13 - Type mismatch");
   EXPECT_EQ(destination.cnnDest().State(), db::Connection::StateOpen);
-  EXPECT_NE(destination.cnnDest().CursorLocation(), db::Connection::CursorClientSide);
 }
 
 TEST_F(DestinationTest, TestDuringARunLeavesTheRunsConnectionAlone) {
   useSqlite();
-  destination.connect();
+  destination.connect(readConnectPlan(form()));
   destination.runInProgress = true;
   form().txtDataSource.setText("missing.db");
   destination.btnConnectDest_Click();

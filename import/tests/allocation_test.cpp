@@ -62,9 +62,9 @@ class AllocationTest : public ImportRunTest {
   // Allocations made while one file's rows are imported, inside one transaction.
   long importCost(int rows) {
     writeCsv("f.csv", readings(rows));
-    destination.connect();
+    destination.connect(readConnectPlan(session.frmMain));
     db::Connection& connection = destination.cnnDest();
-    const auto recordset = connection.OpenRecordset("CSVDATA");
+    const auto recordset = connection.OpenRecordset(db::TableName::check("CSVDATA"));
     const UtcOffsetTable utc(form().spUTC);
     db::Transaction transaction(connection);
     const long before = allocations;

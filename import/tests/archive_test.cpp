@@ -1,4 +1,5 @@
 #include "import/archive.h"
+#include "import/run_plan.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +38,14 @@ class ArchiveTest : public ImportRunTest {
  protected:
   ArchiveTest() { test.clock.set(kMoveTime); }
 
+  ArchiveMove plan() {
+    const RunPlan run = readRunPlan(session);
+    return planArchive(run.sourceFolder, run.archiveFolder, "plant1.csv", test.clock.now());
+  }
+
   void expectPlanError(std::int32_t number, const std::string& description) {
     try {
-      planArchive(session, "plant1.csv");
+      plan();
       ADD_FAILURE() << "no error";
     } catch (const Error& error) {
       EXPECT_EQ(error.number(), number);
@@ -52,7 +58,7 @@ TEST_F(ArchiveTest, MovesTheFileInOneRename) {
   writeCsv("plant1.csv", "x\r\n");
   form().txtSourceCSV.setText(" " + sourceFolder.string() + " ");
   form().txtArchiveFolder.setText(archiveFolder.string() + "/");
-  const ArchiveMove move = planArchive(session, "plant1.csv");
+  const ArchiveMove move = plan();
   EXPECT_EQ(move.from, sourceFolder / "plant1.csv");
   EXPECT_EQ(move.to, archiveFolder / "plant1__240307_140509.csv");
   ArchiveFile(move);
@@ -64,7 +70,7 @@ TEST_F(ArchiveTest, PlanHoldsTheArchiveNameUntilTheMoveOrItsEnd) {
   writeCsv("plant1.csv", "x\r\n");
   const std::filesystem::path name = archiveFolder / "plant1__240307_140509.csv";
   {
-    const ArchiveMove move = planArchive(session, "plant1.csv");
+    const ArchiveMove move = plan();
     EXPECT_TRUE(std::filesystem::exists(name));
     EXPECT_EQ(std::filesystem::file_size(name), 0u);
     // Another plan for the same name, in the same second, finds it taken.
@@ -127,7 +133,7 @@ TEST_F(ArchiveTest, ArchiveOnAnotherVolumeIsReachedByCopyAndRemoval) {
   if (other.path().empty()) GTEST_SKIP() << "no second file system here";
   writeCsv("plant1.csv", "x\r\n");
   form().txtArchiveFolder.setText(other.path().string());
-  ArchiveFile(planArchive(session, "plant1.csv"));
+  ArchiveFile(plan());
   EXPECT_FALSE(inSource("plant1.csv"));
   EXPECT_EQ(readFile(other.path() / "plant1__240307_140509.csv"), "x\r\n");
 }
@@ -137,7 +143,7 @@ TEST_F(ArchiveTest, RunArchivesTheThreeExampleNames) {
     writeCsv(name, csvLines({"h", "2024-03-07 14:00:00,A,1"}));
   }
   form().chkArchive.setValue(1);
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(namesIn(archiveFolder), (Names{"DATA__240307_140509.csv", "a.b__240307_140509.csv",
                                            "plant1__240307_140509.csv"}));
   EXPECT_TRUE(namesIn(sourceFolder).empty());
@@ -149,7 +155,7 @@ TEST_F(ArchiveTest, CollisionRollsTheFileBackAndKeepsIt) {
   writeFile(archiveFolder / "plant1__240307_140509.csv", "earlier\r\n");
   form().chkArchive.setValue(1);
 
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
 
   const auto lines = logTexts();
   ASSERT_GE(lines.size(), 2u);
@@ -166,7 +172,7 @@ TEST_F(ArchiveTest, MissingArchiveFolderRollsTheFileBack) {
   writeCsv("plant1.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
   std::filesystem::remove(archiveFolder);
   form().chkArchive.setValue(1);
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   EXPECT_EQ(logTexts().back(),
             "Error 76 - Path not found: archive folder " + archiveFolder.string() + "/");
   EXPECT_TRUE(tableRows().empty());

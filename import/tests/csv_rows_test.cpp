@@ -26,7 +26,7 @@ class CsvRowsTest : public ImportRunTest {
 TEST_F(CsvRowsTest, ExampleLinesGiveThreeRowsAndFourSkipLines) {
   writeCsv("plant1.csv", exampleFile());
 
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
 
   EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:05:09", "FIT101", "12.5"},
                                {"2024-03-07 14:06:00", "LT7", "0.25"},
@@ -51,7 +51,7 @@ class RowSelection : public CsvRowsTest, public ::testing::WithParamInterface<Ro
 TEST_P(RowSelection, ExaminesTheRowsAfterTheHeader) {
   form().txtHeaderRows.setText(GetParam().headerRows);
   writeCsv("f.csv", csvLines(GetParam().fileLines));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   Lines expected{loading("f.csv")};
   expected.insert(expected.end(), GetParam().logLines.begin(), GetParam().logLines.end());
   expected.insert(expected.end(), {"", "Logging off."});
@@ -105,28 +105,28 @@ TEST_F(CsvRowsTest, ColumnsInAnotherOrder) {
   form().txtColTag.setText("1");
   form().txtColValue.setText("4");
   writeCsv("f.csv", csvLines({"Tag,Quality,Stamp,Reading", "PT9,Good,2024-11-03 05:59:59,101.3"}));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows(), (Rows{{"2024-11-03 05:59:59", "PT9", "101.3"}}));
 }
 
 TEST_F(CsvRowsTest, ColumnZeroReadsAsAnEmptyCell) {
   form().txtColValue.setText("0");
   writeCsv("f.csv", csvLines({"h", "2024-03-07 14:05:09,A,1"}));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(fileLines()[2], "Row 2 invalid value () record skipped");
   EXPECT_TRUE(tableRows().empty());
 }
 
 TEST_F(CsvRowsTest, SpacesAroundAValueAndATag) {
   writeCsv("f.csv", csvLines({"h", "2024-03-07 14:05:09, 12.5 , 12.5 "}));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:05:09", "12.5", "12.5"}}));
 }
 
 TEST_F(CsvRowsTest, FractionsOfASecondAreKept) {
   writeCsv("f.csv",
            csvLines({"h", "2024-03-07T14:05:09.250Z,A,1", "2024-03-07 14:05:09.000001,B,2"}));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:05:09.25", "A", "1.0"},
                                {"2024-03-07 14:05:09.000001", "B", "2.0"}}));
 }
@@ -137,7 +137,7 @@ TEST_F(CsvRowsTest, TagInWindows1252IsStoredAsUtf8) {
                               "C,21.5",
                               "2024-03-07 14:05:10,TT2 \xC2\xB0"
                               "C,21.6"}));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:05:09",
                                 "TT1 \xC2\xB0"
                                 "C",
@@ -152,7 +152,7 @@ TEST_F(CsvRowsTest, TwoFilesInOneRunDoNotLeakIntoEachOther) {
   writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1", "2024-03-07 14:01:00,A,2",
                               "2024-03-07 14:02:00,A,3"}));
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,4"}));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(fileLines(), (Lines{loading("a.csv"), "4 rows loaded from file", loading("b.csv"),
                                 "2 rows loaded from file", "", "Logging off."}));
   EXPECT_EQ(tableRows().size(), 4u);
@@ -163,7 +163,7 @@ TEST_F(CsvRowsTest, FileThatVanishedBeforeItsTurnLoadsNoRows) {
   writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1", "2024-03-07 14:01:00,A,2"}));
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,4"}));
   test.eventLoop.onYield = [&] { std::filesystem::remove(sourceFolder / "b.csv"); };
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(fileLines()[3], "0 rows loaded from file");
   EXPECT_EQ(tableRows().size(), 2u);
 }
@@ -173,7 +173,7 @@ TEST_F(CsvRowsTest, FileThatVanishedFailsAtArchivingAfterTheFilesBeforeIt) {
   writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,4"}));
   test.eventLoop.onYield = [&] { std::filesystem::remove(sourceFolder / "b.csv"); };
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   const Lines lines = fileLines();
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[4], "0 rows loaded from file");
@@ -192,7 +192,7 @@ TEST_F(CsvRowsTest, FileThatCannotBeReadStopsTheRunAndIsNotArchived) {
     std::filesystem::remove(sourceFolder / "b.csv");
     std::filesystem::create_directory(sourceFolder / "b.csv");
   };
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   const Lines lines = fileLines();
   EXPECT_EQ(lines.back(),
             "Error 75 - Path/File access error: cannot read " + (sourceFolder / "b.csv").string());
@@ -210,7 +210,7 @@ TEST_F(CsvRowsTest, FileWrittenToDuringTheRunIsRolledBackAndLeftForTheNextRun) {
     writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,4", "2024-03-07 15:01:00,B,5"}));
     test.eventLoop.onYield = nullptr;
   };
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   const Lines lines = fileLines();
   EXPECT_NE(std::find(lines.begin(), lines.end(),
                       "File b.csv changed while it was being read: its rows are rolled back and "
@@ -220,7 +220,7 @@ TEST_F(CsvRowsTest, FileWrittenToDuringTheRunIsRolledBackAndLeftForTheNextRun) {
   EXPECT_TRUE(std::filesystem::exists(sourceFolder / "b.csv"));
 
   // The next run imports the whole file once.
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 3u);
   EXPECT_FALSE(std::filesystem::exists(sourceFolder / "b.csv"));
   EXPECT_EQ(namesIn(archiveFolder).size(), 2u);
@@ -238,7 +238,7 @@ TEST_F(CsvRowsTest, RefusedRowRollsBackItsFileAndAReRunImportsEachReadingOnce) {
                         "2024-03-07 15:02:00,B,3"};
   writeCsv("b.csv", csvLines(bLines));
 
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   EXPECT_TRUE(startsWith(logTexts().back(), "Error ")) << logTexts().back();
   EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:00:00", "A", "1.0"}}));
   EXPECT_EQ(namesIn(sourceFolder), Lines{"b.csv"});
@@ -248,7 +248,7 @@ TEST_F(CsvRowsTest, RefusedRowRollsBackItsFileAndAReRunImportsEachReadingOnce) {
   fixed[2] = "2024-03-07 15:01:00,B,2";
   writeCsv("b.csv", csvLines(fixed));
   test.clock.advanceSeconds(60);
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:00:00", "A", "1.0"},
                                {"2024-03-07 15:00:00", "B", "1.0"},
                                {"2024-03-07 15:01:00", "B", "2.0"},
@@ -264,7 +264,7 @@ TEST_F(CsvRowsTest, ExtensionInAnyCaseIsImportedAndHiddenOrOtherEntriesAreNot) {
   writeCsv("notes.txt", csvLines({"h", "2024-03-07 14:00:00,TEXT,1"}));
   writeCsv("data.csv.bak", csvLines({"h", "2024-03-07 14:00:00,BACKUP,1"}));
   std::filesystem::create_directory(sourceFolder / "folder.csv");
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:00:00", "UPPER", "1.0"},
                                {"2024-03-07 14:00:00", "MIXED", "1.0"}}));
 }

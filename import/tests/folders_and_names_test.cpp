@@ -2,7 +2,6 @@
 
 #include "import/folder_text.h"
 #include "import/source_listing.h"
-#include "import/table_name.h"
 #include "import/text_encoding.h"
 #include "tests/support/test_support.h"
 
@@ -47,37 +46,6 @@ TEST(SourceListing, MissingFolderOrAFileHoldsNone) {
   EXPECT_TRUE(listSourceFiles(folder.path() / "missing").empty());
   EXPECT_TRUE(listSourceFiles(folder.path() / "file.csv").empty());
 }
-
-struct NameCase {
-  std::string label;
-  std::string name;
-  bool valid;
-};
-
-class TableName : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(TableName, IsAnIdentifierOrNot) {
-  EXPECT_EQ(isTableIdentifier(GetParam().name), GetParam().valid);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, TableName,
-    ::testing::Values(
-        NameCase{"plain", "CSVDATA", true}, NameCase{"schema", "dbo.CSVDATA", true},
-        NameCase{"three_parts", "Plant.dbo.Readings_2024", true},
-        NameCase{"bracketed_with_blank", "[My Table]", true},
-        NameCase{"bracketed_with_dot", "dbo.[Data.2024]", true},
-        NameCase{"double_quoted", "\"My Table\"", true}, NameCase{"temporary", "#temp", true},
-        NameCase{"at_and_dollar", "@t$1", true}, NameCase{"empty", "", false},
-        NameCase{"second_statement", "CSVDATA;DROP TABLE x", false},
-        NameCase{"blank", "CSV DATA", false}, NameCase{"trailing_dot", "dbo.", false},
-        NameCase{"leading_dot", ".CSVDATA", false}, NameCase{"empty_part", "a..b", false},
-        NameCase{"empty_brackets", "[]", false}, NameCase{"text_after_bracket", "[a]b", false},
-        NameCase{"unclosed_bracket", "[a", false}, NameCase{"unclosed_quote", "\"a", false},
-        NameCase{"doubled_quote", "\"a\"\"b\"", false}, NameCase{"doubled_bracket", "[a]]", false},
-        NameCase{"line_break_in_brackets", "[a\nb]", false}, NameCase{"comment", "t--", false},
-        NameCase{"single_quote", "t'", false}, NameCase{"non_ascii_letter", "T\xC3\xA4", false}),
-    [](const auto& info) { return info.param.label; });
 
 struct Utf8Case {
   std::string name;

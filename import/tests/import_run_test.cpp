@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "core/datetime_text.h"
 #include "import/tests/run_fixture.h"
@@ -30,7 +31,7 @@ TEST_F(ImportRunTest, OneFileWritesEveryStepsLineAndClosesTheLog) {
   form().chkArchive.setValue(1);
   test.clock.set(DateTime::fromParts(2024, 3, 31, 14, 20));
 
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
 
   EXPECT_EQ(
       masked(logTexts()),
@@ -52,7 +53,7 @@ TEST_F(ImportRunTest, OneFileWritesEveryStepsLineAndClosesTheLog) {
 
 TEST_F(ImportRunTest, ConnectionLineReportsTheStringWithoutThePassword) {
   form().txtPassword.setText("hush");
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   const auto lines = logTexts();
   ASSERT_GE(lines.size(), 4u);
   EXPECT_TRUE(startsWith(lines[3], "Connected to Dest: Provider=SQLite;Data Source=dest.db;"))
@@ -61,7 +62,7 @@ TEST_F(ImportRunTest, ConnectionLineReportsTheStringWithoutThePassword) {
 }
 
 TEST_F(ImportRunTest, EmptyFolderLogsUpToTheTableAndEndsNormally) {
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(masked(logTexts()), (Lines{"Log file created.", "", "Trans Data Start", kConnected,
                                        "Destination Table Opened", "", "Logging off."}));
   EXPECT_TRUE(form().btnTransferData.enabled());
@@ -70,7 +71,7 @@ TEST_F(ImportRunTest, EmptyFolderLogsUpToTheTableAndEndsNormally) {
 
 TEST_F(ImportRunTest, MissingSourceFolderHoldsNoFiles) {
   form().txtSourceCSV.setText((test.folder.path() / "nowhere").string());
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(logTexts()[4], "Destination Table Opened");
   EXPECT_EQ(logTexts()[5], "");
 }
@@ -78,7 +79,7 @@ TEST_F(ImportRunTest, MissingSourceFolderHoldsNoFiles) {
 TEST_F(ImportRunTest, FolderTypedWithoutSeparatorAndWithSpacesIsTheSameFolder) {
   writeCsv("plant1.csv", kPlant1);
   form().txtSourceCSV.setText("  " + sourceFolder.string() + "  ");
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(logTexts()[5], "Loading file " + sourceFolder.string() + "/plant1.csv");
   EXPECT_EQ(tableRows().size(), 1u);
 }
@@ -88,7 +89,7 @@ TEST_F(ImportRunTest, ConnectionThatCannotOpenEndsAfterTheStartLine) {
   form().chkArchive.setValue(1);
   form().cboOleProvider.setText("NoSuchProvider");
 
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
 
   const auto lines = logTexts();
   ASSERT_EQ(lines.size(), 4u);
@@ -106,7 +107,7 @@ TEST_F(ImportRunTest, ConnectionThatCannotOpenEndsAfterTheStartLine) {
 TEST_F(ImportRunTest, TimeOutThatIsNoNumberEndsTheRunBeforeAnyFileWork) {
   writeCsv("plant1.csv", kPlant1);
   form().txtConnectionTimeout.setText("soon");
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   EXPECT_EQ(logTexts(),
             (Lines{"Log file created.", "", "Trans Data Start", "Error 13 - Type mismatch"}));
   EXPECT_TRUE(tableRows().empty());
@@ -122,7 +123,7 @@ class BadLayout : public ImportRunTest, public ::testing::WithParamInterface<Bad
 TEST_P(BadLayout, EndsTheRunAfterTheTableIsOpened) {
   writeCsv("plant1.csv", kPlant1);
   (form().*GetParam().box).setText("two");
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   const auto lines = logTexts();
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[4], "Destination Table Opened");
@@ -143,7 +144,7 @@ TEST_F(ImportRunTest, TableWithoutTagEndsTheRunAtItsFirstRowAndKeepsNothingOfThe
   form().chkArchive.setValue(1);
   writeCsv("plant1.csv", kPlant1);
 
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
 
   const auto lines = logTexts();
   ASSERT_EQ(lines.size(), 8u);
@@ -170,7 +171,7 @@ TEST_P(InvalidTableName, EndsTheRunRightAfterConnectingAndSendsNothing) {
   form().txtDeleteDays.setText("0");
   writeCsv("plant1.csv", kPlant1);
 
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
 
   const auto lines = logTexts();
   ASSERT_EQ(lines.size(), 5u);
@@ -191,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ImportRunTest, QualifiedAndBracketedTableNamesAreAccepted) {
   writeCsv("plant1.csv", kPlant1);
   form().txtDestTable.setText("main.[CSVDATA]");
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 1u);
 }
 
@@ -205,7 +206,7 @@ TEST_P(ArchiveIntoSource, EndsTheRunBeforeAnyFileIsTouched) {
                                   : GetParam() == "dot" ? sourceFolder.string() + "/."
                                                         : " " + sourceFolder.string() + " ");
 
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
 
   const auto lines = logTexts();
   ASSERT_EQ(lines.size(), 5u);
@@ -221,7 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Spellings, ArchiveIntoSource, ::testing::Values("same",
 TEST_F(ImportRunTest, ArchiveFolderEqualToSourceIsFineWhileArchivingIsOff) {
   writeCsv("plant1.csv", kPlant1);
   form().txtArchiveFolder.setText(sourceFolder.string());
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 1u);
 }
 
@@ -244,7 +245,7 @@ TEST_P(Purge, DeletesRowsBeforeTheCutOffOfTheFixedDay) {
   form().chkDelOldRecs.setValue(1);
   form().txtDeleteDays.setText(GetParam().days);
 
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
 
   const auto lines = logTexts();
   if (GetParam().logLine.empty()) {
@@ -271,68 +272,34 @@ TEST_F(ImportRunTest, PurgeOnlyInThePlainCheckedState) {
   database.exec("INSERT INTO CSVDATA VALUES ('2000-01-01 00:00:00', 'OLD', 1)");
   form().chkDelOldRecs.setValue(2);
   form().txtDeleteDays.setText("1");
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 1u);
 }
 
 TEST_F(ImportRunTest, PurgeDaysOutOfRangeIsAnOverflow) {
   form().chkDelOldRecs.setValue(1);
   form().txtDeleteDays.setText("32768");
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   EXPECT_EQ(logTexts().back(), "Error 6 - Overflow");
 }
 
-TEST_F(ImportRunTest, ScheduledRunReArmsTheTimerAndKeepsTheLogOpen) {
-  form().Timer1.setEnabled(true);
-  form().txtAutoRun.setText("5");
-  test.clock.set(DateTime::fromParts(2024, 3, 7, 10, 7, 30));
-
-  EXPECT_TRUE(run.btnTransferData_Click());
-
-  EXPECT_TRUE(form().Timer1.enabled());
-  EXPECT_EQ(form().lblNextRun.caption(),
-            formatGeneralDate(DateTime::fromParts(2024, 3, 7, 10, 12, 30)));
-  EXPECT_FALSE(log.LogFileName().empty());
-  EXPECT_EQ(logTexts().back(), "Destination Table Opened");
-}
-
-TEST_F(ImportRunTest, TimerIsOffWhileTheRunWorks) {
-  writeCsv("plant1.csv", kPlant1);
-  form().Timer1.setEnabled(true);
-  bool timerDuringRun = true;
-  test.eventLoop.onYield = [&] { timerDuringRun = form().Timer1.enabled(); };
-  EXPECT_TRUE(run.btnTransferData_Click());
-  EXPECT_FALSE(timerDuringRun);
-  EXPECT_TRUE(form().Timer1.enabled());
-}
-
-TEST_F(ImportRunTest, NextRunTimeOutOfRangeTakesTheErrorPath) {
-  form().Timer1.setEnabled(true);
-  form().txtAutoRun.setText("1e13");
-  const std::string caption = form().lblNextRun.caption();
-
-  EXPECT_FALSE(run.btnTransferData_Click());
-
-  EXPECT_EQ(logTexts().back(), "Error 6 - Overflow");
-  EXPECT_FALSE(form().Timer1.enabled());
-  EXPECT_EQ(form().lblNextRun.caption(), caption);
-}
-
-TEST_F(ImportRunTest, FailedScheduledRunLeavesTimerOffAndLabelAlone) {
-  form().Timer1.setEnabled(true);
-  form().lblNextRun.setCaption("3/7/2024 10:00:00 AM");
+TEST_F(ImportRunTest, ScheduledRunTellsTheScheduleAndKeepsTheLogOpen) {
+  schedule.automaticRunsOn = true;
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   form().cboOleProvider.setText("NoSuchProvider");
-  EXPECT_FALSE(run.btnTransferData_Click());
-  EXPECT_FALSE(form().Timer1.enabled());
-  EXPECT_EQ(form().lblNextRun.caption(), "3/7/2024 10:00:00 AM");
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
+
+  EXPECT_EQ(schedule.ends,
+            (std::vector<std::pair<bool, RunEnd>>{{true, RunEnd::Normal}, {true, RunEnd::Failed}}));
+  EXPECT_FALSE(log.LogFileName().empty());
   EXPECT_FALSE(form().btnTransferData.enabled());
 }
 
 TEST_F(ImportRunTest, ButtonRunsOnOneDayEachOpenAndCloseTheirOwnLog) {
   test.clock.set(DateTime::fromParts(2024, 3, 7, 9, 0));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   test.clock.set(DateTime::fromParts(2024, 3, 7, 9, 30));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(namesIn(log.logFolder()),
             (Lines{"R27731_____03_07_2024__09_00.log", "R27731_____03_07_2024__09_30.log"}));
   for (const auto& name : namesIn(log.logFolder())) {
@@ -344,13 +311,13 @@ TEST_F(ImportRunTest, ButtonRunsOnOneDayEachOpenAndCloseTheirOwnLog) {
 }
 
 TEST_F(ImportRunTest, ScheduledRunsOfOneDayShareALogAndANewDayOpensANewOne) {
-  form().Timer1.setEnabled(true);
+  schedule.automaticRunsOn = true;
   test.clock.set(DateTime::fromParts(2024, 3, 7, 9, 0));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   test.clock.set(DateTime::fromParts(2024, 3, 7, 23, 59));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   test.clock.set(DateTime::fromParts(2024, 3, 8, 0, 4));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
 
   EXPECT_EQ(namesIn(log.logFolder()),
             (Lines{"R27731_____03_07_2024__09_00.log", "R27731_____03_08_2024__00_04.log"}));
@@ -371,13 +338,13 @@ TEST_F(ImportRunTest, ScheduledRunsOfOneDayShareALogAndANewDayOpensANewOne) {
 TEST_F(ImportRunTest, LogLeftOpenByAFailedRunIsUsedOnTheSameDayOfTheNextMonth) {
   form().cboOleProvider.setText("NoSuchProvider");
   test.clock.set(DateTime::fromParts(2024, 3, 5, 9, 0));
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   const std::string openLog = log.LogFileName();
 
   form().cboOleProvider.setText("SQLite");
   test.clock.set(DateTime::fromParts(2024, 4, 5, 9, 0));
   const std::size_t before = logTexts().size();
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
 
   EXPECT_EQ(logTextsFrom(before)[0], "Woke up, checking for files");
   EXPECT_EQ(run.LogOpenedAt, DateTime::fromParts(2024, 3, 5, 9, 0));
@@ -385,10 +352,64 @@ TEST_F(ImportRunTest, LogLeftOpenByAFailedRunIsUsedOnTheSameDayOfTheNextMonth) {
   EXPECT_TRUE(form().btnTransferData.enabled()) << "a normal end enables the button again";
 }
 
+// Every edit a window allows during a yield, each its own case: none reaches the run under way.
+struct EditCase {
+  const char* name;
+  std::function<void(const std::filesystem::path& programFolder, FrmMain&)> edit;
+};
+
+class EditDuringTheYield : public ImportRunTest, public ::testing::WithParamInterface<EditCase> {};
+
+TEST_P(EditDuringTheYield, ChangesNothingInTheRunUnderWay) {
+  const std::filesystem::path other = test.folder.path() / "other";
+  std::filesystem::create_directories(other);
+  writeFile(other / "b.csv", csvLines({"h", "2024-03-07 16:00:00,OTHER,9"}));
+  writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
+  writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,2"}));
+  form().chkArchive.setValue(1);
+  form().chkUtcOffset.setValue(1);
+  setUtcTable({{"2024-01-01", "2024-12-31", "1"}});
+  test.eventLoop.onYield = [&] { GetParam().edit(test.folder.path(), form()); };
+
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+
+  EXPECT_EQ(tableRows(), (std::vector<TableRow>{{"2024-03-07 15:00:00", "A", "1.0"},
+                                                {"2024-03-07 16:00:00", "B", "2.0"}}));
+  EXPECT_EQ(namesIn(sourceFolder), Lines{});
+  EXPECT_EQ(namesIn(archiveFolder).size(), 2u);
+  EXPECT_EQ(namesIn(other), Lines{"b.csv"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, EditDuringTheYield,
+    ::testing::Values(EditCase{"source_folder",
+                               [](const std::filesystem::path& folder, FrmMain& form) {
+                                 form.txtSourceCSV.setText((folder / "other").string());
+                               }},
+                      EditCase{"archive_folder",
+                               [](const std::filesystem::path& folder, FrmMain& form) {
+                                 form.txtArchiveFolder.setText((folder / "other").string());
+                               }},
+                      EditCase{"archive_off", [](const std::filesystem::path&,
+                                                 FrmMain& form) { form.chkArchive.setValue(0); }},
+                      EditCase{"table", [](const std::filesystem::path&,
+                                           FrmMain& form) { form.txtDestTable.setText("NONE"); }},
+                      EditCase{"layout",
+                               [](const std::filesystem::path&, FrmMain& form) {
+                                 form.txtColDateTime.setText("3");
+                                 form.txtColValue.setText("1");
+                                 form.txtHeaderRows.setText("2");
+                               }},
+                      EditCase{"utc_table", [](const std::filesystem::path&,
+                                               FrmMain& form) { form.spUTC.setCell(1, 3, "5"); }},
+                      EditCase{"utc_off", [](const std::filesystem::path&,
+                                             FrmMain& form) { form.chkUtcOffset.setValue(0); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ImportRunTest, RunStartedDuringAYieldIsIgnored) {
   writeCsv("a.csv", kPlant1);
   writeCsv("b.csv", kPlant1);
-  std::vector<bool> nested;
+  std::vector<RunEnd> nested;
   test.eventLoop.onYield = [&] {
     EXPECT_TRUE(run.inProgress());
     EXPECT_TRUE(destination.runInProgress);
@@ -396,8 +417,8 @@ TEST_F(ImportRunTest, RunStartedDuringAYieldIsIgnored) {
     nested.push_back(run.btnTransferData_Click());
     EXPECT_EQ(logTexts().size(), before) << "the nested call must do nothing";
   };
-  EXPECT_TRUE(run.btnTransferData_Click());
-  EXPECT_EQ(nested, (std::vector<bool>{true, true}));
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  EXPECT_EQ(nested, (std::vector<RunEnd>{RunEnd::Normal, RunEnd::Normal}));
   EXPECT_EQ(tableRows().size(), 2u);
 }
 
@@ -405,7 +426,7 @@ TEST_F(ImportRunTest, TestButtonDuringAYieldLeavesTheRunsConnectionAlone) {
   writeCsv("a.csv", kPlant1);
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,2"}));
   test.eventLoop.onYield = [&] { destination.btnConnectDest_Click(); };
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 2u);
   EXPECT_EQ(test.messageBox.shown.size(), 2u) << "the operator is told, twice";
 }
@@ -414,7 +435,7 @@ TEST_F(ImportRunTest, StopRequestEndsTheRunNormallyAfterTheCurrentFile) {
   writeCsv("a.csv", kPlant1);
   writeCsv("b.csv", kPlant1);
   test.eventLoop.onYield = [&] { run.requestStop(); };
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 1u);
   EXPECT_EQ(test.eventLoop.yields, 1);
   EXPECT_TRUE(inSource("b.csv"));

@@ -94,7 +94,7 @@ TEST_F(PostgresRunTest, ExampleLinesGiveThreeRowsAndFourSkipLines) {
   form().chkArchive.setValue(1);
   writeCsv("plant1.csv", exampleFile());
 
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
 
   EXPECT_EQ(pgRows(), (Rows{{"2024-03-07 14:05:09.000000", "FIT101", "12.5"},
                             {"2024-03-07 14:06:00.000000", "LT7", "0.25"},
@@ -119,7 +119,7 @@ TEST_F(PostgresRunTest, RefusedRowRollsBackItsFileAndAReRunImportsEachReadingOnc
                         "2024-03-07 15:02:00,B,3"};
   writeCsv("b.csv", csvLines(bLines));
 
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   EXPECT_TRUE(startsWith(logTexts().back(), "Error ")) << logTexts().back();
   EXPECT_EQ(pgRows(), (Rows{{"2024-03-07 14:00:00.000000", "A", "1"}}));
   EXPECT_TRUE(inSource("b.csv"));
@@ -128,7 +128,7 @@ TEST_F(PostgresRunTest, RefusedRowRollsBackItsFileAndAReRunImportsEachReadingOnc
   fixed[2] = "2024-03-07 15:01:00,B,2";
   writeCsv("b.csv", csvLines(fixed));
   test.clock.advanceSeconds(60);
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(pgRows(), (Rows{{"2024-03-07 14:00:00.000000", "A", "1"},
                             {"2024-03-07 15:00:00.000000", "B", "1"},
                             {"2024-03-07 15:01:00.000000", "B", "2"},
@@ -146,7 +146,7 @@ TEST_F(PostgresRunTest, FileWrittenToDuringTheRunIsRolledBackAndTheNextFileGoesO
     writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,1", "2024-03-07 15:01:00,B,2"}));
     test.eventLoop.onYield = nullptr;
   };
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(pgRows(), (Rows{{"2024-03-07 14:00:00.000000", "A", "1"},
                             {"2024-03-07 16:00:00.000000", "C", "1"}}));
   EXPECT_TRUE(inSource("b.csv"));
@@ -165,7 +165,7 @@ TEST_F(PostgresRunTest, ThroughOdbcARefusedRowRollsBackItsFileAndAReRunImportsEa
                         "2024-03-07 15:02:00,B,3"};
   writeCsv("b.csv", csvLines(bLines));
 
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   EXPECT_EQ(pgRows(), (Rows{{"2024-03-07 14:00:00.000000", "A", "1"}}));
   EXPECT_TRUE(inSource("b.csv"));
 
@@ -173,7 +173,7 @@ TEST_F(PostgresRunTest, ThroughOdbcARefusedRowRollsBackItsFileAndAReRunImportsEa
   fixed[2] = "2024-03-07 15:01:00.5,B,2";
   writeCsv("b.csv", csvLines(fixed));
   test.clock.advanceSeconds(60);
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(pgRows(), (Rows{{"2024-03-07 14:00:00.000000", "A", "1"},
                             {"2024-03-07 15:00:00.000000", "B", "1"},
                             {"2024-03-07 15:01:00.500000", "B", "2"},
@@ -187,7 +187,7 @@ TEST_F(PostgresRunTest, PurgeBindsTheCutOffAndLogsTheLiteral) {
   test.clock.set(DateTime::fromParts(2024, 6, 10, 14, 20));
   form().chkDelOldRecs.setValue(1);
   form().txtDeleteDays.setText("7");
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(logTexts()[4], "Old recs Removed with: DELETE FROM " + table_ +
                                " WHERE DateTime < '2024-06-03 00:00:00'");
   EXPECT_EQ(pgRows(), (Rows{{"2024-06-03 00:00:00.000000", "B", "2"}}));
@@ -201,7 +201,7 @@ TEST_F(PostgresRunTest, UtcConversionTagEncodingAndFractions) {
                               "2024-07-01T12:00:00.125Z,TT1 \xB0"
                               "C,1",
                               "2024-12-01 12:00:00,TT2,2"}));
-  EXPECT_TRUE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(pgRows(), (Rows{{"2024-07-01 08:00:00.125000",
                              "TT1 \xC2\xB0"
                              "C",
@@ -213,13 +213,36 @@ TEST_F(PostgresRunTest, TableWithoutTagKeepsNothingOfTheFile) {
   exec("ALTER TABLE " + table_ + " DROP COLUMN Tag");
   form().chkArchive.setValue(1);
   writeCsv("plant1.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
-  EXPECT_FALSE(run.btnTransferData_Click());
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   EXPECT_TRUE(startsWith(logTexts().back(), "Error ")) << logTexts().back();
   PGresult* result = PQexec(pg_, ("SELECT count(*) FROM " + table_).c_str());
   EXPECT_STREQ(PQgetvalue(result, 0, 0), "0");
   PQclear(result);
   EXPECT_TRUE(inSource("plant1.csv"));
   EXPECT_FALSE(form().btnTransferData.enabled());
+}
+
+TEST_F(PostgresRunTest, BracketedNameReachesTheServerAsOneIdentifier) {
+  exec("DROP TABLE IF EXISTS victim");
+  exec("CREATE TABLE victim (x int)");
+  form().txtDestTable.setText("[x; DROP TABLE victim; --]");
+  form().chkDelOldRecs.setValue(1);
+  form().txtDeleteDays.setText("7");
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
+  EXPECT_NE(logTexts().back().find("relation \"x; DROP TABLE victim; --\" does not exist"),
+            std::string::npos)
+      << logTexts().back();
+  exec("SELECT count(*) FROM victim");
+  exec("DROP TABLE victim");
+}
+
+TEST_F(PostgresRunTest, SchemaQualifiedBareNameStillNamesTheFoldedTable) {
+  std::string upper = table_;
+  std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+  form().txtDestTable.setText("PUBLIC." + upper);
+  writeCsv("plant1.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  EXPECT_EQ(pgRows().size(), 1u);
 }
 
 }  // namespace

@@ -35,6 +35,14 @@ class SqliteFile {
   sqlite3* db_ = nullptr;
 };
 
+// Automatic runs as a run sees them: on or off, and how each run ended.
+struct TestSchedule final : RunSchedule {
+  bool pauseForRun() override { return automaticRunsOn; }
+  void runEnded(bool paused, RunEnd end) override { ends.push_back({paused, end}); }
+  bool automaticRunsOn = false;
+  std::vector<std::pair<bool, RunEnd>> ends;
+};
+
 // The parts of the program that a run uses, on a fresh program folder whose "dest.db" holds the
 // table CSVDATA, reading CSV files from "in/" and archiving into "archive/".
 class ImportRunTest : public ::testing::Test {
@@ -59,7 +67,8 @@ class ImportRunTest : public ::testing::Test {
   RunLog log{session};
   Messages messages{session, log};
   Destination destination{session, messages};
-  ImportRun run{session, log, destination};
+  TestSchedule schedule;
+  ImportRun run{session, log, destination, schedule};
   const std::filesystem::path sourceFolder = test.folder.path() / "in";
   const std::filesystem::path archiveFolder = test.folder.path() / "archive";
   SqliteFile database{test.folder.path() / "dest.db"};

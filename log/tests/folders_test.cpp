@@ -113,8 +113,6 @@ TEST_F(FoldersTest, PathNotFoundShowsThePlainBoxTextByteForByte) {
             failureText("Function CreateDirectory: Error 76", "Path not found", path + kSeparator));
   EXPECT_EQ(shown()[0].buttons, mb::OkOnly);
   EXPECT_FALSE(shown()[0].title.has_value());
-  EXPECT_FALSE(shown()[0].helpFile.has_value());
-  EXPECT_FALSE(shown()[0].context.has_value());
 }
 
 TEST_F(FoldersTest, PathGivenWithFinalSeparatorIsShownAsGiven) {

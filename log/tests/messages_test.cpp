@@ -114,49 +114,14 @@ TEST_F(MessagesTest, UnattendedBoxWritesTheBlockAndAnswersTheDefault) {
                                                  "BUTTONS= 260", "ANSWER= NO", kRule}));
 }
 
-struct BlockCase {
-  const char* name;
-  std::optional<std::string> title;
-  std::optional<std::string> helpFile;
-  std::optional<std::int32_t> context;
-  std::vector<std::string> optionalLines;
-};
-
-class SilentBlock : public MessagesTest, public ::testing::WithParamInterface<BlockCase> {};
-
-TEST_P(SilentBlock, HoldsOnlyTheGivenOptionalLines) {
-  const BlockCase& c = GetParam();
+TEST_F(MessagesTest, SilentBlockHoldsTheTitleOnlyWhenGiven) {
   ts.session.UnattendedMode = true;
   MessageBoxRequest r = request("Retry the copy?", 5 + 512);
-  r.title = c.title;
-  r.helpFile = c.helpFile;
-  r.context = c.context;
+  r.title = "Archive";
   EXPECT_EQ(messages.VexMsgBox(r), answer::Retry);
-
-  std::vector<std::string> expected = {kBanner, "PROMPT= Retry the copy?", "BUTTONS= 517"};
-  expected.insert(expected.end(), c.optionalLines.begin(), c.optionalLines.end());
-  expected.push_back("ANSWER= RETRY");
-  expected.push_back(kRule);
-  EXPECT_EQ(written(), expected);
+  EXPECT_EQ(written(), (std::vector<std::string>{kBanner, "PROMPT= Retry the copy?", "BUTTONS= 517",
+                                                 "TITLE= Archive", "ANSWER= RETRY", kRule}));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Optionals, SilentBlock,
-    ::testing::Values(BlockCase{"none", std::nullopt, std::nullopt, std::nullopt, {}},
-                      BlockCase{
-                          "title_only", "Archive", std::nullopt, std::nullopt, {"TITLE= Archive"}},
-                      BlockCase{"help_file_and_context",
-                                std::nullopt,
-                                "csv2sql.chm",
-                                42,
-                                {"HELPFILE= csv2sql.chm", "CONTEXT= 42"}},
-                      BlockCase{"context_zero", std::nullopt, std::nullopt, 0, {"CONTEXT= 0"}},
-                      BlockCase{"all_three",
-                                "Archive",
-                                "csv2sql.chm",
-                                -7,
-                                {"TITLE= Archive", "HELPFILE= csv2sql.chm", "CONTEXT= -7"}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MessagesTest, UnattendedBoxWithoutOpenLogStillAnswers) {
   log.CloseLogFile();
@@ -168,15 +133,12 @@ TEST_F(MessagesTest, UnattendedBoxWithoutOpenLogStillAnswers) {
 TEST_F(MessagesTest, AttendedBoxIsShownAsAskedAndGivesThePressedButton) {
   ts.messageBox.nextAnswer = answer::Retry;
   MessageBoxRequest r = request("Retry?", 5 + 32);
-  r.context = 3;
   EXPECT_EQ(messages.VexMsgBox(r), answer::Retry);
 
   ASSERT_EQ(shown().size(), 1u);
   EXPECT_EQ(shown()[0].prompt, "Retry?");
   EXPECT_EQ(shown()[0].buttons, 37);
   EXPECT_FALSE(shown()[0].title.has_value());
-  EXPECT_FALSE(shown()[0].helpFile.has_value());
-  EXPECT_EQ(shown()[0].context, 3);
   EXPECT_TRUE(written().empty());
 }
 
@@ -236,8 +198,6 @@ TEST_F(MessagesTest, ReportWithProcedureNameIsACriticalTwoLineBox) {
             "Error in Procedure btnConnectDest_Click\r\nError 13 - Type mismatch");
   EXPECT_EQ(shown()[0].buttons, mb::Critical);
   EXPECT_FALSE(shown()[0].title.has_value());
-  EXPECT_FALSE(shown()[0].helpFile.has_value());
-  EXPECT_FALSE(shown()[0].context.has_value());
 }
 
 TEST_F(MessagesTest, ReportWithoutProcedureNameIsOneLine) {

@@ -9,7 +9,7 @@
 #include "app/file_url.h"
 #include "app/ui/message_box.h"
 #include "app/ui/tests/window_fixture.h"
-#include "app/window_host.h"
+#include "app/ui/window_host.h"
 
 namespace csv2sql::testing {
 namespace {

@@ -195,12 +195,14 @@ INSTANTIATE_TEST_SUITE_P(
                       ClosedCase{"commit", [](Connection& c) { c.CommitTrans(); }},
                       ClosedCase{"rollback", [](Connection& c) { c.RollbackTrans(); }},
                       ClosedCase{"open_recordset",
-                                 [](Connection& c) { c.OpenRecordset("CSVDATA"); }}),
+                                 [](Connection& c) {
+                                   c.OpenRecordset(::csv2sql::db::TableName::check("CSVDATA"));
+                                 }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConnectionTest, RecordsetFailsOnceItsConnectionIsClosed) {
   connection.Open("Provider=SQLite;Data Source=data.db");
-  auto recordset = connection.OpenRecordset("CSVDATA");
+  auto recordset = connection.OpenRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   connection.Close();
   try {
     recordset->addNew();

@@ -267,7 +267,8 @@ TEST_F(OdbcDriverTest, RecordsetOnATableWithoutTagFailsAtThatField) {
   const std::string narrow = testing::uniqueTableName("narrow");
   probe->run("CREATE TABLE " + narrow + " (DateTime timestamp, Value double precision)");
   {
-    const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(narrow);
+    const std::unique_ptr<Recordset> recordset =
+        connection.OpenRecordset(::csv2sql::db::TableName::check(narrow));
     recordset->addNew();
     recordset->setField("DateTime", at(0));
     try {
@@ -287,7 +288,7 @@ TEST_F(OdbcDriverTest, RecordsetOnATableWithoutTagFailsAtThatField) {
 
 TEST_F(OdbcDriverTest, RecordsetOnAMissingTableFails) {
   try {
-    connection.OpenRecordset("no_such_table_here");
+    connection.OpenRecordset(::csv2sql::db::TableName::check("no_such_table_here"));
     FAIL() << "opened a recordset on a missing table";
   } catch (const DatabaseError& error) {
     EXPECT_EQ(error.sqlState(), "42P01");
@@ -295,7 +296,8 @@ TEST_F(OdbcDriverTest, RecordsetOnAMissingTableFails) {
 }
 
 TEST_F(OdbcDriverTest, OutsideATransactionEachRowIsWrittenAtOnce) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   addRow(*recordset, at(34, 123456), "T1", 1.5);
   EXPECT_EQ(probe->rows("SELECT DateTime, Tag, Value FROM " + table),
             std::vector<std::string>{"2024-03-01 12:34:56.123456|T1|1.5"});
@@ -305,7 +307,8 @@ TEST_F(OdbcDriverTest, OutsideATransactionEachRowIsWrittenAtOnce) {
 }
 
 TEST_F(OdbcDriverTest, FieldSetToNullAndFieldNotSet) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   recordset->addNew();
   recordset->setField("datetime", std::monostate{});
   recordset->setField("VALUE", 3.0);
@@ -315,7 +318,8 @@ TEST_F(OdbcDriverTest, FieldSetToNullAndFieldNotSet) {
 }
 
 TEST_F(OdbcDriverTest, BatchedRowsArePresentAfterCommit) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   connection.BeginTrans();
   addRows(*recordset, 2500);  // two full arrays and a part
   connection.CommitTrans();
@@ -326,7 +330,8 @@ TEST_F(OdbcDriverTest, BatchedRowsArePresentAfterCommit) {
 }
 
 TEST_F(OdbcDriverTest, BatchedRowsAreGoneAfterRollBack) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   connection.BeginTrans();
   addRows(*recordset, 2500);
   connection.RollbackTrans();
@@ -335,7 +340,8 @@ TEST_F(OdbcDriverTest, BatchedRowsAreGoneAfterRollBack) {
 }
 
 TEST_F(OdbcDriverTest, RowsOfOtherShapesStartANewArray) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   connection.BeginTrans();
   addRow(*recordset, at(0), "double", 1.0);
   recordset->addNew();  // a NULL fits the array of doubles
@@ -359,7 +365,8 @@ TEST_F(OdbcDriverTest, RowsOfOtherShapesStartANewArray) {
 }
 
 TEST_F(OdbcDriverTest, HeldRowsReachTheServerBeforeTheNextStatement) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   connection.BeginTrans();
   addRows(*recordset, 10);
   connection.Execute("DELETE FROM " + table + " WHERE Value < 4");
@@ -369,13 +376,14 @@ TEST_F(OdbcDriverTest, HeldRowsReachTheServerBeforeTheNextStatement) {
 
 TEST_F(OdbcDriverTest, RowsOfARecordsetDestroyedUnclosedGoWithTheCommit) {
   connection.BeginTrans();
-  addRows(*connection.OpenRecordset(table), 5);
+  addRows(*connection.OpenRecordset(::csv2sql::db::TableName::check(table)), 5);
   connection.CommitTrans();
   EXPECT_EQ(count(), "5");
 }
 
 TEST_F(OdbcDriverTest, RefusedHeldRowFailsTheCommitAndRollsBack) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   connection.BeginTrans();
   addRows(*recordset, 100, 50);  // row 50 breaks the CHECK, but is only held
   try {
@@ -393,7 +401,8 @@ TEST_F(OdbcDriverTest, RefusedHeldRowFailsTheCommitAndRollsBack) {
 }
 
 TEST_F(OdbcDriverTest, RefusedRowFailsTheUpdateThatFillsTheArray) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   Transaction transaction(connection);
   addRows(*recordset, 999, 10);
   try {
@@ -405,14 +414,16 @@ TEST_F(OdbcDriverTest, RefusedRowFailsTheUpdateThatFillsTheArray) {
 }
 
 TEST_F(OdbcDriverTest, RefusedRowOutsideATransactionFailsItsUpdate) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   EXPECT_THROW(addRow(*recordset, at(0), "T1", -1.0), DatabaseError);
   addRow(*recordset, at(0), "T2", 1.0);
   EXPECT_EQ(probe->rows("SELECT Tag FROM " + table), std::vector<std::string>{"T2"});
 }
 
 TEST_F(OdbcDriverTest, RecordsetIsClosedOnceTheConnectionIs) {
-  const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+  const std::unique_ptr<Recordset> recordset =
+      connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   connection.Close();
   try {
     recordset->addNew();
@@ -425,7 +436,8 @@ TEST_F(OdbcDriverTest, RecordsetIsClosedOnceTheConnectionIs) {
 
 TEST_F(OdbcDriverTest, ClosingInsideATransactionRollsBack) {
   {
-    const std::unique_ptr<Recordset> recordset = connection.OpenRecordset(table);
+    const std::unique_ptr<Recordset> recordset =
+        connection.OpenRecordset(::csv2sql::db::TableName::check(table));
     connection.BeginTrans();
     addRows(*recordset, 3);
     connection.Execute("SELECT 1");  // the rows are on the server, not yet committed

@@ -28,7 +28,7 @@ class PgDriverTest : public ::testing::Test {
                " (DateTime timestamp, Tag text, Value double precision CHECK (Value >= 0))");
     connection.setCommandTimeout(10);
     connection.Open(server->connectionString());
-    recordset = connection.OpenRecordset(table);
+    recordset = connection.OpenRecordset(::csv2sql::db::TableName::check(table));
   }
   void TearDown() override {
     recordset.reset();
@@ -294,7 +294,7 @@ TEST_F(PgDriverTest, CommandTimeoutDoesNotCutALongStream) {
 TEST_F(PgDriverTest, TableWithoutTagFailsAtSettingTag) {
   const std::string noTag = testing::uniqueTableName("notag");
   probe->run("CREATE TABLE " + noTag + " (DateTime timestamp, Value double precision)");
-  auto other = connection.OpenRecordset(noTag);
+  auto other = connection.OpenRecordset(::csv2sql::db::TableName::check(noTag));
   other->addNew();
   other->setField("DateTime", DateTime::fromParts(2024, 3, 1));
   try {
@@ -310,7 +310,7 @@ TEST_F(PgDriverTest, TableWithoutTagFailsAtSettingTag) {
 
 TEST_F(PgDriverTest, MissingTableFailsAtOpenWithTheServersCode) {
   try {
-    connection.OpenRecordset("no_such_table");
+    connection.OpenRecordset(::csv2sql::db::TableName::check("no_such_table"));
     FAIL() << "no error";
   } catch (const DatabaseError& error) {
     EXPECT_EQ(error.sqlState(), "42P01");

@@ -96,7 +96,7 @@ TEST_F(SqliteDriverTest, ExecuteBindsEachKindOfParameter) {
 
 TEST_F(SqliteDriverTest, PurgeWithDateParameterComparesInTimeOrder) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   addRow(*recordset, DateTime::fromParts(2024, 2, 29, 23, 59, 59, 999999), "old", 1);
   addRow(*recordset, DateTime::fromParts(2024, 3, 1), "kept", 2);
   const FieldValue cutoff[] = {DateTime::fromParts(2024, 3, 1)};
@@ -118,7 +118,10 @@ TEST_F(SqliteDriverTest, SqlErrorCarriesTheCodeAndMessage) {
     driver->execute("DELETE FROM NoSuchTable", {});
     FAIL() << "no error";
   } catch (const DatabaseError& error) {
-    EXPECT_EQ(error.number(), SQLITE_ERROR);
+    // SQLite's codes would read as the program's own numbers (13 is "database or disk is
+    // full" there, "Type mismatch" here): the code is only the native code.
+    EXPECT_EQ(error.number(), -2147467259);
+    EXPECT_EQ(error.nativeCode(), SQLITE_ERROR);
     EXPECT_EQ(error.description(), "no such table: NoSuchTable");
   }
 }
@@ -151,7 +154,7 @@ class SqliteDateText : public SqliteDriverTest, public ::testing::WithParamInter
 
 TEST_P(SqliteDateText, IsStoredAsSortableText) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   recordset->addNew();
   recordset->setField("DateTime", GetParam().value);
   recordset->update();
@@ -181,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SqliteDriverTest, RowOutsideATransactionIsInTheTableAtOnce) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   addRow(*recordset, DateTime::fromParts(2024, 3, 1, 12), "Line1.Temp", 21.5);
   EXPECT_EQ(queryOne(file, "SELECT DateTime, Tag, Value FROM CSVDATA"),
             "2024-03-01 12:00:00|Line1.Temp|21.5");
@@ -189,7 +192,7 @@ TEST_F(SqliteDriverTest, RowOutsideATransactionIsInTheTableAtOnce) {
 
 TEST_F(SqliteDriverTest, FieldNamesMatchWithoutRegardToCase) {
   auto driver = open();
-  auto recordset = driver->openRecordset("csvdata");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("csvdata"));
   recordset->addNew();
   recordset->setField("DATETIME", DateTime::fromParts(2024, 3, 1));
   recordset->setField("tag", std::string_view("a"));
@@ -201,7 +204,7 @@ TEST_F(SqliteDriverTest, FieldNamesMatchWithoutRegardToCase) {
 TEST_F(SqliteDriverTest, TableWithoutTagFailsAtSettingTag) {
   testing::runSql(file, "CREATE TABLE NoTag (DateTime TEXT, Value REAL)");
   auto driver = open();
-  auto recordset = driver->openRecordset("NoTag");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("NoTag"));
   recordset->addNew();
   recordset->setField("DateTime", DateTime::fromParts(2024, 3, 1));
   try {
@@ -217,12 +220,13 @@ TEST_F(SqliteDriverTest, TableWithoutTagFailsAtSettingTag) {
 
 TEST_F(SqliteDriverTest, MissingTableFailsAtOpen) {
   auto driver = open();
-  EXPECT_THROW(driver->openRecordset("NoSuchTable"), DatabaseError);
+  EXPECT_THROW(driver->openRecordset(::csv2sql::db::TableName::check("NoSuchTable")),
+               DatabaseError);
 }
 
 TEST_F(SqliteDriverTest, RowCycleIsEnforced) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   try {
     recordset->setField("Tag", std::string_view("x"));
     FAIL() << "set without AddNew";
@@ -241,7 +245,7 @@ TEST_F(SqliteDriverTest, RowCycleIsEnforced) {
 
 TEST_F(SqliteDriverTest, AddNewWritesAPendingRowFirst) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   recordset->addNew();
   recordset->setField("Tag", std::string_view("first"));
   recordset->addNew();
@@ -253,7 +257,7 @@ TEST_F(SqliteDriverTest, AddNewWritesAPendingRowFirst) {
 
 TEST_F(SqliteDriverTest, BatchedRowsAreAllThereAfterCommitAndNoneAfterRollback) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   driver->begin();
   addRows(*recordset, 250);
   driver->commit();
@@ -270,7 +274,7 @@ TEST_F(SqliteDriverTest, BatchedRowsAreAllThereAfterCommitAndNoneAfterRollback) 
 
 TEST_F(SqliteDriverTest, HeldRowsAreWrittenBeforeAnExecute) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   driver->begin();
   addRows(*recordset, 3);
   driver->execute("UPDATE CSVDATA SET Value = Value + 10", {});
@@ -280,7 +284,7 @@ TEST_F(SqliteDriverTest, HeldRowsAreWrittenBeforeAnExecute) {
 
 TEST_F(SqliteDriverTest, HeldRowsAreWrittenWhenTheRecordsetCloses) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   driver->begin();
   addRows(*recordset, 7);
   recordset->close();
@@ -290,7 +294,7 @@ TEST_F(SqliteDriverTest, HeldRowsAreWrittenWhenTheRecordsetCloses) {
 
 TEST_F(SqliteDriverTest, RowsSettingOtherFieldsMixInOneTransaction) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   driver->begin();
   addRows(*recordset, 150);
   recordset->addNew();
@@ -306,7 +310,7 @@ TEST_F(SqliteDriverTest, RefusedRowInTheLastBatchSurfacesAtCommitAndRollsBack) {
   testing::runSql(file,
                   "CREATE TABLE Checked (DateTime TEXT, Tag TEXT, Value REAL CHECK (Value >= 0))");
   auto driver = open();
-  auto recordset = driver->openRecordset("Checked");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("Checked"));
   driver->begin();
   addRows(*recordset, 120);  // the first 100 go out as one statement
   addRow(*recordset, DateTime::fromParts(2024, 3, 2), "bad", -1);
@@ -328,7 +332,7 @@ TEST_F(SqliteDriverTest, RefusedRowInAFullBatchSurfacesAtUpdate) {
   testing::runSql(file,
                   "CREATE TABLE Checked (DateTime TEXT, Tag TEXT, Value REAL CHECK (Value >= 0))");
   auto driver = open();
-  auto recordset = driver->openRecordset("Checked");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("Checked"));
   driver->begin();
   addRow(*recordset, DateTime::fromParts(2024, 3, 2), "bad", -1);
   EXPECT_THROW(addRows(*recordset, 99), DatabaseError);
@@ -339,14 +343,14 @@ TEST_F(SqliteDriverTest, RefusedRowInAFullBatchSurfacesAtUpdate) {
 TEST_F(SqliteDriverTest, DroppedRecordsetWritesItsHeldRows) {
   auto driver = open();
   driver->begin();
-  addRows(*driver->openRecordset("CSVDATA"), 4);
+  addRows(*driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA")), 4);
   driver->commit();
   EXPECT_EQ(count(), "4");
 }
 
 TEST_F(SqliteDriverTest, TagsSurviveAsGiven) {
   auto driver = open();
-  auto recordset = driver->openRecordset("CSVDATA");
+  auto recordset = driver->openRecordset(::csv2sql::db::TableName::check("CSVDATA"));
   const std::string tags[] = {"",
                               "it's \"quoted\"",
                               "tab\there",

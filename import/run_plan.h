@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "components/db/table_name.h"
+#include "core/datetime.h"
+#include "core/deferred.h"
+#include "db/destination.h"
+#include "form/session.h"
+#include "import/csv_rows.h"
+#include "import/utc_offsets.h"
+
+namespace csv2sql {
+
+// Every setting an import run uses, read from the window once at the run's start, so that an
+// edit made while the run yields is for the next run. A setting that does not convert fails
+// the run at the step that uses it, as when it was read there.
+struct RunPlan {
+  ConnectPlan connection;
+
+  std::filesystem::path sourceFolder;
+  Deferred<db::TableName> table;
+  Deferred<FileLayout> layout;
+
+  // The offset table as it stood at the start, when conversion is on.
+  std::optional<UtcOffsetTable> utc;
+
+  // Rows older than this are deleted first; none when the purge is off or its days text is
+  // not numeric.
+  std::optional<Deferred<DateTime>> purgeCutoff;
+
+  bool archive = false;
+  std::filesystem::path archiveFolder;
+  // As typed, for the log line.
+  std::string archiveFolderText;
+};
+
+RunPlan readRunPlan(const Session& session);
+
+}  // namespace csv2sql
