@@ -68,6 +68,8 @@ TEST_P(GridLoad, RowsAndCells) {
 }
 
 const std::string kNul(1, '\0');
+// A line that ends at the last byte of the first 1 MiB read.
+const std::string kChunkLess1((1 << 20) - 1, 'x');
 
 INSTANTIATE_TEST_SUITE_P(
     Edges, GridLoad,
@@ -81,8 +83,24 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"final_line_without_line_end", "a,b\r\nc,d", 2, {{"a", "b"}, {"c", "d"}}},
         LoadCase{"cr_at_end_of_file_is_a_line_end", "a,b\r", 1, {{"a", "b"}}},
         LoadCase{"trailing_cr_not_in_cell", "x,y\r\n1,2\r\n", 2, {{"x", "y"}, {"1", "2"}}},
-        LoadCase{
-            "cr_elsewhere_is_ordinary", "a\rb,c\r\r\n\r,d\r\n", 2, {{"a\rb", "c\r"}, {"\r", "d"}}},
+        LoadCase{"lone_cr_ends_a_line",
+                 "a\rb,c\r\r\n\r,d\r\n",
+                 5,
+                 {{"a"}, {"b", "c"}, {""}, {""}, {"", "d"}}},
+        LoadCase{"cr_lf_split_at_the_read_chunk", kChunkLess1 + "\r\nb", 2, {{kChunkLess1}, {"b"}}},
+        LoadCase{"lone_cr_at_the_read_chunk", kChunkLess1 + "\rb", 2, {{kChunkLess1}, {"b"}}},
+        LoadCase{"byte_order_mark_dropped",
+                 "\xEF\xBB\xBF"
+                 "a,b\r\n",
+                 1,
+                 {{"a", "b"}}},
+        LoadCase{"byte_order_mark_only_at_start",
+                 "a\n\xEF\xBB\xBF"
+                 "b",
+                 2,
+                 {{"a"},
+                  {"\xEF\xBB\xBF"
+                   "b"}}},
         LoadCase{"short_line", "1,2,3\r\n4\r\n5,6\r\n", 3, {{"1", "2", "3"}, {"4"}, {"5", "6"}}},
         LoadCase{"quoted_comma",
                  "\"Mar 14, 2021\",T1,\"1,5\"\r\n",
@@ -190,10 +208,10 @@ Rows splitPlainly(const std::string& bytes) {
   Rows rows;
   std::size_t start = 0;
   while (start < bytes.size()) {
-    std::size_t end = bytes.find('\n', start);
+    std::size_t end = bytes.find_first_of("\r\n", start);
     if (end == std::string::npos) end = bytes.size();
     std::string line = bytes.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (bytes.compare(end, 2, "\r\n") == 0) ++end;
     std::vector<std::string> fields;
     std::size_t from = 0;
     for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1) {
