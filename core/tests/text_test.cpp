@@ -41,6 +41,22 @@ INSTANTIATE_TEST_SUITE_P(Text, TrimSpaces,
                                            TrimCase{"NothingToTrim", "x", "x"}),
                          caseName<TrimCase>);
 
+class EchoedCell : public ::testing::TestWithParam<TrimCase> {};
+
+TEST_P(EchoedCell, CutsALongCellAtAWholeCharacterWithAMark) {
+  EXPECT_EQ(echoedCell(GetParam().text), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, EchoedCell,
+    ::testing::Values(TrimCase{"ShortKept", "a,b", "a,b"},
+                      TrimCase{"LongestKept", std::string(300, 'x'), std::string(300, 'x')},
+                      TrimCase{"OneMoreCut", std::string(301, 'x'),
+                               std::string(300, 'x') + "...(cut, 301 bytes in all)"},
+                      TrimCase{"SequenceAcrossTheCutLeftOut", std::string(299, 'x') + "\xC3\xA9yz",
+                               std::string(299, 'x') + "...(cut, 303 bytes in all)"}),
+    caseName<TrimCase>);
+
 // ---- the numeric test
 
 struct NumberCase {
