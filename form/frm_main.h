@@ -17,8 +17,8 @@ class FrmMain {
   FrmMain& operator=(const FrmMain&) = delete;
 
   static constexpr const char* kCaption = "R27731 CSV to SQL Util";
-  static constexpr int kClientWidth = 14130;   // twips
-  static constexpr int kClientHeight = 6945;   // twips
+  static constexpr int kClientWidth = 14130;  // twips
+  static constexpr int kClientHeight = 6945;  // twips
 
   // Window.
   Button btnTransferData;
@@ -61,6 +61,8 @@ class FrmMain {
   TextBox txtDeleteDays;
   Label Label8;
   TextBox txtArchiveFolder;
+  Label lblErrorFolder;
+  TextBox txtErrorFolder;
 
   // Frame6, "Automatic Run Frequency".
   CheckBox chkAutoRun;

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "components/db/connection.h"
 #include "core/datetime_text.h"
 #include "core/error.h"
 #include "core/text.h"
@@ -46,7 +48,63 @@ class CleanedDate {
 
 void logSkipped(RunLog& log, std::int64_t row, std::string_view what, std::string_view text) {
   log.WriteLog("Row " + std::to_string(row) + " invalid " + std::string(what) + " (" +
-               std::string(text) + ") record skipped");
+               echoedCell(text) + ") record skipped");
+}
+
+void addReading(db::Recordset& destination, DateTime when, std::string_view tag, double value) {
+  destination.addNew();
+  destination.setField("DateTime", when);
+  destination.setField("Tag", tag);
+  destination.setField("Value", value);
+  destination.update();
+}
+
+// Calls skip(row, what, text) for each row after the header lines, up to lastRow, whose date or
+// value is no reading, and add(when, tag, value) for every other.
+template <typename Skip, typename Add>
+void forEachReading(const Grid& sp, const FileLayout& layout, const UtcOffsetTable* utc,
+                    std::int32_t lastRow, Skip skip, Add add) {
+  std::string tagBuffer;
+  const std::int64_t firstRow = std::int64_t{std::max(layout.headerRows, 0)} + 1;
+  for (std::int64_t row64 = firstRow; row64 <= lastRow; ++row64) {
+    const auto row = static_cast<std::int32_t>(row64);
+    const CleanedDate date(sp.cell(row, layout.colDateTime));
+    const std::optional<DateTime> stamp = parseDateTime(date.text());
+    if (!stamp) {
+      skip(row, "date", date.text());
+      continue;
+    }
+    const DateTime when = utc ? utc->UtcToLocal(*stamp) : *stamp;
+    const std::string_view tag = asUtf8(trimSpaces(sp.cell(row, layout.colTag)), tagBuffer);
+    const std::string_view valueText = sp.cell(row, layout.colValue);
+    const std::optional<double> value = parseNumber(valueText);
+    // A number too large for a double (1e400) is no reading: no database stores it as one.
+    if (!value || !std::isfinite(*value)) {
+      skip(row, "value", valueText);
+      continue;
+    }
+    add(when, tag, *value);
+  }
+}
+
+// Whether the database takes the readings up to lastRow: they are held and sent by the
+// recordset's close inside a transaction that is rolled back.
+bool readingsTaken(const Grid& sp, const FileLayout& layout, const UtcOffsetTable* utc,
+                   db::Connection& connection, const db::TableName& table, std::int32_t lastRow) {
+  const db::Transaction transaction(connection);
+  try {
+    const std::unique_ptr<db::Recordset> recordset = connection.OpenRecordset(table);
+    forEachReading(
+        sp, layout, utc, lastRow, [](std::int32_t, std::string_view, std::string_view) {},
+        [&](DateTime when, std::string_view tag, double value) {
+          addReading(*recordset, when, tag, value);
+        });
+    recordset->close();
+    return true;
+  } catch (const db::DatabaseError& error) {
+    if (!error.refusesData()) throw;
+    return false;
+  }
 }
 
 }  // namespace
@@ -61,32 +119,28 @@ void importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayou
   }
   const std::int32_t rows = sp.rowCount();
   log.WriteLog(std::to_string(rows) + " rows loaded from file");
+  forEachReading(
+      sp, layout, utc, rows,
+      [&](std::int32_t row, std::string_view what, std::string_view text) {
+        logSkipped(log, row, what, text);
+      },
+      [&](DateTime when, std::string_view tag, double value) {
+        addReading(destination, when, tag, value);
+      });
+}
 
-  std::string tagBuffer;
-  const std::int64_t firstRow = std::int64_t{std::max(layout.headerRows, 0)} + 1;
-  for (std::int64_t row64 = firstRow; row64 <= rows; ++row64) {
-    const auto row = static_cast<std::int32_t>(row64);
-    const CleanedDate date(sp.cell(row, layout.colDateTime));
-    const std::optional<DateTime> stamp = parseDateTime(date.text());
-    if (!stamp) {
-      logSkipped(log, row, "date", date.text());
-      continue;
-    }
-    const DateTime when = utc ? utc->UtcToLocal(*stamp) : *stamp;
-    const std::string_view tag = asUtf8(trimSpaces(sp.cell(row, layout.colTag)), tagBuffer);
-    const std::string_view valueText = sp.cell(row, layout.colValue);
-    const std::optional<double> value = parseNumber(valueText);
-    // A number too large for a double (1e400) is no reading: no database stores it as one.
-    if (!value || !std::isfinite(*value)) {
-      logSkipped(log, row, "value", valueText);
-      continue;
-    }
-    destination.addNew();
-    destination.setField("DateTime", when);
-    destination.setField("Tag", tag);
-    destination.setField("Value", *value);
-    destination.update();
+std::optional<std::int32_t> findRefusedRow(const Grid& sp, const FileLayout& layout,
+                                           const UtcOffsetTable* utc, db::Connection& connection,
+                                           const db::TableName& table) {
+  // Every run of readings from the first row on that holds the refused one is refused too.
+  std::int32_t taken = 0;
+  std::int32_t refused = sp.rowCount();
+  if (readingsTaken(sp, layout, utc, connection, table, refused)) return std::nullopt;
+  while (refused - taken > 1) {
+    const std::int32_t middle = taken + (refused - taken) / 2;
+    (readingsTaken(sp, layout, utc, connection, table, middle) ? taken : refused) = middle;
   }
+  return refused;
 }
 
 }  // namespace csv2sql

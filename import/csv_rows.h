@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
+#include "components/db/connection.h"
 #include "components/db/database.h"
 #include "components/grid.h"
 #include "import/utc_offsets.h"
@@ -26,5 +28,14 @@ struct FileLayout {
 // is not UTF-8.
 void importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
                     const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log);
+
+// After the database refused a file's rows for their data (a driver that sends rows in batches
+// tells only the batch): the first row of the file still in sp whose reading it refuses. Runs
+// of the readings from the first row on are sent again in transactions that are rolled back,
+// halving the rows in doubt each time. Nothing when every run is taken (a refusal that only the
+// commit raises). Other errors of the database pass to the caller.
+std::optional<std::int32_t> findRefusedRow(const Grid& sp, const FileLayout& layout,
+                                           const UtcOffsetTable* utc, db::Connection& connection,
+                                           const db::TableName& table);
 
 }  // namespace csv2sql

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/text.h"
 #include "import/archive.h"
 #include "import/csv_rows.h"
 #include "import/run_plan.h"
@@ -74,9 +75,9 @@ std::optional<FileStamp> stampOf(const fs::path& path) {
 }
 
 // One file: its rows, then its move into the archive folder when asked.
-void importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
-                db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
-                const std::string& name, const std::optional<FileStamp>& listed) {
+void importAndArchive(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
+                      db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
+                      const std::string& name, const std::optional<FileStamp>& listed) {
   const fs::path path = plan.sourceFolder / name;
   // The file's rows are committed together, so a failure part-way leaves none of them and the
   // next run's re-read of the file imports each reading once.
@@ -99,6 +100,32 @@ void importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& c
       planArchive(plan.sourceFolder, plan.archiveFolder, name, session.clock->now());
   transaction.commit();
   ArchiveFile(move);
+}
+
+// A file whose rows the database refuses for their data (its transaction rolled back) would
+// stop every run at the same place: with an error folder it goes there with a note of why, and
+// the run goes on; without one the run ends, naming the file and the row.
+void importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
+                db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
+                const std::string& name, const std::optional<FileStamp>& listed) {
+  try {
+    importAndArchive(session, sp, log, connection, recordset, plan, layout, name, listed);
+  } catch (const db::DatabaseError& error) {
+    if (!error.refusesData()) throw;
+    const std::optional<std::int32_t> row =
+        findRefusedRow(sp, layout, plan.utc ? &*plan.utc : nullptr, connection, plan.table.get());
+    const std::string rowText = row ? std::to_string(*row) : "unknown";
+    const std::string line = row ? echoedCell(sp.line(*row)) : "";
+    if (!plan.errorFolder) {
+      throw Error(error.number(), error.description() + " (file " + name + ", row " + rowText +
+                                      (row ? ": " + line : "") + ")");
+    }
+    quarantineFile(plan.sourceFolder, *plan.errorFolder, name, session.clock->now(),
+                   "File: " + name + "\r\nRow: " + rowText + "\r\nLine: " + line +
+                       "\r\nDatabase: " + error.description() + "\r\n");
+    log.WriteLog("Moved " + name + " to " + plan.errorFolderText + ": " +
+                 echoedCell(error.message()));
+  }
 }
 
 }  // namespace
@@ -124,6 +151,7 @@ RunEnd ImportRun::btnTransferData_Click() {
 
     const db::TableName& table = plan.table.get();
     if (plan.archive) checkArchiveFolder(plan.sourceFolder, plan.archiveFolder);
+    if (plan.errorFolder) checkErrorFolder(plan.sourceFolder, *plan.errorFolder);
     if (plan.utc) log_.WriteLog("Times will be adjusted from UTC");
     if (plan.purgeCutoff) purgeOldRows(log_, connection, table, plan.purgeCutoff->get());
 
@@ -131,7 +159,12 @@ RunEnd ImportRun::btnTransferData_Click() {
     log_.WriteLog("Destination Table Opened");
 
     const FileLayout& layout = plan.layout.get();
-    const std::vector<std::string> names = listSourceFiles(plan.sourceFolder);
+    const SourceListing listing = listSourceFiles(plan.sourceFolder);
+    for (const auto& [name, why] : listing.passedOver) {
+      log_.WriteLog("Passed over " + (plan.sourceFolder / name).string() +
+                    ": it cannot be read as a file (" + why + ")");
+    }
+    const std::vector<std::string>& names = listing.names;
     // Taken with the listing, so a change at any time until the file is archived is seen.
     std::vector<std::optional<FileStamp>> listed;
     for (const std::string& name : names) listed.push_back(stampOf(plan.sourceFolder / name));

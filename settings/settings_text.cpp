@@ -61,6 +61,8 @@ std::string settingsFileText(const FrmMain& form) {
   for (std::int32_t row = 1; row <= rows; ++row) addLine(text, "UTC", utcValue(form.spUTC, row));
   addLine(text, "AUTORUNEVERY", isOn(form.chkAutoRun) ? form.txtAutoRun.text() : "-1");
   addLine(text, "DEST_CNN", form.txtDestCnn.text());
+  // Only when set, so a file saved without an error folder stays as it always was.
+  if (!form.txtErrorFolder.text().empty()) addLine(text, "ERRORFOLDER", form.txtErrorFolder.text());
   return text;
 }
 

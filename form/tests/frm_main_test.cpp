@@ -69,7 +69,9 @@ const std::vector<Expected>& windowTable() {
        5160, 240, 3615, 255, 30},
       {"txtDeleteDays", Kind::TextBox, "", "Frame3", 7440, 240, 735, 285, 29},
       {"Label8", Kind::Label, "Archive Folder", "Frame3", 360, 600, 1455, 255, 27},
-      {"txtArchiveFolder", Kind::TextBox, "", "Frame3", 1560, 600, 7335, 285, 28},
+      {"txtArchiveFolder", Kind::TextBox, "", "Frame3", 1560, 600, 3615, 285, 28},
+      {"lblErrorFolder", Kind::Label, "Error Folder", "Frame3", 5280, 600, 1095, 255, 51},
+      {"txtErrorFolder", Kind::TextBox, "", "Frame3", 6360, 600, 2535, 285, 52},
 
       {"chkAutoRun", Kind::CheckBox, "Run Every" + blanks(18) + "minutes", "Frame6", 480, 300, 2895,
        255, 46},

@@ -70,11 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
                  kThreeLines,
                  {"3 rows loaded from file", "Row 1 invalid date ( ime) record skipped"},
                  2},
-        RowsCase{"header_negative_counts_as_zero",
-                 "-4",
-                 kThreeLines,
-                 {"3 rows loaded from file", "Row 1 invalid date ( ime) record skipped"},
-                 2},
         RowsCase{"header_larger_than_file", "5", kThreeLines, {"3 rows loaded from file"}, 0},
         RowsCase{"header_rounds_half_to_even", "2.5", kThreeLines, {"3 rows loaded from file"}, 1},
         RowsCase{
@@ -107,14 +102,6 @@ TEST_F(CsvRowsTest, ColumnsInAnotherOrder) {
   writeCsv("f.csv", csvLines({"Tag,Quality,Stamp,Reading", "PT9,Good,2024-11-03 05:59:59,101.3"}));
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows(), (Rows{{"2024-11-03 05:59:59", "PT9", "101.3"}}));
-}
-
-TEST_F(CsvRowsTest, ColumnZeroReadsAsAnEmptyCell) {
-  form().txtColValue.setText("0");
-  writeCsv("f.csv", csvLines({"h", "2024-03-07 14:05:09,A,1"}));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(fileLines()[2], "Row 2 invalid value () record skipped");
-  EXPECT_TRUE(tableRows().empty());
 }
 
 TEST_F(CsvRowsTest, SpacesAroundAValueAndATag) {

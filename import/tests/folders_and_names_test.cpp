@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/error.h"
 #include "import/folder_text.h"
 #include "import/source_listing.h"
 #include "import/text_encoding.h"
@@ -36,15 +37,27 @@ TEST(SourceListing, CsvFilesInAnyCaseSortedWithoutRegardToCase) {
   }
   std::filesystem::create_directory(folder.path() / "dir.csv");
   std::filesystem::create_symlink(folder.path() / "missing", folder.path() / "dangling.csv");
-  EXPECT_EQ(listSourceFiles(folder.path()),
-            (std::vector<std::string>{"A.CSV", "a.csv", "b.csv", "c.Csv"}));
+  std::filesystem::create_symlink(folder.path() / "loop.csv", folder.path() / "loop.csv");
+  const SourceListing listing = listSourceFiles(folder.path());
+  EXPECT_EQ(listing.names, (std::vector<std::string>{"A.CSV", "a.csv", "b.csv", "c.Csv"}));
+  using PassedOver = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(listing.passedOver, (PassedOver{{"dangling.csv", "it is a link to nothing"},
+                                            {"dir.csv", "it is a folder"},
+                                            {"loop.csv", "Too many levels of symbolic links"}}));
 }
 
-TEST(SourceListing, MissingFolderOrAFileHoldsNone) {
+TEST(SourceListing, MissingFolderOrAFileIsPathNotFound) {
   TempDir folder;
   writeFile(folder.path() / "file.csv", "h\r\n");
-  EXPECT_TRUE(listSourceFiles(folder.path() / "missing").empty());
-  EXPECT_TRUE(listSourceFiles(folder.path() / "file.csv").empty());
+  for (const auto& path : {folder.path() / "missing", folder.path() / "file.csv"}) {
+    try {
+      listSourceFiles(path);
+      ADD_FAILURE() << path;
+    } catch (const Error& error) {
+      EXPECT_EQ(error.description(), "Path not found: source folder " + path.string());
+      EXPECT_EQ(error.number(), err::PathNotFound);
+    }
+  }
 }
 
 struct Utf8Case {

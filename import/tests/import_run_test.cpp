@@ -69,13 +69,6 @@ TEST_F(ImportRunTest, EmptyFolderLogsUpToTheTableAndEndsNormally) {
   EXPECT_EQ(test.eventLoop.yields, 0);
 }
 
-TEST_F(ImportRunTest, MissingSourceFolderHoldsNoFiles) {
-  form().txtSourceCSV.setText((test.folder.path() / "nowhere").string());
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(logTexts()[4], "Destination Table Opened");
-  EXPECT_EQ(logTexts()[5], "");
-}
-
 TEST_F(ImportRunTest, FolderTypedWithoutSeparatorAndWithSpacesIsTheSameFolder) {
   writeCsv("plant1.csv", kPlant1);
   form().txtSourceCSV.setText("  " + sourceFolder.string() + "  ");

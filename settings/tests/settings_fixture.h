@@ -75,7 +75,7 @@ inline const std::vector<std::string>& settingsControls() {
       "txtDataSource",    "txtInitialCat",        "txtUserId",         "txtPassword",
       "txtDestTable",     "txtHeaderRows",        "txtColDateTime",    "txtColTag",
       "txtColValue",      "chkUtcOffset",         "chkAutoRun",        "txtAutoRun",
-      "txtDestCnn"};
+      "txtDestCnn",       "txtErrorFolder"};
   return names;
 }
 

@@ -57,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "   csvfolder  =  D:\\Data   \r\n",
                  {{"txtSourceCSV", "D:\\Data"}}},
         LoadCase{"key_in_any_letter_case", "Cnn_UserId=op\r\n", {{"txtUserId", "op"}}},
+        LoadCase{
+            "error_folder_trimmed", "ERRORFOLDER= D:\\Err \r\n", {{"txtErrorFolder", "D:\\Err"}}},
         LoadCase{"blank_inside_key_is_no_key", "CSV FOLDER=x\r\n", {}},
         LoadCase{"equals_in_value",
                  "CNN_INITIALCATALOG=a=b\r\nCNN_PASSWORD=p=w=\r\n",

@@ -60,6 +60,12 @@ TEST_F(SettingsTest, DefaultControlsGiveTwentyLines) {
   EXPECT_TRUE(prompts().empty());
 }
 
+TEST_F(SettingsTest, ErrorFolderOnlyWhenSetAfterTheOldLines) {
+  form().txtErrorFolder.setText("D:\\Err");
+  save();
+  EXPECT_EQ(readFile(iniPath()), joinLines(defaultLines()) + "ERRORFOLDER=D:\\Err\r\n");
+}
+
 struct SaveCase {
   const char* name;
   void (*setup)(FrmMain&);
