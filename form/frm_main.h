@@ -17,8 +17,8 @@ class FrmMain {
   FrmMain& operator=(const FrmMain&) = delete;
 
   static constexpr const char* kCaption = "R27731 CSV to SQL Util";
-  static constexpr int kClientWidth = 14130;  // twips
-  static constexpr int kClientHeight = 6945;  // twips
+  static constexpr int kClientWidth = 14130;   // twips
+  static constexpr int kClientHeight = 6945;   // twips
 
   // Window.
   Button btnTransferData;
