@@ -15,11 +15,6 @@ namespace {
 
 using namespace csv2sql;
 
-class FixedClock final : public Clock {
- public:
-  DateTime now() const override { return DateTime::fromParts(2026, 1, 1, 0, 0, 0); }
-};
-
 std::int64_t tableRows(sqlite3* db) {
   sqlite3_stmt* count = nullptr;
   sqlite3_prepare_v2(db, "SELECT count(*) FROM t", -1, &count, nullptr);
@@ -46,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   db::sqlite::SqliteDriver driver{db::sqlite::Database(raw)};
   const auto recordset = driver.openRecordset(db::TableName::check("t"));
 
-  static FixedClock clock;
+  static SystemClock clock;
   static Session session;
   session.ServiceMode = true;
   session.clock = &clock;

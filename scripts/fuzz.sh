@@ -19,7 +19,7 @@ run() {
   local inputs=("$work" "$root/fuzz/corpus/$target")
   [ -d "$root/fuzz/regressions/$target" ] && inputs+=("$root/fuzz/regressions/$target")
   local status=0
-  "$tree/bin/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
+  "$tree/bin/fuzz_$target" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=4096 \
     -print_final_stats=1 -artifact_prefix="$crashes/" "${inputs[@]}" 2>"$tree/fuzz_$target.log" || status=$?
   echo "fuzz_$target: $(grep -oP 'stat::number_of_executed_units: \K\d+' "$tree/fuzz_$target.log") executions, $(find "$crashes" -type f | wc -l) crash inputs, exit $status"
   [ "$status" -eq 0 ] || tail -n 40 "$tree/fuzz_$target.log"

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/tests/app_fixture.h"
@@ -217,6 +219,199 @@ INSTANTIATE_TEST_SUITE_P(Signals, ServiceStart, ::testing::Values(SIGTERM, SIGIN
                          [](const auto& info) {
                            return std::string(info.param == SIGTERM ? "sigterm" : "sigint");
                          });
+
+// One bad input given to "csv2sql 1": in "{dir}" the installation folder stands, in "{in}" the
+// source folder. Its destination refuses tags longer than 8 characters.
+struct BadInput {
+  const char* name;
+  std::string config;                                      // config.ini lines after CSVFOLDER
+  std::vector<std::pair<std::string, std::string>> files;  // written into the source folder
+  std::function<void(const std::filesystem::path& in)> setup;
+  int status;
+  std::vector<std::string> lines;  // in the run log in this order, without time stamps
+  std::vector<std::string> rows;   // CSVDATA as "DateTime|Tag|Value"
+  std::string note = {};           // the .err file in {dir}/errors; none when empty
+};
+
+const std::string kHeader = "DateTime,Tag,Value\r\n";
+const std::string kReading = "2024-01-01 00:00:00,T,1\r\n";
+const std::string kRow = "2024-01-01 00:00:00|T|1.0";
+const std::string kLongTag = "2024-01-01 00:01:00,LONGER_THAN_8,2";
+std::string repeated(const std::string& line, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += line;
+  return text;
+}
+
+// a.csv: the header line, then the lines given; no other setting.
+BadInput lines(const char* name, const std::string& text, std::string line,
+               std::vector<std::string> rows) {
+  return {name, "", {{"a.csv", kHeader + text}}, {}, 0, {std::move(line)}, std::move(rows)};
+}
+// A setting that ends the run before a.csv, a good file, is read.
+BadInput fault(const char* name, std::string config, std::string line) {
+  return {name, std::move(config), {{"a.csv", kHeader + kReading}}, {}, 1, {std::move(line)}, {}};
+}
+// An entry a.csv made by setup that is passed over; b.csv, a good file, is imported.
+BadInput passedOver(const char* name, std::function<void(const std::filesystem::path&)> setup,
+                    const std::string& why) {
+  return {name,
+          "",
+          {{"b.csv", kHeader + kReading}},
+          std::move(setup),
+          0,
+          {"Passed over {in}/a.csv: it cannot be read as a file (" + why + ")"},
+          {kRow}};
+}
+
+std::string placed(std::string text, const std::filesystem::path& dir) {
+  for (const auto& [mark, path] : {std::pair{"{dir}", dir}, std::pair{"{in}", dir / "in"}}) {
+    for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
+      text.replace(at, std::string_view(mark).size(), path.string());
+    }
+  }
+  return text;
+}
+
+class BadInputRun : public Installation, public ::testing::WithParamInterface<BadInput> {};
+
+TEST_P(BadInputRun, GivesItsSkipOrErrorLineAndExactlyItsRows) {
+  const BadInput& c = GetParam();
+  execSql(database,
+          "CREATE TRIGGER short_tags BEFORE INSERT ON CSVDATA WHEN length(NEW.Tag) > 8 "
+          "BEGIN SELECT RAISE(ABORT, 'tag longer than 8'); END");
+  std::filesystem::create_directories(folder.path() / "errors");
+  writeConfig("CNN_PROVIDER=SQLite\r\nCNN_DATASOURCE=dest.db\r\n" +
+              placed(c.config, folder.path()));
+  for (const auto& [name, bytes] : c.files) writeFile(source / name, bytes);
+  if (c.setup) c.setup(source);
+  start("1");
+  EXPECT_EQ(waitForEnd(), c.status) << programOutput();
+  std::vector<std::string> texts;
+  for (const auto& line : logLines()) texts.push_back(line.substr(line.find(" : ") + 3));
+  auto from = texts.begin();
+  for (const std::string& line : c.lines) {
+    from = std::find(from, texts.end(), placed(line, folder.path()));
+    EXPECT_NE(from, texts.end()) << "no line " << placed(line, folder.path()).substr(0, 400);
+  }
+  EXPECT_EQ(readingLines(database), c.rows);
+  std::vector<std::string> notes;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path() / "errors")) {
+    if (entry.path().extension() == ".err") notes.push_back(readFile(entry.path()));
+  }
+  EXPECT_EQ(notes, c.note.empty() ? std::vector<std::string>{} : std::vector{c.note});
+}
+
+const std::string kNul(1, '\0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, BadInputRun,
+    ::testing::Values(
+        BadInput{
+            "cr_only_line_ends",
+            "",
+            {{"a.csv", "DateTime,Tag,Value\r2024-01-01 00:00:00,T,1\r2024-01-01 00:01:00,U,2\r"}},
+            {},
+            0,
+            {"3 rows loaded from file"},
+            {kRow, "2024-01-01 00:01:00|U|2.0"}},
+        BadInput{"byte_order_mark",
+                 "HEADERROWS=0\r\n",
+                 {{"a.csv", "\xEF\xBB\xBF" + kReading}},
+                 {},
+                 0,
+                 {"1 rows loaded from file"},
+                 {kRow}},
+        fault("missing_source_folder", "CSVFOLDER={dir}/gone\r\n",
+              "Error 76 - Path not found: source folder {dir}/gone/"),
+        fault("column_not_a_number", "COLDATETIME=two\r\n", "Error 13 - Type mismatch"),
+        fault("column_zero", "COLTAG=0\r\n",
+              "Error 5 - Invalid procedure call or argument: COLTAG (Tag Column #) is 0, it must "
+              "be 1 or more"),
+        fault("column_below_zero", "COLVALUE=-3\r\n",
+              "Error 5 - Invalid procedure call or argument: COLVALUE (Value Column #) is -3, it "
+              "must be 1 or more"),
+        fault("header_count_below_zero", "HEADERROWS=-1\r\n",
+              "Error 5 - Invalid procedure call or argument: HEADERROWS (Header Rows) is -1, it "
+              "must be 0 or more"),
+        BadInput{
+            "refused_tag_moved_to_the_error_folder",
+            "ERRORFOLDER={dir}/errors\r\n",
+            {{"a.csv", kHeader + kReading + kLongTag}, {"b.csv", kHeader + kReading}},
+            {},
+            0,
+            {"Moved a.csv to {dir}/errors: tag longer than 8", "Loading file {in}/b.csv"},
+            {kRow},
+            "File: a.csv\r\nRow: 3\r\nLine: " + kLongTag + "\r\nDatabase: tag longer than 8\r\n"},
+        BadInput{"refused_row_found_inside_a_batch",
+                 "ERRORFOLDER={dir}/errors\r\n",
+                 {{"a.csv", kHeader + repeated(kReading, 2500) + kLongTag + "\r\n" +
+                                repeated(kReading, 500)}},
+                 {},
+                 0,
+                 {"Moved a.csv to {dir}/errors: tag longer than 8"},
+                 {},
+                 "File: a.csv\r\nRow: 2502\r\nLine: " + kLongTag +
+                     "\r\nDatabase: tag longer than 8\r\n"},
+        fault("error_folder_missing", "ERRORFOLDER={dir}/gone\r\n",
+              "Error 76 - Path not found: error folder {dir}/gone/"),
+        BadInput{"refused_tag_without_error_folder",
+                 "",
+                 {{"a.csv", kHeader + kReading + kLongTag}, {"b.csv", kHeader + kReading}},
+                 {},
+                 1,
+                 {"Error -2147467259 - tag longer than 8 (file a.csv, row 3: " + kLongTag + ")"},
+                 {}},
+        passedOver(
+            "dangling_link",
+            [](const auto& in) { std::filesystem::create_symlink(in / "gone", in / "a.csv"); },
+            "it is a link to nothing"),
+        passedOver(
+            "link_loop",
+            [](const auto& in) { std::filesystem::create_symlink(in / "a.csv", in / "a.csv"); },
+            "Too many levels of symbolic links"),
+        passedOver(
+            "folder_named_a_csv",
+            [](const auto& in) { std::filesystem::create_directory(in / "a.csv"); },
+            "it is a folder"),
+        lines("nul_bytes", "2024-01-01 00:00:00,T" + kNul + "A,1\r\n2024" + kNul + "-01-01,T,1",
+              "Row 3 invalid date (2024" + kNul + "-01-01) record skipped",
+              {"2024-01-01 00:00:00|T" + kNul + "A|1.0"}),
+        lines("invalid_utf8_read_as_windows_1252", "2024-01-01 00:00:00,\xFF\xC3,1",
+              "2 rows loaded from file", {"2024-01-01 00:00:00|\xC3\xBF\xC3\x83|1.0"}),
+        BadInput{"line_of_64_mib",
+                 "",
+                 {},
+                 [](const auto& in) {
+                   writeFile(in / "a.csv",
+                             kHeader + std::string(64 << 20, '1') + ",T,1\r\n" + kReading);
+                 },
+                 0,
+                 {"Row 2 invalid date (" + std::string(300, '1') +
+                  "...(cut, 67108864 bytes in all)) record skipped"},
+                 {kRow}},
+        lines("hundred_thousand_columns", "2024-01-01 00:00:00,T,1" + std::string(99'997 * 2, ','),
+              "2 rows loaded from file", {kRow}),
+        BadInput{"empty_file", "", {{"a.csv", "\r\n\r\n"}}, {}, 0, {"0 rows loaded from file"}, {}},
+        BadInput{"zero_byte_file", "", {{"a.csv", ""}}, {}, 0, {"0 rows loaded from file"}, {}},
+        lines("value_1e400", "2024-01-01 00:00:00,T,1e400",
+              "Row 2 invalid value (1e400) record skipped", {}),
+        lines("value_minus_zero_is_zero", "2024-01-01 00:00:00,T,-0", "2 rows loaded from file",
+              {"2024-01-01 00:00:00|T|0.0"}),
+        lines("value_nan", "2024-01-01 00:00:00,T,NaN", "Row 2 invalid value (NaN) record skipped",
+              {}),
+        lines("value_infinity", "2024-01-01 00:00:00,T,Infinity",
+              "Row 2 invalid value (Infinity) record skipped", {}),
+        lines("value_hex", "2024-01-01 00:00:00,T,0x1A",
+              "Row 2 invalid value (0x1A) record skipped", {}),
+        lines("dates_at_the_range_limits",
+              "0001-01-01 00:00:00,T,1\r\n9999-12-31 23:59:59,T,2\r\n10000-01-01 00:00:00,T,3",
+              "Row 4 invalid date (10000-01-01 00:00:00) record skipped",
+              {"0001-01-01 00:00:00|T|1.0", "9999-12-31 23:59:59|T|2.0"}),
+        lines("february_29_in_a_common_year", "2023-02-29 00:00:00,T,1\r\n2024-02-29 00:00:00,T,2",
+              "Row 2 invalid date (2023-02-29 00:00:00) record skipped",
+              {"2024-02-29 00:00:00|T|2.0"})),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace csv2sql::testing

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -67,7 +66,7 @@ TEST_P(GridLoad, RowsAndCells) {
   expectCells(grid, c.cells);
 }
 
-const std::string kNul(1, '\0');
+const std::string kBom = "\xEF\xBB\xBF";
 // A line that ends at the last byte of the first 1 MiB read.
 const std::string kChunkLess1((1 << 20) - 1, 'x');
 
@@ -89,18 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"a"}, {"b", "c"}, {""}, {""}, {"", "d"}}},
         LoadCase{"cr_lf_split_at_the_read_chunk", kChunkLess1 + "\r\nb", 2, {{kChunkLess1}, {"b"}}},
         LoadCase{"lone_cr_at_the_read_chunk", kChunkLess1 + "\rb", 2, {{kChunkLess1}, {"b"}}},
-        LoadCase{"byte_order_mark_dropped",
-                 "\xEF\xBB\xBF"
-                 "a,b\r\n",
-                 1,
-                 {{"a", "b"}}},
-        LoadCase{"byte_order_mark_only_at_start",
-                 "a\n\xEF\xBB\xBF"
-                 "b",
-                 2,
-                 {{"a"},
-                  {"\xEF\xBB\xBF"
-                   "b"}}},
+        LoadCase{"byte_order_mark_dropped", kBom + "a,b\r\n", 1, {{"a", "b"}}},
+        LoadCase{"byte_order_mark_only_at_start", "a\n" + kBom + "b", 2, {{"a"}, {kBom + "b"}}},
         LoadCase{"short_line", "1,2,3\r\n4\r\n5,6\r\n", 3, {{"1", "2", "3"}, {"4"}, {"5", "6"}}},
         LoadCase{"quoted_comma",
                  "\"Mar 14, 2021\",T1,\"1,5\"\r\n",
@@ -114,15 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"a"}, {""}, {"b"}, {""}, {"c"}}},
         LoadCase{"empty_line_first", "\r\nx\r\n", 2, {{""}, {"x"}}},
         LoadCase{"commas_only_hold_no_data", ",,\r\nx\r\n,,,\r\n,\n", 2, {{"", "", ""}, {"x"}}},
-        LoadCase{"empty_file", "", 0, {}}, LoadCase{"only_line_ends", "\r\n\r\n\n\n\r\n", 0, {}},
-        LoadCase{"nul_bytes",
-                 "a" + kNul + "b,c\r\n" + kNul + "\r\n",
-                 2,
-                 {{"a" + kNul + "b", "c"}, {kNul}}},
-        LoadCase{"invalid_utf8",
-                 "\xff\xfe,\xc3\x28\r\n\xe2\x82,\x80\r\n",
-                 2,
-                 {{"\xff\xfe", "\xc3\x28"}, {"\xe2\x82", "\x80"}}}),
+        LoadCase{"empty_file", "", 0, {}}, LoadCase{"only_line_ends", "\r\n\r\n\n\n\r\n", 0, {}}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(GridFileTest, reload_smaller_file) {
@@ -174,74 +155,6 @@ TEST_F(GridFileTest, beyond_500_rows) {
     EXPECT_EQ(grid.cell(row, 2), std::to_string(row));
   }
   EXPECT_EQ(grid.cell(kRows + 1, 1), "");
-}
-
-TEST_F(GridFileTest, beyond_500_columns) {
-  std::string line;
-  for (int i = 1; i <= 2000; ++i) line += "c" + std::to_string(i) + ",";
-  ASSERT_TRUE(load(line + "\r\n"));
-  EXPECT_EQ(grid.cell(1, 501), "c501");
-  EXPECT_EQ(grid.cell(1, 2000), "c2000");
-  EXPECT_EQ(grid.cell(1, 2001), "");
-  EXPECT_EQ(grid.cell(1, 2002), "");
-}
-
-TEST_F(GridFileTest, ten_mib_line) {
-  const std::string huge(10 << 20, 'x');
-  ASSERT_TRUE(load("head\r\n" + huge + ",tail\r\nlast\r\n"));
-  EXPECT_EQ(grid.rowCount(), 3);
-  EXPECT_EQ(grid.cell(2, 1).size(), huge.size());
-  EXPECT_EQ(grid.cell(2, 2), "tail");
-  EXPECT_EQ(grid.cell(3, 1), "last");
-}
-
-TEST_F(GridFileTest, ten_mib_line_of_commas) {
-  const std::string commas(10 << 20, ',');
-  ASSERT_TRUE(load("a\r\n" + commas + "\r\nb\r\n"));
-  EXPECT_EQ(grid.rowCount(), 3);
-  EXPECT_EQ(grid.cell(2, 5'000'000), "");
-  EXPECT_EQ(grid.cell(3, 1), "b");
-}
-
-// The plain way to split bytes into rows of fields, to hold the grid to on random bytes.
-Rows splitPlainly(const std::string& bytes) {
-  Rows rows;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string line = bytes.substr(start, end - start);
-    if (bytes.compare(end, 2, "\r\n") == 0) ++end;
-    std::vector<std::string> fields;
-    std::size_t from = 0;
-    for (std::size_t comma; (comma = line.find(',', from)) != std::string::npos; from = comma + 1) {
-      fields.push_back(line.substr(from, comma - from));
-    }
-    fields.push_back(line.substr(from));
-    rows.push_back(fields);
-    start = end + 1;
-  }
-  while (!rows.empty() && rows.back() == std::vector<std::string>(rows.back().size())) {
-    rows.pop_back();
-  }
-  return rows;
-}
-
-TEST_F(GridFileTest, binary_garbage) {
-  std::mt19937 random(20240307);
-  std::string bytes(1 << 18, '\0');
-  for (char& byte : bytes) byte = static_cast<char>(random() % 256);
-  // Enough line ends and commas to give many short rows and fields.
-  for (std::size_t i = 0; i < bytes.size(); i += 1 + random() % 40) bytes[i] = '\n';
-  for (std::size_t i = 0; i < bytes.size(); i += 1 + random() % 9) {
-    if (bytes[i] != '\n') bytes[i] = ',';
-  }
-  ASSERT_TRUE(load(bytes));
-
-  const Rows expected = splitPlainly(bytes);
-  ASSERT_GT(expected.size(), 2000u);
-  EXPECT_EQ(grid.rowCount(), static_cast<std::int32_t>(expected.size()));
-  expectCells(grid, expected);
 }
 
 TEST_F(GridFileTest, cells_below_one_read_empty) {

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <random>
 #include <string>
 
 #include "core/error.h"
@@ -242,33 +240,6 @@ TEST(LeadingNumber, LongTextsNeedNoRoomForTheirLength) {
   EXPECT_EQ(leadingNumber(std::string(100000, ' ') + "3"), 3);
   EXPECT_EQ(leadingNumber("1" + std::string(5000, '0')), kInfinity);
   EXPECT_EQ(leadingNumber("0." + std::string(5000, '0') + "1"), 0);
-}
-
-}  // namespace
-}  // namespace csv2sql
-
-namespace csv2sql {
-namespace {
-
-// Plain decimals take a short path; it must give the same double as a full conversion.
-TEST(ParseNumberPlainDecimals, MatchFullConversionToTheLastBit) {
-  std::mt19937_64 random(20261206);
-  for (int i = 0; i < 100000; ++i) {
-    const int digits = 1 + static_cast<int>(random() % 15);
-    std::string text = random() % 2 ? "-" : "";
-    const int point = static_cast<int>(random() % (digits + 1));
-    for (int d = 0; d < digits; ++d) {
-      if (d == point) text += '.';
-      text += static_cast<char>('0' + random() % 10);
-    }
-    double expected = 0;
-    const char* begin = text.data() + (text[0] == '-' ? 1 : 0);
-    std::from_chars(begin, text.data() + text.size(), expected);
-    if (text[0] == '-') expected = -expected;
-    const auto parsed = parseNumber(text);
-    ASSERT_TRUE(parsed.has_value()) << text;
-    ASSERT_EQ(*parsed, expected) << text;
-  }
 }
 
 }  // namespace

@@ -74,7 +74,6 @@ INSTANTIATE_TEST_SUITE_P(
         RowsCase{"header_rounds_half_to_even", "2.5", kThreeLines, {"3 rows loaded from file"}, 1},
         RowsCase{
             "only_the_header_line", "1", {"Time,Name,Reading"}, {"1 rows loaded from file"}, 0},
-        RowsCase{"empty_file", "1", {}, {"0 rows loaded from file"}, 0},
         RowsCase{"empty_line_between_rows",
                  "1",
                  {"h", "2024-03-07 14:05:09,A,1", "", "2024-03-07 14:05:10,B,2", "", ""},
@@ -116,23 +115,6 @@ TEST_F(CsvRowsTest, FractionsOfASecondAreKept) {
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:05:09.25", "A", "1.0"},
                                {"2024-03-07 14:05:09.000001", "B", "2.0"}}));
-}
-
-TEST_F(CsvRowsTest, TagInWindows1252IsStoredAsUtf8) {
-  writeCsv("f.csv", csvLines({"h",
-                              "2024-03-07 14:05:09,TT1 \xB0"
-                              "C,21.5",
-                              "2024-03-07 14:05:10,TT2 \xC2\xB0"
-                              "C,21.6"}));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:05:09",
-                                "TT1 \xC2\xB0"
-                                "C",
-                                "21.5"},
-                               {"2024-03-07 14:05:10",
-                                "TT2 \xC2\xB0"
-                                "C",
-                                "21.6"}}));
 }
 
 TEST_F(CsvRowsTest, TwoFilesInOneRunDoNotLeakIntoEachOther) {
@@ -242,18 +224,6 @@ TEST_F(CsvRowsTest, RefusedRowRollsBackItsFileAndAReRunImportsEachReadingOnce) {
                                {"2024-03-07 15:02:00", "B", "3.0"}}));
   EXPECT_TRUE(namesIn(sourceFolder).empty());
   EXPECT_TRUE(form().btnTransferData.enabled());
-}
-
-TEST_F(CsvRowsTest, ExtensionInAnyCaseIsImportedAndHiddenOrOtherEntriesAreNot) {
-  writeCsv("DATA.CSV", csvLines({"h", "2024-03-07 14:00:00,UPPER,1"}));
-  writeCsv("Mixed.Csv", csvLines({"h", "2024-03-07 14:00:00,MIXED,1"}));
-  writeCsv(".hidden.csv", csvLines({"h", "2024-03-07 14:00:00,HIDDEN,1"}));
-  writeCsv("notes.txt", csvLines({"h", "2024-03-07 14:00:00,TEXT,1"}));
-  writeCsv("data.csv.bak", csvLines({"h", "2024-03-07 14:00:00,BACKUP,1"}));
-  std::filesystem::create_directory(sourceFolder / "folder.csv");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:00:00", "UPPER", "1.0"},
-                               {"2024-03-07 14:00:00", "MIXED", "1.0"}}));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/error.h"
 #include "import/folder_text.h"
 #include "import/source_listing.h"
 #include "import/text_encoding.h"
@@ -44,20 +43,6 @@ TEST(SourceListing, CsvFilesInAnyCaseSortedWithoutRegardToCase) {
   EXPECT_EQ(listing.passedOver, (PassedOver{{"dangling.csv", "it is a link to nothing"},
                                             {"dir.csv", "it is a folder"},
                                             {"loop.csv", "Too many levels of symbolic links"}}));
-}
-
-TEST(SourceListing, MissingFolderOrAFileIsPathNotFound) {
-  TempDir folder;
-  writeFile(folder.path() / "file.csv", "h\r\n");
-  for (const auto& path : {folder.path() / "missing", folder.path() / "file.csv"}) {
-    try {
-      listSourceFiles(path);
-      ADD_FAILURE() << path;
-    } catch (const Error& error) {
-      EXPECT_EQ(error.description(), "Path not found: source folder " + path.string());
-      EXPECT_EQ(error.number(), err::PathNotFound);
-    }
-  }
 }
 
 struct Utf8Case {

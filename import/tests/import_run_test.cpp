@@ -69,14 +69,6 @@ TEST_F(ImportRunTest, EmptyFolderLogsUpToTheTableAndEndsNormally) {
   EXPECT_EQ(test.eventLoop.yields, 0);
 }
 
-TEST_F(ImportRunTest, FolderTypedWithoutSeparatorAndWithSpacesIsTheSameFolder) {
-  writeCsv("plant1.csv", kPlant1);
-  form().txtSourceCSV.setText("  " + sourceFolder.string() + "  ");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(logTexts()[5], "Loading file " + sourceFolder.string() + "/plant1.csv");
-  EXPECT_EQ(tableRows().size(), 1u);
-}
-
 TEST_F(ImportRunTest, ConnectionThatCannotOpenEndsAfterTheStartLine) {
   writeCsv("plant1.csv", kPlant1);
   form().chkArchive.setValue(1);
@@ -105,31 +97,6 @@ TEST_F(ImportRunTest, TimeOutThatIsNoNumberEndsTheRunBeforeAnyFileWork) {
             (Lines{"Log file created.", "", "Trans Data Start", "Error 13 - Type mismatch"}));
   EXPECT_TRUE(tableRows().empty());
 }
-
-struct BadLayoutCase {
-  std::string name;
-  TextBox FrmMain::*box;
-};
-
-class BadLayout : public ImportRunTest, public ::testing::WithParamInterface<BadLayoutCase> {};
-
-TEST_P(BadLayout, EndsTheRunAfterTheTableIsOpened) {
-  writeCsv("plant1.csv", kPlant1);
-  (form().*GetParam().box).setText("two");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-  const auto lines = logTexts();
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[4], "Destination Table Opened");
-  EXPECT_EQ(lines[5], "Error 13 - Type mismatch");
-  EXPECT_TRUE(inSource("plant1.csv"));
-}
-
-INSTANTIATE_TEST_SUITE_P(LayoutBoxes, BadLayout,
-                         ::testing::Values(BadLayoutCase{"date_column", &FrmMain::txtColDateTime},
-                                           BadLayoutCase{"tag_column", &FrmMain::txtColTag},
-                                           BadLayoutCase{"value_column", &FrmMain::txtColValue},
-                                           BadLayoutCase{"header_rows", &FrmMain::txtHeaderRows}),
-                         [](const auto& info) { return info.param.name; });
 
 TEST_F(ImportRunTest, TableWithoutTagEndsTheRunAtItsFirstRowAndKeepsNothingOfTheFile) {
   database.exec("CREATE TABLE NOTAG (DateTime DATETIME, Value FLOAT)");

@@ -283,9 +283,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 "2024-03-07 14:01:00," + std::string(51, 'T') + ",1", "22001"},
                       PgRefusal{"nul_in_tag", false,
                                 "2024-03-07 14:01:00,T" + std::string(1, '\0') + "X,1", "22021"},
-                      PgRefusal{"check_constraint", false, "2024-03-07 14:01:00,A,-2", "23514"},
-                      PgRefusal{"odbc_value_too_long", true,
-                                "2024-03-07 14:01:00," + std::string(51, 'T') + ",1", "22001"},
                       PgRefusal{"odbc_check_constraint", true, "2024-03-07 14:01:00,A,-2",
                                 "23514"}),
     [](const auto& info) { return info.param.name; });

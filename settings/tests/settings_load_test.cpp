@@ -294,18 +294,6 @@ TEST_F(SettingsTest, LoadingLeavesTheFileAsItWas) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 1);
 }
 
-TEST_F(SettingsTest, BinaryBytesLoadWhatTheyCan) {
-  std::string file;
-  for (int round = 0; round < 4; ++round) {
-    for (int byte = 0; byte < 256; ++byte) file += static_cast<char>(byte);
-  }
-  file += "\r\nCOLTAG=5\r\n";
-  writeIni(file);
-  load();
-  EXPECT_TRUE(prompts().empty());
-  EXPECT_EQ(form().txtColTag.text(), "5");
-}
-
 TEST_F(SettingsTest, TenMebibyteLineLoadsWhole) {
   const std::string folderName(10 * 1024 * 1024, 'd');
   writeIni("CSVFOLDER=" + folderName + "\r\nCOLTAG=5\r\n");

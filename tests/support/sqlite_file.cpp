@@ -34,4 +34,25 @@ long long countRows(const std::filesystem::path& database) {
   return count;
 }
 
+std::vector<std::string> readingLines(const std::filesystem::path& database) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* statement = nullptr;
+  std::vector<std::string> lines;
+  EXPECT_EQ(sqlite3_open_v2(database.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
+            SQLITE_OK);
+  EXPECT_EQ(sqlite3_prepare_v2(db,
+                               "SELECT DateTime || '|' || Tag || '|' || Value FROM CSVDATA "
+                               "ORDER BY rowid",
+                               -1, &statement, nullptr),
+            SQLITE_OK);
+  while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(statement, 0));
+    lines.push_back(text != nullptr ? std::string(text, bytes) : "NULL");
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return lines;
+}
+
 }  // namespace csv2sql::testing
