@@ -334,23 +334,15 @@ INSTANTIATE_TEST_SUITE_P(
         fault("header_count_below_zero", "HEADERROWS=-1\r\n",
               "Error 5 - Invalid procedure call or argument: HEADERROWS (Header Rows) is -1, it "
               "must be 0 or more"),
-        BadInput{
-            "refused_tag_moved_to_the_error_folder",
-            "ERRORFOLDER={dir}/errors\r\n",
-            {{"a.csv", kHeader + kReading + kLongTag}, {"b.csv", kHeader + kReading}},
-            {},
-            0,
-            {"Moved a.csv to {dir}/errors: tag longer than 8", "Loading file {in}/b.csv"},
-            {kRow},
-            "File: a.csv\r\nRow: 3\r\nLine: " + kLongTag + "\r\nDatabase: tag longer than 8\r\n"},
-        BadInput{"refused_row_found_inside_a_batch",
+        BadInput{"refused_row_inside_a_batch_moved_to_the_error_folder",
                  "ERRORFOLDER={dir}/errors\r\n",
                  {{"a.csv", kHeader + repeated(kReading, 2500) + kLongTag + "\r\n" +
-                                repeated(kReading, 500)}},
+                                repeated(kReading, 500)},
+                  {"b.csv", kHeader + kReading}},
                  {},
                  0,
-                 {"Moved a.csv to {dir}/errors: tag longer than 8"},
-                 {},
+                 {"Moved a.csv to {dir}/errors: tag longer than 8", "Loading file {in}/b.csv"},
+                 {kRow},
                  "File: a.csv\r\nRow: 2502\r\nLine: " + kLongTag +
                      "\r\nDatabase: tag longer than 8\r\n"},
         fault("error_folder_missing", "ERRORFOLDER={dir}/gone\r\n",
