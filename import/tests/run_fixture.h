@@ -46,7 +46,7 @@ struct TestSchedule final : RunSchedule {
 // The parts of the program that a run uses, on a fresh program folder whose "dest.db" holds the
 // table CSVDATA, reading CSV files from "in/" and archiving into "archive/".
 class ImportRunTest : public ::testing::Test {
- protected:
+ public:
   ImportRunTest();
 
   FrmMain& form() { return session.frmMain; }
