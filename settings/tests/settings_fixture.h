@@ -19,6 +19,25 @@ using UtcRows = std::vector<std::array<std::string, 3>>;
 // Settings controls by name and their state as text: a text box's text, a check box's value.
 using States = std::map<std::string, std::string>;
 
+// The parts of "a|b|c"; "" gives none.
+inline std::vector<std::string> split(const std::string& spec) {
+  std::vector<std::string> parts;
+  for (std::size_t start = 0, end; start < spec.size(); start = end + 1) {
+    end = std::min(spec.find('|', start), spec.size());
+    parts.push_back(spec.substr(start, end - start));
+  }
+  return parts;
+}
+
+// "name=state|name=state": settings controls by name and their states.
+inline States statesOf(const std::string& spec) {
+  States states;
+  for (const auto& part : split(spec)) {
+    states[part.substr(0, part.find('='))] = part.substr(part.find('=') + 1);
+  }
+  return states;
+}
+
 inline const std::vector<std::string> kSettingsControls = {
     "txtSourceCSV",     "chkDelOldRecs",        "txtDeleteDays",     "chkArchive",
     "txtArchiveFolder", "txtConnectionTimeout", "txtCommandTimeout", "cboOleProvider",
@@ -60,8 +79,8 @@ struct SettingsWindow {
   }
 
   // Sets the controls named and spUTC's rows from row 1.
-  void set(const States& states, const UtcRows& utc = {}) {
-    for (const auto& [name, state] : states) {
+  void set(const std::string& states, const UtcRows& utc = {}) {
+    for (const auto& [name, state] : statesOf(states)) {
       Control* control = form().find(name);
       if (auto* box = dynamic_cast<CheckBox*>(control)) {
         box->setValue(std::stoi(state));
@@ -92,9 +111,9 @@ struct SettingsWindow {
 };
 
 // The default states with the given ones put over them.
-inline States defaultsWith(const States& changed) {
+inline States defaultsWith(const std::string& changed) {
   States states = SettingsWindow().states();
-  for (const auto& [name, state] : changed) states[name] = state;
+  for (const auto& [name, state] : statesOf(changed)) states[name] = state;
   return states;
 }
 

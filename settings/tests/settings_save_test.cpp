@@ -51,65 +51,41 @@ std::string defaultFileWith(const Lines& replaced, const Lines& utc) {
 TEST_F(SettingsTest, SaveWritesEveryLineAsFormed) {
   const struct {
     const char* name;
-    States set;
-    Lines replaced;
+    std::string set, replaced;  // "name=state|...", "line|line|..."
     UtcRows utc = {};
-    Lines utcLines = {};
+    std::string utcLines = {};
   } cases[] = {
-      {"days_on_fraction",
-       {{"chkDelOldRecs", "1"}, {"txtDeleteDays", "7.5"}},
-       {"DELOLDRECS=8", "DELRECDAYS=7.5"}},
-      {"days_on_blanks_around_kept_in_quotes",
-       {{"chkDelOldRecs", "1"}, {"txtDeleteDays", " 30 "}},
-       {"DELOLDRECS=30", "\"DELRECDAYS= 30 \""}},
-      {"days_on_letters", {{"chkDelOldRecs", "1"}, {"txtDeleteDays", "abc"}}, {"DELRECDAYS=abc"}},
-      {"days_on_negative",
-       {{"chkDelOldRecs", "1"}, {"txtDeleteDays", "-4"}},
-       {"DELOLDRECS=-4", "DELRECDAYS=-4"}},
-      {"days_off", {{"txtDeleteDays", "30"}}, {"DELRECDAYS=30"}},
-      {"days_off_out_of_range_written", {{"txtDeleteDays", "40000"}}, {"DELRECDAYS=40000"}},
+      {"days_on_fraction", "chkDelOldRecs=1|txtDeleteDays=7.5", "DELOLDRECS=8|DELRECDAYS=7.5"},
+      {"days_on_blanks_around_kept_in_quotes", "chkDelOldRecs=1|txtDeleteDays= 30 ",
+       "DELOLDRECS=30|\"DELRECDAYS= 30 \""},
+      {"days_on_letters", "chkDelOldRecs=1|txtDeleteDays=abc", "DELRECDAYS=abc"},
+      {"days_on_negative", "chkDelOldRecs=1|txtDeleteDays=-4", "DELOLDRECS=-4|DELRECDAYS=-4"},
+      {"days_off", "txtDeleteDays=30", "DELRECDAYS=30"},
+      {"days_off_out_of_range_written", "txtDeleteDays=40000", "DELRECDAYS=40000"},
       {"grayed_check_box_counts_as_on",
-       {{"chkDelOldRecs", "2"},
-        {"txtDeleteDays", "5"},
-        {"chkArchive", "2"},
-        {"chkUtcOffset", "2"},
-        {"chkAutoRun", "2"}},
-       {"DELOLDRECS=5", "DELRECDAYS=5", "ARCHIVEFILES=YES", "UTCOFFSET=YES", "AUTORUNEVERY=5"}},
-      {"password_trimmed", {{"txtPassword", "  s3cret  "}}, {"CNN_PASSWORD=s3cret"}},
-      {"autorun_on_zero", {{"chkAutoRun", "1"}, {"txtAutoRun", "0"}}, {"AUTORUNEVERY=0"}},
-      {"autorun_off_ignores_the_minutes", {{"txtAutoRun", "15"}}, {}},
-      {"archive_off_drops_the_folder", {{"txtArchiveFolder", "D:\\Old"}}, {}},
-      {"archive_on",
-       {{"chkArchive", "1"}, {"txtArchiveFolder", "D:\\Old"}},
-       {"ARCHIVEFILES=YES", "ARCHIVEFOLDER=D:\\Old"}},
+       "chkDelOldRecs=2|txtDeleteDays=5|chkArchive=2|chkUtcOffset=2|chkAutoRun=2",
+       "DELOLDRECS=5|DELRECDAYS=5|ARCHIVEFILES=YES|UTCOFFSET=YES|AUTORUNEVERY=5"},
+      {"password_trimmed", "txtPassword=  s3cret  ", "CNN_PASSWORD=s3cret"},
+      {"autorun_on_zero", "chkAutoRun=1|txtAutoRun=0", "AUTORUNEVERY=0"},
+      {"autorun_off_ignores_the_minutes", "txtAutoRun=15", {}},
+      {"archive_off_drops_the_folder", "txtArchiveFolder=D:\\Old", {}},
+      {"archive_on", "chkArchive=1|txtArchiveFolder=D:\\Old",
+       "ARCHIVEFILES=YES|ARCHIVEFOLDER=D:\\Old"},
       {"texts_written_unchanged",
-       {{"txtSourceCSV", "D:\\In Files"},
-        {"cboOleProvider", "SQLite"},
-        {"txtDataSource", "plant.db"},
-        {"txtInitialCat", "a=b"},
-        {"txtUserId", "op"},
-        {"txtDestTable", "T"},
-        {"txtCommandTimeout", "x"},
-        {"txtConnectionTimeout", ""},
-        {"txtHeaderRows", "0"},
-        {"txtColDateTime", "7"},
-        {"txtColTag", "8"},
-        {"txtColValue", "9"},
-        {"txtDestCnn", "Provider=p;"}},
-       {"CSVFOLDER=D:\\In Files", "CNN_PROVIDER=SQLite", "CNN_DATASOURCE=plant.db",
-        "CNN_INITIALCATALOG=a=b", "CNN_USERID=op", "DESTTABLE=T", "CNN_COMMAND_TIMEOUT=x",
-        "CNN_CONNECTION_TIMEOUT=", "HEADERROWS=0", "COLDATETIME=7", "COLTAG=8", "COLVALUE=9",
-        "DEST_CNN=Provider=p;"}},
+       "txtSourceCSV=D:\\In "
+       "Files|cboOleProvider=SQLite|txtDataSource=plant.db|txtInitialCat=a=b|txtUserId=op|"
+       "txtDestTable=T|txtCommandTimeout=x|txtConnectionTimeout=|txtHeaderRows=0|txtColDateTime=7|"
+       "txtColTag=8|txtColValue=9|txtDestCnn=Provider=p;",
+       "CSVFOLDER=D:\\In "
+       "Files|CNN_PROVIDER=SQLite|CNN_DATASOURCE=plant.db|CNN_INITIALCATALOG=a=b|CNN_USERID=op|"
+       "DESTTABLE=T|CNN_COMMAND_TIMEOUT=x|CNN_CONNECTION_TIMEOUT=|HEADERROWS=0|COLDATETIME=7|"
+       "COLTAG=8|COLVALUE=9|DEST_CNN=Provider=p;"},
       {"utc_rows_up_to_the_last_with_data",
        {},
        {},
        {{"2021-01-01", "2021-03-14", "-5"}, {"", "", ""}, {"", "", "1"}},
-       {"UTC=2021-01-01::2021-03-14::-5", "UTC=::::", "UTC=::::1"}},
-      {"utc_cell_with_separator_written_unchanged",
-       {},
-       {},
-       {{"a::b", "c", "d"}},
-       {"UTC=a::b::c::d"}},
+       "UTC=2021-01-01::2021-03-14::-5|UTC=::::|UTC=::::1"},
+      {"utc_cell_with_separator_written_unchanged", {}, {}, {{"a::b", "c", "d"}}, "UTC=a::b::c::d"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -117,7 +93,7 @@ TEST_F(SettingsTest, SaveWritesEveryLineAsFormed) {
     fresh.set(c.set, c.utc);
     const States before = fresh.states();
     fresh.save();
-    EXPECT_EQ(readFile(fresh.iniPath()), defaultFileWith(c.replaced, c.utcLines));
+    EXPECT_EQ(readFile(fresh.iniPath()), defaultFileWith(split(c.replaced), split(c.utcLines)));
     EXPECT_TRUE(fresh.prompts().empty());
     EXPECT_EQ(fresh.states(), before);  // saving changes no control
     EXPECT_EQ(fresh.utcRows().size(), c.utc.size());
@@ -146,10 +122,7 @@ TEST_F(SettingsTest, FailedSaveKeepsTheOldFile) {
     std::string error;
   } cases[] = {
       {"days_out_of_range_while_deletion_is_on",
-       [](SettingsWindow& w) {
-         w.set({{"chkDelOldRecs", "1"}, {"txtDeleteDays", "40000"}});
-       },
-       "6 - Overflow"},
+       [](SettingsWindow& w) { w.set("chkDelOldRecs=1|txtDeleteDays=40000"); }, "6 - Overflow"},
       // Running as root, permissions do not stop a write; a folder at the temporary file's
       // name stops it for every user.
       {"temporary_name_held_by_a_folder",
@@ -191,59 +164,32 @@ TEST_F(SettingsTest, FailedSaveKeepsTheOldFile) {
 TEST_F(SettingsTest, LoadRestoresWhatSaveWrote) {
   const struct {
     const char* name;
-    States set;
-    States differences = {};   // controls that come back otherwise
-    std::string message = {};  // the load's box, or "" for none
+    std::string set, differences = {};  // controls that come back otherwise
+    std::string message = {};           // the load's box, or "" for none
   } cases[] = {
       {"every_control",
-       {{"txtSourceCSV", "D:\\In"},
-        {"chkDelOldRecs", "1"},
-        {"txtDeleteDays", "30"},
-        {"chkArchive", "1"},
-        {"txtArchiveFolder", "D:\\Old"},
-        {"txtConnectionTimeout", "45"},
-        {"txtCommandTimeout", "90"},
-        {"cboOleProvider", "SQLNCLI11"},
-        {"txtDataSource", "srv\\inst"},
-        {"txtInitialCat", "plant"},
-        {"txtUserId", "op"},
-        {"txtPassword", "pa,ss=w rd"},
-        {"txtDestTable", "READINGS"},
-        {"txtHeaderRows", "2"},
-        {"txtColDateTime", "3"},
-        {"txtColTag", "4"},
-        {"txtColValue", "5"},
-        {"chkUtcOffset", "1"},
-        {"chkAutoRun", "1"},
-        {"txtAutoRun", "10 "},
-        {"txtDestCnn", "x"}},
-       {{"txtDestCnn", ""}}},
-      {"defaults", {}, {{"txtPassword", "mepla"}}},
-      {"archive_off_drops_the_folder",
-       {{"txtPassword", "p"}, {"txtArchiveFolder", "D:\\Old"}},
-       {{"txtArchiveFolder", ""}}},
-      {"autorun_off_gives_five",
-       {{"txtPassword", "p"}, {"txtAutoRun", "15"}},
-       {{"txtAutoRun", "5"}}},
-      {"autorun_on_zero_comes_back_off",
-       {{"txtPassword", "p"}, {"chkAutoRun", "1"}, {"txtAutoRun", "0"}},
-       {{"chkAutoRun", "0"}, {"txtAutoRun", "5"}}},
-      {"autorun_letters_fail_the_load",
-       {{"txtPassword", "p"}, {"chkAutoRun", "1"}, {"txtAutoRun", "abc"}},
-       {{"chkAutoRun", "0"}, {"txtAutoRun", "5"}},
-       "Error in Proc GetIniInfo:13 - Type mismatch"},
-      {"days_on_come_back_trimmed",
-       {{"txtPassword", "p"}, {"chkDelOldRecs", "1"}, {"txtDeleteDays", " 7.5 "}},
-       {{"txtDeleteDays", "7.5"}}},
-      {"days_on_letters_come_back_off_and_empty",
-       {{"txtPassword", "p"}, {"chkDelOldRecs", "1"}, {"txtDeleteDays", "abc"}},
-       {{"chkDelOldRecs", "0"}, {"txtDeleteDays", ""}}},
-      {"days_off_with_number_come_back_on",
-       {{"txtPassword", "p"}, {"txtDeleteDays", "30"}},
-       {{"chkDelOldRecs", "1"}}},
+       "txtSourceCSV=D:\\In|chkDelOldRecs=1|txtDeleteDays=30|chkArchive=1|txtArchiveFolder=D:\\Old|"
+       "txtConnectionTimeout=45|txtCommandTimeout=90|cboOleProvider=SQLNCLI11|txtDataSource="
+       "srv\\inst|txtInitialCat=plant|txtUserId=op|txtPassword=pa,ss=w "
+       "rd|txtDestTable=READINGS|txtHeaderRows=2|txtColDateTime=3|txtColTag=4|txtColValue=5|"
+       "chkUtcOffset=1|chkAutoRun=1|txtAutoRun=10 |txtDestCnn=x",
+       "txtDestCnn="},
+      {"defaults", {}, "txtPassword=mepla"},
+      {"archive_off_drops_the_folder", "txtPassword=p|txtArchiveFolder=D:\\Old",
+       "txtArchiveFolder="},
+      {"autorun_off_gives_five", "txtPassword=p|txtAutoRun=15", "txtAutoRun=5"},
+      {"autorun_on_zero_comes_back_off", "txtPassword=p|chkAutoRun=1|txtAutoRun=0",
+       "chkAutoRun=0|txtAutoRun=5"},
+      {"autorun_letters_fail_the_load", "txtPassword=p|chkAutoRun=1|txtAutoRun=abc",
+       "chkAutoRun=0|txtAutoRun=5", "Error in Proc GetIniInfo:13 - Type mismatch"},
+      {"days_on_come_back_trimmed", "txtPassword=p|chkDelOldRecs=1|txtDeleteDays= 7.5 ",
+       "txtDeleteDays=7.5"},
+      {"days_on_letters_come_back_off_and_empty", "txtPassword=p|chkDelOldRecs=1|txtDeleteDays=abc",
+       "chkDelOldRecs=0|txtDeleteDays="},
+      {"days_off_with_number_come_back_on", "txtPassword=p|txtDeleteDays=30", "chkDelOldRecs=1"},
       {"blanks_around_trimmed_texts_dropped",
-       {{"txtPassword", "p"}, {"txtSourceCSV", "  D:\\In  "}, {"txtDestTable", " T"}},
-       {{"txtSourceCSV", "D:\\In"}, {"txtDestTable", "T"}}},
+       "txtPassword=p|txtSourceCSV=  D:\\In  |txtDestTable= T",
+       "txtSourceCSV=D:\\In|txtDestTable=T"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -256,7 +202,7 @@ TEST_F(SettingsTest, LoadRestoresWhatSaveWrote) {
     SettingsWindow loaded(saved.test.session.programFolder);
     loaded.load();
     States expected = saved.states();
-    for (const auto& [name, state] : c.differences) expected[name] = state;
+    for (const auto& [name, state] : statesOf(c.differences)) expected[name] = state;
     EXPECT_EQ(loaded.states(), expected);
     // A cell holding the separator shifts the parts after it.
     EXPECT_EQ(loaded.utcRows(), (UtcRows{{"Mar 14, 2021 02:00", "Nov 7, 2021 02:00", "-5"},
