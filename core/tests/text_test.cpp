@@ -49,6 +49,7 @@ TEST(ParseNumber, AcceptsDecimalsWithSignFractionAndExponent) {
       {"zero_with_huge_exponent", "0e999999", 0},
       {"thousand_digit_integer_is_infinite", "1" + std::string(1000, '0'), kInfinity},
       {"thousand_digit_fraction", "0." + std::string(1000, '0') + "1e1002", 10},
+      {"fraction_digits_past_the_buffer", "2." + std::string(1000, '0') + "1", 2},
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(isNumeric(c.text)) << c.name;

@@ -26,6 +26,7 @@ TEST(FrmMain, EveryControlIsListedOnceAfterItsFrameWithItsOwnTabPosition) {
     EXPECT_TRUE(seen.count(control->container()) && typeid(*frame) == typeid(Frame) &&
                 frame->container().empty());
   }
+  EXPECT_EQ(form.find("Timer1"), nullptr);
 }
 
 // Input controls never cover each other, apart from an edge of one pixel (15 twips) and the
