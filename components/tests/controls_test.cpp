@@ -86,6 +86,7 @@ TEST(ListBox, ItemAddedGivesTheIndexOfAnItemAlreadyInTheList) {
 
 TEST(Timer, TicksOnlyWhileEnabledAndNotifiesOnlyOnChange) {
   Timer timer("Timer1");
+  EXPECT_EQ(timer.name(), "Timer1");
   EXPECT_FALSE(timer.enabled());
   EXPECT_EQ(timer.interval(), 0);
   Counter changed(timer.changed());
