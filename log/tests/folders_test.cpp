@@ -107,17 +107,5 @@ TEST_F(FoldersTest, OtherFailureGoesToTheErrorReport) {
   EXPECT_EQ(shown()[0].buttons, mb::Critical);
 }
 
-TEST_F(FoldersTest, ServiceStartNeverWaitsAndKeepsTheTextInErrorStreamAndLog) {
-  ts.session.ServiceMode = true;
-  log.OpenLogFile("R27731");
-  const std::string path = under("plain") + kSeparator + "Logs";
-  CreateDirectory(messages, path);
-  EXPECT_TRUE(shown().empty());
-  EXPECT_EQ(ts.errors.str(), failureText("76\rPath not found", path + kSeparator) + "\n");
-  const auto lines = testing::readLines(log.logFolder() / log.LogFileName());
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_TRUE(lines[2].ends_with(" SILENT VEXMSGBOX " + std::string(31, '=')));
-}
-
 }  // namespace
 }  // namespace csv2sql
