@@ -23,6 +23,20 @@ inline void PrintTo(const DateTime& value, std::ostream* out) {
 
 namespace testing {
 
+// A table row: the edge it tests, the input and the expected result.
+template <typename In, typename Out>
+struct Row {
+  const char* name;
+  In in;
+  Out out;
+};
+
+// Checks every row of a table: check(in) gives out.
+template <typename In, typename Out, std::size_t N, typename Check>
+void expectRows(const Row<In, Out> (&rows)[N], Check check) {
+  for (const auto& row : rows) EXPECT_EQ(check(row.in), row.out) << row.name;
+}
+
 // The number of the Error the action raises; 0 when it raises none.
 inline int errorNumber(const std::function<void()>& action) {
   try {

@@ -12,33 +12,31 @@ namespace {
 using namespace testing;
 
 TEST(FormatDateTime, RendersEachField) {
-  const struct {
-    const char* name;
-    DateTime value;
-    const char *pattern, *expected;
-  } cases[] = {
-      {"log_file_name", at(2026, 12, 5, 8, 15, 41), "_____mm_dd_yyyy__hh_nn",
+  using Value = std::pair<DateTime, const char*>;  // the value and the pattern
+  const Row<Value, std::string> rows[] = {
+      {"log_file_name",
+       {at(2026, 12, 5, 8, 15, 41), "_____mm_dd_yyyy__hh_nn"},
        "_____12_05_2026__08_15"},
-      {"afternoon_is_24_hour_without_ampm", at(2024, 3, 1, 15), "yyyy-mm-dd hh:mm:ss",
+      {"afternoon_is_24_hour_without_ampm",
+       {at(2024, 3, 1, 15), "yyyy-mm-dd hh:mm:ss"},
        "2024-03-01 15:00:00"},
-      {"log_line_morning", at(2026, 12, 5, 8, 15, 41), "hh:mm:ss AMPM", "08:15:41 AM"},
-      {"log_line_afternoon", at(2026, 12, 5, 15, 4, 5), "hh:mm:ss AMPM", "03:04:05 PM"},
-      {"log_line_midnight", at(2026, 12, 5), "hh:mm:ss AMPM", "12:00:00 AM"},
-      {"log_line_noon", at(2026, 12, 5, 12), "hh:mm:ss AMPM", "12:00:00 PM"},
-      {"archive_stamp_minute_follows_hour", at(2024, 3, 7, 14, 5, 9), "__yymmdd_hhmmss",
+      {"log_line_morning", {at(2026, 12, 5, 8, 15, 41), "hh:mm:ss AMPM"}, "08:15:41 AM"},
+      {"log_line_afternoon", {at(2026, 12, 5, 15, 4, 5), "hh:mm:ss AMPM"}, "03:04:05 PM"},
+      {"log_line_midnight", {at(2026, 12, 5), "hh:mm:ss AMPM"}, "12:00:00 AM"},
+      {"log_line_noon", {at(2026, 12, 5, 12), "hh:mm:ss AMPM"}, "12:00:00 PM"},
+      {"archive_stamp_minute_follows_hour",
+       {at(2024, 3, 7, 14, 5, 9), "__yymmdd_hhmmss"},
        "__240307_140509"},
-      {"fraction_not_written", at(2024, 3, 7, 14, 5, 9, 999999), "hh:nn:ss", "14:05:09"},
-      {"two_digit_year_2000", at(2000, 1, 2), "yy", "00"},
-      {"first_year_in_four_digits", at(1, 1, 1), "yyyy", "0001"},
-      {"month_when_no_hour_before", at(2024, 3, 7, 14, 5), "mm hh", "03 14"},
-      {"minute_after_hour_and_literals", at(2024, 3, 7, 14, 5), "hh_ mm", "14_ 05"},
-      {"month_after_day_after_hour", at(2024, 3, 7, 14, 5), "hh dd mm", "14 07 03"},
-      {"other_characters_as_they_stand", at(2024, 3, 7), "dd/mm/yyyy x.", "07/03/2024 x."},
-      {"empty_pattern", at(2024, 3, 7), "", ""},
+      {"fraction_not_written", {at(2024, 3, 7, 14, 5, 9, 999999), "hh:nn:ss"}, "14:05:09"},
+      {"two_digit_year_2000", {at(2000, 1, 2), "yy"}, "00"},
+      {"first_year_in_four_digits", {at(1, 1, 1), "yyyy"}, "0001"},
+      {"month_when_no_hour_before", {at(2024, 3, 7, 14, 5), "mm hh"}, "03 14"},
+      {"minute_after_hour_and_literals", {at(2024, 3, 7, 14, 5), "hh_ mm"}, "14_ 05"},
+      {"month_after_day_after_hour", {at(2024, 3, 7, 14, 5), "hh dd mm"}, "14 07 03"},
+      {"other_characters_as_they_stand", {at(2024, 3, 7), "dd/mm/yyyy x."}, "07/03/2024 x."},
+      {"empty_pattern", {at(2024, 3, 7), ""}, ""},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(formatDateTime(c.value, c.pattern, kUnitedStates), c.expected) << c.name;
-  }
+  expectRows(rows, [](Value v) { return formatDateTime(v.first, v.second, kUnitedStates); });
   // The designator comes from the locale.
   EXPECT_EQ(formatDateTime(at(2026, 12, 5, 8), "hh AMPM", kBritish), "08 am");
   EXPECT_EQ(formatDateTime(at(2026, 12, 5, 18), "hh AMPM", kDayFirstTwelveHour), "06 p.m.");
@@ -89,11 +87,8 @@ DateTime timeOnly(int hour, int minute, int second = 0, int microsecond = 0) {
   return at(1899, 12, 30, hour, minute, second, microsecond);
 }
 
-TEST(ParseDateTime, ReadsTheFormsOfTheUnitedStates) {
-  const struct {
-    const char *name, *text;
-    DateTime expected;
-  } cases[] = {
+TEST(ParseDateTime, ReadsTheFormsOfTheUnitedStatesAndNothingElse) {
+  const Row<const char*, std::optional<DateTime>> rows[] = {
       {"iso_date", "2024-03-07", at(2024, 3, 7)},
       {"iso_minutes", "2024-03-07 14:05", at(2024, 3, 7, 14, 5)},
       {"iso_seconds", "2024-03-07 14:05:09", at(2024, 3, 7, 14, 5, 9)},
@@ -129,59 +124,51 @@ TEST(ParseDateTime, ReadsTheFormsOfTheUnitedStates) {
       {"name_upper_case", "MARCH 7, 2024", at(2024, 3, 7)},
       {"name_with_twelve_hour_time", "March 7, 2024 2:05 PM", at(2024, 3, 7, 14, 5)},
       {"short_name_in_full", "May 1 2024", at(2024, 5, 1)},
+      // Everything else is no date-time.
+      {"empty", "", std::nullopt},
+      {"blanks", "   ", std::nullopt},
+      {"word", "bad", std::nullopt},
+      {"number", "12", std::nullopt},
+      {"february_30", "2024-02-30", std::nullopt},
+      {"hour_24", "24:00:00", std::nullopt},
+      {"one_digit_minute", "10:5", std::nullopt},
+      {"three_digit_hour", "100:00", std::nullopt},
+      {"letter_t", "2024-03-07T14:05:09", std::nullopt},
+      {"zone_z", "2024-03-07 14:05:09Z", std::nullopt},
+      {"fraction_and_z", "2024-03-07 14:05:09.123Z", std::nullopt},
+      {"trailing_word", "2024-03-07 x", std::nullopt},
+      {"no_blank_before_time", "2024-03-0714:05", std::nullopt},
+      {"tab_before_time", "2024-03-07\t14:05", std::nullopt},
+      {"time_before_date", "14:05 2024-03-07", std::nullopt},
+      {"mixed_iso_separators", "2024-03/07", std::nullopt},
+      {"five_digit_year", "20240-03-07", std::nullopt},
+      {"three_digit_month", "2024-003-07", std::nullopt},
+      {"empty_fraction", "2024-03-07 14:05:09.", std::nullopt},
+      {"ten_fraction_digits", "2024-03-07 14:05:09.1234567890", std::nullopt},
+      {"fraction_without_seconds", "14:05.5", std::nullopt},
+      {"day_first_never_swapped", "13/1/2024", std::nullopt},
+      {"dashed_numbers", "3-7-2024", std::nullopt},
+      {"three_digit_year", "3/7/202", std::nullopt},
+      {"one_digit_year", "3/7/4", std::nullopt},
+      {"two_fields", "3/7", std::nullopt},
+      {"hour_0_with_designator", "0:30 AM", std::nullopt},
+      {"hour_13_with_designator", "13:00 PM", std::nullopt},
+      {"designator_twice", "2:05 PM PM", std::nullopt},
+      {"designator_then_letters", "2:05 AMX", std::nullopt},
+      {"designator_after_date", "2024-03-07 PM", std::nullopt},
+      {"name_without_year", "March 7", std::nullopt},
+      {"name_without_day", "March 2024", std::nullopt},
+      {"name_and_day_glued", "Mar7 2024", std::nullopt},
+      {"unknown_name", "Mrz 7 2024", std::nullopt},
+      {"word_before_day_first_date", "Foo7 Mar 2024", std::nullopt},
+      {"longer_word_than_name", "Marx 7 2024", std::nullopt},
+      {"word_before_numeric_date", "x3/7/2024", std::nullopt},
+      {"name_with_point", "Mar. 7, 2024", std::nullopt},
+      {"high_bytes", "\xff\xfe", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(parseDateTime(c.text, kUnitedStates), c.expected) << c.name;
-}
-
-TEST(ParseDateTime, RejectsEverythingElse) {
-  const struct {
-    const char* name;
-    std::string_view text;
-  } cases[] = {
-      {"empty", ""},
-      {"blanks", "   "},
-      {"word", "bad"},
-      {"number", "12"},
-      {"february_30", "2024-02-30"},
-      {"hour_24", "24:00:00"},
-      {"one_digit_minute", "10:5"},
-      {"three_digit_hour", "100:00"},
-      {"letter_t", "2024-03-07T14:05:09"},
-      {"zone_z", "2024-03-07 14:05:09Z"},
-      {"fraction_and_z", "2024-03-07 14:05:09.123Z"},
-      {"trailing_word", "2024-03-07 x"},
-      {"no_blank_before_time", "2024-03-0714:05"},
-      {"tab_before_time", "2024-03-07\t14:05"},
-      {"time_before_date", "14:05 2024-03-07"},
-      {"mixed_iso_separators", "2024-03/07"},
-      {"five_digit_year", "20240-03-07"},
-      {"three_digit_month", "2024-003-07"},
-      {"empty_fraction", "2024-03-07 14:05:09."},
-      {"ten_fraction_digits", "2024-03-07 14:05:09.1234567890"},
-      {"fraction_without_seconds", "14:05.5"},
-      {"day_first_never_swapped", "13/1/2024"},
-      {"dashed_numbers", "3-7-2024"},
-      {"three_digit_year", "3/7/202"},
-      {"one_digit_year", "3/7/4"},
-      {"two_fields", "3/7"},
-      {"hour_0_with_designator", "0:30 AM"},
-      {"hour_13_with_designator", "13:00 PM"},
-      {"designator_twice", "2:05 PM PM"},
-      {"designator_then_letters", "2:05 AMX"},
-      {"designator_after_date", "2024-03-07 PM"},
-      {"name_without_year", "March 7"},
-      {"name_without_day", "March 2024"},
-      {"name_and_day_glued", "Mar7 2024"},
-      {"unknown_name", "Mrz 7 2024"},
-      {"word_before_day_first_date", "Foo7 Mar 2024"},
-      {"longer_word_than_name", "Marx 7 2024"},
-      {"word_before_numeric_date", "x3/7/2024"},
-      {"name_with_point", "Mar. 7, 2024"},
-      {"nul_inside", std::string_view("2024-03-07\0", 11)},
-      {"high_bytes", "\xff\xfe"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(parseDateTime(c.text, kUnitedStates), std::nullopt) << c.name;
+  expectRows(rows, [](const char* text) { return parseDateTime(text, kUnitedStates); });
+  EXPECT_EQ(parseDateTime(std::string_view("2024-03-07\0", 11), kUnitedStates),
+            std::nullopt);  // NUL inside
 }
 
 TEST(ParseDateTime, OtherLocalesDecideTheOrderAndNothingIsSwapped) {
