@@ -13,13 +13,9 @@
 namespace csv2sql {
 namespace {
 
-using testing::readFile;
-using testing::readLines;
-
+using Lines = std::vector<std::string>;
 const std::string kStamp = "08:15:41 " + DateLocale::system().am + " : ";
-const std::string kBanner =
-    "=============================== SILENT VEXMSGBOX "
-    "===============================";
+const std::string kBanner = std::string(31, '=') + " SILENT VEXMSGBOX " + std::string(31, '=');
 const std::string kRule(77, '=');
 
 MessageBoxRequest request(std::string prompt, std::int32_t buttons) {
@@ -29,22 +25,44 @@ MessageBoxRequest request(std::string prompt, std::int32_t buttons) {
   return r;
 }
 
-class ThrowingMessageBox final : public MessageBoxPort {
- public:
-  int show(const MessageBoxRequest&) override { throw std::runtime_error("host gone"); }
-};
+TEST(MsgBoxAnswerName, NamesEveryAnswerAndNothingElse) {
+  const Lines names = {"", "OK", "CANCEL", "ABORT", "RETRY", "IGNORE", "YES", "NO", ""};
+  for (int answer = -1; answer <= 8; ++answer) {
+    EXPECT_EQ(MsgBoxAnswerName(answer), names[answer < 0 ? 0 : answer]) << answer;
+  }
+}
+
+TEST(DefaultButtonAnswer, AnswersWithTheDefaultButtonOfTheSet) {
+  const struct {
+    const char* name;
+    std::int32_t buttons;
+    int answer;
+  } cases[] = {
+      {"ok_cancel_second", 1 + 256, answer::Cancel},
+      {"ok_cancel_third_missing", 1 + 512, answer::Ok},
+      {"abort_retry_ignore_second", 2 + 256, answer::Retry},
+      {"abort_retry_ignore_third", 2 + 512, answer::Ignore},
+      {"yes_no_cancel_third", 3 + 512, answer::Cancel},
+      {"yes_no_second", 4 + 256, answer::No},
+      {"yes_no_third_missing", 4 + 512, answer::Yes},
+      {"retry_cancel_second", 5 + 256, answer::Cancel},
+      {"set_7_is_ok", 7 + 512, answer::Ok},
+      {"icon_passes_over_the_set", 4 + 32 + 256, answer::No},
+      {"second_wins_over_third", 3 + 256 + 512, answer::No},
+  };
+  for (const auto& c : cases) EXPECT_EQ(defaultButtonAnswer(c.buttons), c.answer) << c.name;
+}
 
 // A session with a run log open, so that silent blocks land in a file.
 class MessagesTest : public ::testing::Test {
  protected:
   MessagesTest() { log.OpenLogFile("R27731"); }
-
-  // The lines written after the log's two opening lines, time stamps checked and removed.
-  std::vector<std::string> written() const {
-    auto lines = readLines(log.logFolder() / log.LogFileName());
-    std::vector<std::string> texts;
+  // The texts written after the log's two opening lines, each checked for its time stamp.
+  Lines written() const {
+    const Lines lines = testing::readLines(log.logFolder() / log.LogFileName());
+    Lines texts;
     for (std::size_t i = 2; i < lines.size(); ++i) {
-      EXPECT_EQ(lines[i].rfind(kStamp, 0), 0u) << lines[i];
+      EXPECT_TRUE(lines[i].starts_with(kStamp)) << lines[i];
       texts.push_back(lines[i].substr(std::min(kStamp.size(), lines[i].size())));
     }
     return texts;
@@ -56,169 +74,104 @@ class MessagesTest : public ::testing::Test {
   Messages messages{ts.session, log};
 };
 
-TEST(MsgBoxAnswerNameTest, NamesEveryAnswerAndNothingElse) {
-  const std::vector<std::string> names = {"",       "OK",  "CANCEL", "ABORT", "RETRY",
-                                          "IGNORE", "YES", "NO",     ""};
-  for (int answer = 0; answer <= 8; ++answer) {
-    EXPECT_EQ(MsgBoxAnswerName(answer), names[static_cast<std::size_t>(answer)]) << answer;
-  }
-  EXPECT_EQ(MsgBoxAnswerName(-1), "");
-}
-
-struct DefaultCase {
-  const char* name;
-  std::int32_t buttons;
-  int answer;
-};
-
-class DefaultButton : public ::testing::TestWithParam<DefaultCase> {};
-
-TEST_P(DefaultButton, AnswersWithTheDefaultButton) {
-  EXPECT_EQ(defaultButtonAnswer(GetParam().buttons), GetParam().answer);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DefaultButton,
-    ::testing::Values(
-        DefaultCase{"ok_first", 0, answer::Ok}, DefaultCase{"ok_second", 256, answer::Ok},
-        DefaultCase{"ok_third", 512, answer::Ok}, DefaultCase{"ok_cancel_first", 1, answer::Ok},
-        DefaultCase{"ok_cancel_second", 1 + 256, answer::Cancel},
-        DefaultCase{"ok_cancel_third_missing", 1 + 512, answer::Ok},
-        DefaultCase{"abort_retry_ignore_first", 2, answer::Abort},
-        DefaultCase{"abort_retry_ignore_second", 2 + 256, answer::Retry},
-        DefaultCase{"abort_retry_ignore_third", 2 + 512, answer::Ignore},
-        DefaultCase{"yes_no_cancel_first", 3, answer::Yes},
-        DefaultCase{"yes_no_cancel_second", 3 + 256, answer::No},
-        DefaultCase{"yes_no_cancel_third", 3 + 512, answer::Cancel},
-        DefaultCase{"yes_no_first", 4, answer::Yes},
-        DefaultCase{"yes_no_second_260", 260, answer::No},
-        DefaultCase{"yes_no_third_missing", 4 + 512, answer::Yes},
-        DefaultCase{"retry_cancel_first", 5, answer::Retry},
-        DefaultCase{"retry_cancel_second", 5 + 256, answer::Cancel},
-        DefaultCase{"retry_cancel_third_missing", 5 + 512, answer::Retry},
-        DefaultCase{"set6_first", 6, answer::Ok}, DefaultCase{"set6_second", 6 + 256, answer::Ok},
-        DefaultCase{"set6_third", 6 + 512, answer::Ok}, DefaultCase{"set7_first", 7, answer::Ok},
-        DefaultCase{"set7_second", 7 + 256, answer::Ok},
-        DefaultCase{"set7_third", 7 + 512, answer::Ok},
-        DefaultCase{"critical_ok_16", 16, answer::Ok},
-        DefaultCase{"icon_passes_over_set", 4 + 32 + 256, answer::No},
-        DefaultCase{"second_wins_over_third", 3 + 256 + 512, answer::No}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(MessagesTest, UnattendedBoxWritesTheBlockAndAnswersTheDefault) {
+TEST_F(MessagesTest, UnattendedReportIsASilentBlockByteForByte) {
   ts.session.UnattendedMode = true;
-  EXPECT_EQ(messages.VexMsgBox(request("Delete old rows?", 260)), answer::No);
+  messages.ReportError(Error(err::TypeMismatch), "btnConnectDest_Click");
   EXPECT_TRUE(shown().empty());
+  const std::string text = testing::readFile(log.logFolder() / log.LogFileName());
+  // The prompt's second line has no time stamp.
+  EXPECT_TRUE(text.ends_with(kStamp + kBanner + "\r\n" + kStamp +
+                             "PROMPT= Error in Procedure btnConnectDest_Click\r\n"
+                             "Error 13 - Type mismatch\r\n" +
+                             kStamp + "BUTTONS= 16\r\n" + kStamp + "ANSWER= OK\r\n" + kStamp +
+                             kRule + "\r\n"))
+      << text;
   EXPECT_EQ(kBanner.size(), 80u);
-  EXPECT_EQ(written(), (std::vector<std::string>{kBanner, "PROMPT= Delete old rows?",
-                                                 "BUTTONS= 260", "ANSWER= NO", kRule}));
 }
 
-TEST_F(MessagesTest, SilentBlockHoldsTheTitleOnlyWhenGiven) {
+TEST_F(MessagesTest, SilentBlockHoldsOnlyTheGivenOptionalLines) {
   ts.session.UnattendedMode = true;
-  MessageBoxRequest r = request("Retry the copy?", 5 + 512);
-  r.title = "Archive";
-  EXPECT_EQ(messages.VexMsgBox(r), answer::Retry);
-  EXPECT_EQ(written(), (std::vector<std::string>{kBanner, "PROMPT= Retry the copy?", "BUTTONS= 517",
-                                                 "TITLE= Archive", "ANSWER= RETRY", kRule}));
-}
-
-TEST_F(MessagesTest, UnattendedBoxWithoutOpenLogStillAnswers) {
-  log.CloseLogFile();
-  ts.session.UnattendedMode = true;
-  EXPECT_EQ(messages.VexMsgBox(request("Go on?", 3)), answer::Yes);
+  const struct {
+    const char* name;
+    std::optional<std::string> title;
+    Lines optionalLines;
+  } cases[] = {
+      {"none", {}, {}},
+      {"title", "Archive", {"TITLE= Archive"}},
+  };
+  for (const auto& c : cases) {
+    const std::size_t before = written().size();
+    MessageBoxRequest r = request("Retry the copy?", 5 + 512);
+    r.title = c.title;
+    EXPECT_EQ(messages.VexMsgBox(r), answer::Retry) << c.name;
+    Lines expected = {kBanner, "PROMPT= Retry the copy?", "BUTTONS= 517"};
+    expected.insert(expected.end(), c.optionalLines.begin(), c.optionalLines.end());
+    expected.insert(expected.end(), {"ANSWER= RETRY", kRule});
+    const Lines all = written();
+    EXPECT_EQ(Lines(all.begin() + before, all.end()), expected) << c.name;
+  }
   EXPECT_TRUE(shown().empty());
+  log.CloseLogFile();  // without a log the box is still answered
+  EXPECT_EQ(messages.VexMsgBox(request("Go on?", 3)), answer::Yes);
 }
 
 TEST_F(MessagesTest, AttendedBoxIsShownAsAskedAndGivesThePressedButton) {
   ts.messageBox.nextAnswer = answer::Retry;
   MessageBoxRequest r = request("Retry?", 5 + 32);
   EXPECT_EQ(messages.VexMsgBox(r), answer::Retry);
-
   ASSERT_EQ(shown().size(), 1u);
   EXPECT_EQ(shown()[0].prompt, "Retry?");
   EXPECT_EQ(shown()[0].buttons, 37);
-  EXPECT_FALSE(shown()[0].title.has_value());
+  EXPECT_FALSE(shown()[0].title);
   EXPECT_TRUE(written().empty());
 }
 
-TEST_F(MessagesTest, ServiceStartNeverWaitsAndKeepsThePromptInErrorStreamAndLog) {
+TEST_F(MessagesTest, NobodyToAnswerNeverWaitsAndKeepsThePromptInErrorStreamAndLog) {
   ts.session.ServiceMode = true;
   EXPECT_EQ(messages.VexMsgBox(request("Delete old rows?", 260)), answer::No);
+  ts.session.ServiceMode = false;
+  ts.session.messageBox = nullptr;
+  EXPECT_EQ(messages.directBox(request("Settings file missing", 1 + 256)), answer::Cancel);
+  EXPECT_EQ(ts.errors.str(), "Delete old rows?\nSettings file missing\n");
+  EXPECT_EQ(written(), (Lines{kBanner, "PROMPT= Delete old rows?", "BUTTONS= 260", "ANSWER= NO",
+                              kRule, kBanner, "PROMPT= Settings file missing", "BUTTONS= 257",
+                              "ANSWER= CANCEL", kRule}));
+  log.CloseLogFile();  // without a log only the prompt is kept
+  EXPECT_EQ(messages.directBox(request("Go on?", 4)), answer::Yes);
+  EXPECT_TRUE(ts.errors.str().ends_with("\nGo on?\n"));
   EXPECT_TRUE(shown().empty());
-  EXPECT_EQ(ts.errors.str(), "Delete old rows?\n");
-  EXPECT_EQ(written(), (std::vector<std::string>{kBanner, "PROMPT= Delete old rows?",
-                                                 "BUTTONS= 260", "ANSWER= NO", kRule}));
-}
-
-TEST_F(MessagesTest, ServiceStartWithoutOpenLogWritesOnlyThePrompt) {
-  log.CloseLogFile();
-  ts.session.ServiceMode = true;
-  EXPECT_EQ(messages.VexMsgBox(request("Go on?", 1 + 256)), answer::Cancel);
-  EXPECT_EQ(ts.errors.str(), "Go on?\n");
-  // Only the opening and closing lines: no block lines wander into the window list.
-  EXPECT_EQ(ts.session.frmMain.lstLog.items().size(), 4u);
 }
 
 TEST_F(MessagesTest, DirectBoxIsShownEvenWhenUnattended) {
   ts.session.UnattendedMode = true;
   EXPECT_EQ(messages.directBox(request("Settings file missing", mb::OkOnly)), answer::Ok);
   ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].prompt, "Settings file missing");
   EXPECT_TRUE(written().empty());
 }
 
-TEST_F(MessagesTest, DirectBoxWithoutHostBoxAnswersTheDefault) {
-  ts.session.messageBox = nullptr;
-  EXPECT_EQ(messages.directBox(request("Settings file missing", 4 + 256)), answer::No);
-  EXPECT_EQ(ts.errors.str(), "Settings file missing\n");
-  EXPECT_EQ(written().front(), kBanner);
-}
-
 TEST_F(MessagesTest, FailingHostBoxGivesZeroAndNothingEscapes) {
-  ThrowingMessageBox throwing;
+  struct Throwing final : MessageBoxPort {
+    int show(const MessageBoxRequest&) override { throw std::runtime_error("host gone"); }
+  } throwing;
   ts.session.messageBox = &throwing;
   EXPECT_EQ(messages.VexMsgBox(request("Go on?", 1)), 0);
   EXPECT_EQ(messages.directBox(request("Go on?", 1)), 0);
   EXPECT_NO_THROW(messages.ReportError(13, "Type mismatch", "btnConnectDest_Click"));
 }
 
-TEST_F(MessagesTest, ReportWithNumberZeroShowsAndWritesNothing) {
+TEST_F(MessagesTest, ReportIsACriticalBoxNamingTheProcedureAndNumberZeroIsNone) {
   messages.ReportError(0, "no error", "btnConnectDest_Click");
-  ts.session.UnattendedMode = true;
-  messages.ReportError(0, "no error");
-  EXPECT_TRUE(shown().empty());
-  EXPECT_TRUE(written().empty());
-}
-
-TEST_F(MessagesTest, ReportWithProcedureNameIsACriticalTwoLineBox) {
   messages.ReportError(13, "Type mismatch", "btnConnectDest_Click");
-  ASSERT_EQ(shown().size(), 1u);
+  messages.ReportError(Error(err::PathNotFound));
+  ASSERT_EQ(shown().size(), 2u);
   EXPECT_EQ(shown()[0].prompt,
             "Error in Procedure btnConnectDest_Click\r\nError 13 - Type mismatch");
   EXPECT_EQ(shown()[0].buttons, mb::Critical);
-  EXPECT_FALSE(shown()[0].title.has_value());
-}
-
-TEST_F(MessagesTest, ReportWithoutProcedureNameIsOneLine) {
-  messages.ReportError(Error(err::PathNotFound));
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].prompt, "Error 76 - Path not found");
-}
-
-TEST_F(MessagesTest, UnattendedReportIsABlockWhoseSecondPromptLineHasNoTimeStamp) {
+  EXPECT_FALSE(shown()[0].title);
+  EXPECT_EQ(shown()[1].prompt, "Error 76 - Path not found");
   ts.session.UnattendedMode = true;
-  messages.ReportError(Error(err::TypeMismatch), "btnConnectDest_Click");
-  EXPECT_TRUE(shown().empty());
-
-  const std::string text = readFile(log.logFolder() / log.LogFileName());
-  const std::string block = kStamp + kBanner + "\r\n" + kStamp +
-                            "PROMPT= Error in Procedure btnConnectDest_Click\r\n"
-                            "Error 13 - Type mismatch\r\n" +
-                            kStamp + "BUTTONS= 16\r\n" + kStamp + "ANSWER= OK\r\n" + kStamp +
-                            kRule + "\r\n";
-  ASSERT_GE(text.size(), block.size());
-  EXPECT_EQ(text.substr(text.size() - block.size()), block);
+  messages.ReportError(0, "no error");
+  EXPECT_TRUE(written().empty());
 }
 
 }  // namespace

@@ -13,13 +13,13 @@ namespace csv2sql {
 namespace {
 
 using Items = std::vector<std::string>;
+using namespace std::string_literals;
 
 Items readItems(const std::string& bytes) {
   testing::TempDir folder;
-  const auto path = folder.path() / "config.ini";
-  testing::writeFile(path, bytes);
+  testing::writeFile(folder.path() / "config.ini", bytes);
   std::error_code ec;
-  const FileHandle file = openFile(path, "rb", ec);
+  const FileHandle file = openFile(folder.path() / "config.ini", "rb", ec);
   EXPECT_FALSE(ec);
   IniItemReader reader(file.get());
   Items items;
@@ -27,64 +27,42 @@ Items readItems(const std::string& bytes) {
   return items;
 }
 
-struct ItemCase {
-  const char* name;
-  std::string bytes;
-  Items items;
-};
-
-void PrintTo(const ItemCase& c, std::ostream* out) {
-  *out << c.name;
+TEST(IniItemReader, SplitsAtCommasAndLineEndsWithQuotesKeepingBoth) {
+  const std::string longLine(64 * 1024 - 1, 'x'), longItem(200 * 1024, 'v'), commas(70 * 1024, ',');
+  const struct {
+    const char* name;
+    std::string bytes;
+    Items items;
+  } cases[] = {
+      {"empty_file", "", {}},
+      {"only_spaces", "   ", {}},
+      {"mixed_line_ends", "A\r\nB\nC\rD", {"A", "B", "C", "D"}},
+      {"empty_lines_give_empty_items", "A\r\n\r\n\nB\r\n", {"A", "", "", "B"}},
+      {"comma_ends_item", "CSVFOLDER=D:\\In,Old", {"CSVFOLDER=D:\\In", "Old"}},
+      {"comma_then_line_end", "A,\r\nB", {"A", "", "B"}},
+      {"spaces_before_item_skipped", "   A=1,   B=2", {"A=1", "B=2"}},
+      {"spaces_at_end_of_unquoted_dropped", "A=1   ,B= 2 \r\n", {"A=1", "B= 2"}},
+      {"tabs_are_kept", "\tA=1\t\r\n", {"\tA=1\t"}},
+      {"quoted_keeps_commas_spaces_and_line_ends",
+       "  \" A=1,\r\n2\r3\n4 \"  \r\nB",
+       {" A=1,\r\n2\r3\n4 ", "B"}},
+      {"after_closing_quote_dropped", "\"A=1\" junk, more\r\nB", {"A=1", "more", "B"}},
+      {"unclosed_quote_runs_to_end", "\"A=1,\r\nB=2", {"A=1,\r\nB=2"}},
+      {"empty_quoted_item", "\"\",A", {"", "A"}},
+      {"quote_inside_unquoted_is_ordinary", "A=\"x,y\"", {"A=\"x", "y\""}},
+      {"nul_bytes_pass_through", "A=\0b\0,\0"s, {"A=\0b\0"s, "\0"s}},
+      {"invalid_utf8_passes_through", "A=\xff\xfe\xc3(,\x80", {"A=\xff\xfe\xc3(", "\x80"}},
+      // The reader refills its 64 KiB buffer between the CR and the LF.
+      {"line_end_across_buffer_refill", longLine + "\r\nB", {longLine, "B"}},
+      {"item_longer_than_buffer", "A=" + longItem + ",B", {"A=" + longItem, "B"}},
+      {"quoted_item_longer_than_buffer", "\"" + commas + "\"", {commas}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(readItems(c.bytes), c.items) << c.name;
 }
-
-class IniItems : public ::testing::TestWithParam<ItemCase> {};
-
-TEST_P(IniItems, SplitsAsTheReadingUnitSays) {
-  EXPECT_EQ(readItems(GetParam().bytes), GetParam().items);
-}
-
-using namespace std::string_literals;
-
-INSTANTIATE_TEST_SUITE_P(
-    Edges, IniItems,
-    ::testing::Values(
-        ItemCase{"empty_file", "", {}}, ItemCase{"only_spaces", "   ", {}},
-        ItemCase{"windows_line_ends", "A=1\r\nB=2\r\n", {"A=1", "B=2"}},
-        ItemCase{"bare_lf", "A=1\nB=2\n", {"A=1", "B=2"}},
-        ItemCase{"bare_cr", "A=1\rB=2\r", {"A=1", "B=2"}},
-        ItemCase{"mixed_line_ends", "A\r\nB\nC\rD", {"A", "B", "C", "D"}},
-        ItemCase{"last_line_without_end", "A=1\r\nB=2", {"A=1", "B=2"}},
-        ItemCase{"empty_lines_give_empty_items", "A\r\n\r\n\nB", {"A", "", "", "B"}},
-        ItemCase{"comma_ends_item", "CSVFOLDER=D:\\In,Old", {"CSVFOLDER=D:\\In", "Old"}},
-        ItemCase{"comma_then_line_end", "A,\r\nB", {"A", "", "B"}},
-        ItemCase{"spaces_before_item_skipped", "   A=1,   B=2", {"A=1", "B=2"}},
-        ItemCase{"spaces_at_end_of_unquoted_dropped", "A=1   ,B= 2 \r\n", {"A=1", "B= 2"}},
-        ItemCase{"tabs_are_kept", "\tA=1\t\r\n", {"\tA=1\t"}},
-        ItemCase{"quoted_comma", "\"A=1,2\",B", {"A=1,2", "B"}},
-        ItemCase{"quoted_keeps_spaces", "  \" A=1 \"  ", {" A=1 "}},
-        ItemCase{"quoted_line_ends", "\"A=1\r\n2\r3\n4\"\r\nB", {"A=1\r\n2\r3\n4", "B"}},
-        ItemCase{"after_closing_quote_dropped", "\"A=1\" junk, more\r\nB", {"A=1", "more", "B"}},
-        ItemCase{"unclosed_quote_runs_to_end", "\"A=1,\r\nB=2", {"A=1,\r\nB=2"}},
-        ItemCase{"empty_quoted_item", "\"\",A", {"", "A"}},
-        ItemCase{"quote_inside_unquoted_is_ordinary", "A=\"x,y\"", {"A=\"x", "y\""}},
-        ItemCase{"nul_bytes_pass_through", "A=\0b\0,\0"s, {"A=\0b\0"s, "\0"s}},
-        ItemCase{
-            "invalid_utf8_passes_through", "A=\xff\xfe\xc3(,\x80", {"A=\xff\xfe\xc3(", "\x80"}},
-        // The reader refills its 64 KiB buffer between the CR and the LF.
-        ItemCase{"line_end_across_buffer_refill",
-                 std::string(64 * 1024 - 1, 'x') + "\r\nB",
-                 {std::string(64 * 1024 - 1, 'x'), "B"}},
-        ItemCase{"item_longer_than_buffer",
-                 "A=" + std::string(200 * 1024, 'v') + ",B",
-                 {"A=" + std::string(200 * 1024, 'v'), "B"}},
-        ItemCase{"quoted_item_longer_than_buffer",
-                 "\"" + std::string(70 * 1024, ',') + "\"",
-                 {std::string(70 * 1024, ',')}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // A folder opens as a C stream on Linux and fails on its first read; Windows refuses to open it.
 #ifndef _WIN32
-TEST(IniItemsFailure, UnreadableFileRaisesTheSystemsError) {
+TEST(IniItemReader, FailedReadRaisesTheSystemsError) {
   testing::TempDir folder;
   std::error_code ec;
   const FileHandle file = openFile(folder.path(), "rb", ec);

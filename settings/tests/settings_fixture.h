@@ -4,6 +4,7 @@
 
 #include <array>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,35 @@
 namespace csv2sql::testing {
 
 using UtcRows = std::vector<std::array<std::string, 3>>;
+// Settings controls by name and their state as text: a text box's text, a check box's value.
+using States = std::map<std::string, std::string>;
+
+// The parts of "a|b|c"; "" gives none.
+inline std::vector<std::string> split(const std::string& spec) {
+  std::vector<std::string> parts;
+  for (std::size_t start = 0, end; start < spec.size(); start = end + 1) {
+    end = std::min(spec.find('|', start), spec.size());
+    parts.push_back(spec.substr(start, end - start));
+  }
+  return parts;
+}
+
+// "name=state|name=state": settings controls by name and their states.
+inline States statesOf(const std::string& spec) {
+  States states;
+  for (const auto& part : split(spec)) {
+    states[part.substr(0, part.find('='))] = part.substr(part.find('=') + 1);
+  }
+  return states;
+}
+
+inline const std::vector<std::string> kSettingsControls = {
+    "txtSourceCSV",     "chkDelOldRecs",        "txtDeleteDays",     "chkArchive",
+    "txtArchiveFolder", "txtConnectionTimeout", "txtCommandTimeout", "cboOleProvider",
+    "txtDataSource",    "txtInitialCat",        "txtUserId",         "txtPassword",
+    "txtDestTable",     "txtHeaderRows",        "txtColDateTime",    "txtColTag",
+    "txtColValue",      "chkUtcOffset",         "chkAutoRun",        "txtAutoRun",
+    "txtDestCnn"};
 
 // One window with its controls at their defaults and a message box that records what it is
 // shown, in a fresh program folder or in the folder given.
@@ -29,14 +59,42 @@ struct SettingsWindow {
   void load() { GetIniInfo(test.session, messages); }
   void save() { btnSaveSettings_Click(test.session, messages); }
 
-  // The prompts of every box shown so far.
   std::vector<std::string> prompts() const {
     std::vector<std::string> result;
     for (const auto& request : test.messageBox.shown) result.push_back(request.prompt);
     return result;
   }
 
-  // The cells of spUTC's rows 1 to its row count.
+  States states() {
+    States result;
+    for (const auto& name : kSettingsControls) {
+      const Control* control = form().find(name);
+      if (const auto* box = dynamic_cast<const CheckBox*>(control)) {
+        result[name] = std::to_string(box->value());
+      } else {
+        result[name] = dynamic_cast<const TextBox&>(*control).text();
+      }
+    }
+    return result;
+  }
+
+  // Sets the controls named and spUTC's rows from row 1.
+  void set(const std::string& states, const UtcRows& utc = {}) {
+    for (const auto& [name, state] : statesOf(states)) {
+      Control* control = form().find(name);
+      if (auto* box = dynamic_cast<CheckBox*>(control)) {
+        box->setValue(std::stoi(state));
+      } else {
+        dynamic_cast<TextBox&>(*control).setText(state);
+      }
+    }
+    for (std::size_t row = 0; row < utc.size(); ++row) {
+      for (std::size_t column = 0; column < 3; ++column) {
+        form().spUTC.setCell(row + 1, column + 1, utc[row][column]);
+      }
+    }
+  }
+
   UtcRows utcRows() {
     UtcRows rows;
     const Grid& grid = form().spUTC;
@@ -52,40 +110,21 @@ struct SettingsWindow {
   Messages messages{test.session, log};
 };
 
+// The default states with the given ones put over them.
+inline States defaultsWith(const std::string& changed) {
+  States states = SettingsWindow().states();
+  for (const auto& [name, state] : statesOf(changed)) states[name] = state;
+  return states;
+}
+
 class SettingsTest : public ::testing::Test {
  protected:
-  FrmMain& form() { return window_.form(); }
-  std::filesystem::path iniPath() const { return window_.iniPath(); }
-  const std::filesystem::path& folder() const { return window_.test.session.programFolder; }
-  void writeIni(const std::string& bytes) { writeFile(iniPath(), bytes); }
-  void load() { window_.load(); }
-  void save() { window_.save(); }
-  std::vector<std::string> prompts() const { return window_.prompts(); }
-  const std::vector<MessageBoxRequest>& boxes() const { return window_.test.messageBox.shown; }
-  UtcRows utcRows() { return window_.utcRows(); }
+  const std::filesystem::path& folder() const { return window.test.session.programFolder; }
+  void writeIni(const std::string& bytes) { writeFile(window.iniPath(), bytes); }
+  std::string readIni() const { return readFile(window.iniPath()); }
+  const std::vector<MessageBoxRequest>& boxes() const { return window.test.messageBox.shown; }
 
-  SettingsWindow window_;
+  SettingsWindow window;
 };
-
-// The settings controls by name.
-inline const std::vector<std::string>& settingsControls() {
-  static const std::vector<std::string> names = {
-      "txtSourceCSV",     "chkDelOldRecs",        "txtDeleteDays",     "chkArchive",
-      "txtArchiveFolder", "txtConnectionTimeout", "txtCommandTimeout", "cboOleProvider",
-      "txtDataSource",    "txtInitialCat",        "txtUserId",         "txtPassword",
-      "txtDestTable",     "txtHeaderRows",        "txtColDateTime",    "txtColTag",
-      "txtColValue",      "chkUtcOffset",         "chkAutoRun",        "txtAutoRun",
-      "txtDestCnn"};
-  return names;
-}
-
-// A settings control's state as text: a text box's text, a check box's value.
-inline std::string controlState(const FrmMain& form, const std::string& name) {
-  const Control* control = form.find(name);
-  if (const auto* box = dynamic_cast<const CheckBox*>(control)) return std::to_string(box->value());
-  if (const auto* text = dynamic_cast<const TextBox*>(control)) return text->text();
-  ADD_FAILURE() << "no settings control " << name;
-  return {};
-}
 
 }  // namespace csv2sql::testing
