@@ -33,51 +33,19 @@ TEST_P(ParseConnectionString, ReadsTheFiveParts) {
 INSTANTIATE_TEST_SUITE_P(
     Edges, ParseConnectionString,
     ::testing::Values(
-        ParseCase{"as_the_program_builds_it",
-                  "Provider=SQLNCLI11;Data Source=SERVER1;initial catalog=Readings;User "
-                  "ID=loader;Password=;OLE DB Services =-2;",
-                  {"SQLNCLI11", "SERVER1", "Readings", "loader", ""}},
         ParseCase{"keys_in_any_case_with_blanks_around",
                   "  PROVIDER = SQLite ; data source=db.sqlite;INITIAL CATALOG =x; user id =u",
                   {" SQLite ", "db.sqlite", "x", "u", ""}},
-        ParseCase{"quoted_value_holds_semicolon_and_quote",
-                  "Password=\"se;cret\"\"pw\";User ID=u",
-                  {"", "", "", "u", "se;cret\"pw"}},
         ParseCase{"blanks_around_a_quoted_value_are_dropped",
                   "Password = \"a b\" ;",
                   {"", "", "", "", "a b"}},
         ParseCase{"unquoted_value_keeps_its_blanks", "Password= pw ;", {"", "", "", "", " pw "}},
         ParseCase{"value_may_hold_equals_sign", "Password=a=b", {"", "", "", "", "a=b"}},
-        ParseCase{"unknown_keys_are_ignored", "Foo=1;Provider=SQLite", {"SQLite", "", "", "", ""}},
         ParseCase{"last_of_a_repeated_key_wins", "Provider=a;Provider=b", {"b", "", "", "", ""}},
         ParseCase{"empty_parts_are_ignored", ";;Provider=a;; ;", {"a", "", "", "", ""}}),
     byName);
 
-struct BadStringCase {
-  const char* name;
-  const char* text;
-};
-
-class MalformedConnectionString : public ::testing::TestWithParam<BadStringCase> {};
-
-TEST_P(MalformedConnectionString, IsAnErrorOfTheStringFormat) {
-  try {
-    parseConnectionString(GetParam().text);
-    ADD_FAILURE() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), -2147217805);
-    EXPECT_NE(error.description().find("initialization string"), std::string::npos);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Edges, MalformedConnectionString,
-    ::testing::Values(BadStringCase{"unclosed_quote", "Password=\"abc;"},
-                      BadStringCase{"text_after_closing_quote", "Password=\"abc\"def;Provider=x"},
-                      BadStringCase{"part_without_equals", "Provider=x;garbage;"}),
-    byName);
-
-// A closed connection, or one that fails before any driver is asked.
+// A closed connection, or an open that fails before any driver is asked.
 struct RefusalCase {
   const char* name;
   std::function<void(Connection&)> call;
@@ -115,8 +83,13 @@ INSTANTIATE_TEST_SUITE_P(
                       c.Open("Provider=SQLite;Data Source=data.db");
                     },
                     3001},
-        RefusalCase{"unknown_provider",
-                    [](Connection& c) { c.Open("Provider=Jet.OLEDB;Data Source=data.db"); }, 3706}),
+        RefusalCase{"unclosed_quote", [](Connection& c) { c.Open("Password=\"abc;"); },
+                    -2147217805},
+        RefusalCase{"text_after_closing_quote",
+                    [](Connection& c) { c.Open("Password=\"abc\"def;Provider=SQLite"); },
+                    -2147217805},
+        RefusalCase{"part_without_equals",
+                    [](Connection& c) { c.Open("Provider=SQLite;garbage;"); }, -2147217805}),
     byName);
 
 TEST(Connection, UnknownProviderIsNamedWithTheKnownOnes) {
@@ -125,6 +98,7 @@ TEST(Connection, UnknownProviderIsNamedWithTheKnownOnes) {
     connection.Open("Provider=Jet.OLEDB");
     ADD_FAILURE() << "no error";
   } catch (const Error& error) {
+    EXPECT_EQ(error.number(), 3706);
     EXPECT_NE(error.description().find("Provider cannot be found"), std::string::npos);
     for (const char* name : {"\"Jet.OLEDB\"", "SQLite", "PostgreSQL", "MSDASQL", "MSOLEDBSQL",
                              "MSOLEDBSQL.1", "MSOLEDBSQL19", "SQLNCLI11", "SQLNCLI", "SQLOLEDB"}) {

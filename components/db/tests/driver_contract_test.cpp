@@ -141,12 +141,14 @@ class DriverContract : public ::testing::TestWithParam<BackendCase> {
     return connection.OpenRecordset(name);
   }
 
-  static void addRow(Recordset& rows, DateTime stamp, std::string_view tag, double value) {
+  static void add(Recordset& rows,
+                  std::initializer_list<std::pair<const char*, FieldValue>> fields) {
     rows.addNew();
-    rows.setField("DateTime", stamp);
-    rows.setField("Tag", tag);
-    rows.setField("Value", value);
+    for (const auto& [name, value] : fields) rows.setField(name, value);
     rows.update();
+  }
+  static void addRow(Recordset& rows, DateTime stamp, std::string_view tag, double value) {
+    add(rows, {{"DateTime", stamp}, {"Tag", tag}, {"Value", value}});
   }
   static void addRows(Recordset& rows, int count, int refused = -1) {
     for (int i = 0; i < count; ++i)
@@ -317,10 +319,7 @@ TEST_P(DriverContract, DateTimesKeepTheirMicroseconds) {
 }
 
 TEST_P(DriverContract, FieldNamesMatchInAnyCaseAndFieldsNotSetAreNull) {
-  recordset->addNew();
-  recordset->setField("DATETIME", std::monostate{});
-  recordset->setField("vAlUe", 3.5);
-  recordset->update();
+  add(*recordset, {{"DATETIME", std::monostate{}}, {"vAlUe", 3.5}});
   EXPECT_EQ(rows("SELECT DateTime, Tag, Value FROM " + table), Rows{"NULL|NULL|3.5"});
 }
 
@@ -328,8 +327,7 @@ TEST_P(DriverContract, TableWithoutTagFailsAtSettingTag) {
   const auto narrow = open(createTable("notag", false));
   narrow->addNew();
   narrow->setField("DateTime", at(0));
-  const std::string text =
-      expectError([&] { narrow->setField("Tag", std::string_view("x")); }, "3265");
+  const std::string text = expectError([&] { narrow->setField("Tag", "x"); }, "3265");
   EXPECT_TRUE(
       text.starts_with("Item cannot be found in the collection corresponding to the "
                        "requested name or ordinal."))
@@ -337,15 +335,13 @@ TEST_P(DriverContract, TableWithoutTagFailsAtSettingTag) {
   EXPECT_NE(text.find("Tag"), std::string::npos);
 }
 
-TEST_P(DriverContract, RowCycleIsEnforcedAndAddNewWritesAPendingRow) {
-  expectError([&] { recordset->setField("Tag", std::string_view("x")); }, "3021");
+TEST_P(DriverContract, RowCycleIsEnforcedAndAddNewWritesThePendingRow) {
+  expectError([&] { recordset->setField("Tag", "x"); }, "3021");
   recordset->addNew();
   expectError([&] { recordset->update(); }, "3219");
   recordset->addNew();
-  recordset->setField("Tag", std::string_view("first"));
-  recordset->addNew();
-  recordset->setField("Tag", std::string_view("second"));
-  recordset->update();
+  recordset->setField("Tag", "first");
+  add(*recordset, {{"Tag", "second"}});  // AddNew writes the pending row first
   EXPECT_EQ(rows("SELECT Tag FROM " + table + " ORDER BY Tag"), (Rows{"first", "second"}));
 }
 
@@ -382,19 +378,11 @@ TEST_P(DriverContract, HeldRowsAreSentBeforeAnExecuteAndWhenTheRecordsetCloses) 
 }
 
 TEST_P(DriverContract, RowsOfOtherShapesMixInOneTransaction) {
-  const auto addValue = [this](std::string_view tag, const FieldValue& value) {
-    recordset->addNew();
-    recordset->setField("Tag", tag);
-    recordset->setField("Value", value);
-    recordset->update();
-  };
   connection.BeginTrans();
   addRow(*recordset, at(0), "number", 1.5);
-  addValue("null", std::monostate{});
-  addValue("text", std::string_view("2.5"));
-  recordset->addNew();
-  recordset->setField("Tag", std::string_view("short"));
-  recordset->update();
+  add(*recordset, {{"Tag", "null"}, {"Value", std::monostate{}}});
+  add(*recordset, {{"Tag", "text"}, {"Value", "2.5"}});
+  add(*recordset, {{"Tag", "short"}});
   addRow(*recordset, at(1), "number_again", 3.5);
   connection.CommitTrans();
   EXPECT_EQ(rows("SELECT Tag, Value FROM " + table + " ORDER BY Tag"),

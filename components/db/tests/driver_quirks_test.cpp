@@ -131,41 +131,31 @@ struct UnreachableCase {
 
 class UnreachableServer : public ::testing::TestWithParam<UnreachableCase> {};
 
-// No SQL Server runs here: the SQL Server provider names are shown reaching FreeTDS (Microsoft's
-// drivers are not installed) and failing as they should.
-TEST_P(UnreachableServer, ClosedPortFailsTheOpenWithTheDriversCode) {
-  const TempDir folder;
-  Connection connection{folder.path()};
-  connection.setConnectionTimeout(5);
+// The open's failure as "SQLSTATE native code", having come in time and left the connection
+// closed.
+std::string openFailure(const UnreachableCase& server, int port, int timeout) {
+  Connection connection{std::filesystem::temp_directory_path()};
+  connection.setConnectionTimeout(timeout);
   const auto start = std::chrono::steady_clock::now();
+  std::string failure = "(none)";
   try {
-    connection.Open(std::string("Provider=") + GetParam().provider + ";Data Source=127.0.0.1" +
-                    GetParam().portSeparator +
-                    std::to_string(csv2sql::testing::closedLoopbackPort()) + ";User ID=sa");
-    ADD_FAILURE() << "opened a closed port";
+    connection.Open(std::string("Provider=") + server.provider + ";Data Source=127.0.0.1" +
+                    server.portSeparator + std::to_string(port) + ";User ID=sa");
   } catch (const DatabaseError& error) {
-    EXPECT_EQ(error.sqlState(), GetParam().sqlState) << error.description();
-    EXPECT_EQ(error.nativeCode(), GetParam().nativeCode) << error.description();
+    failure = error.sqlState() + " " + std::to_string(error.nativeCode());
   }
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));  // hang guard
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(timeout + 5));
   EXPECT_EQ(connection.State(), Connection::StateClosed);
+  return failure;
 }
 
-TEST_P(UnreachableServer, SilentServerFailsWithinTheConnectionTimeout) {
+// No SQL Server runs here: the SQL Server provider names are shown reaching FreeTDS (Microsoft's
+// drivers are not installed) and failing as they should.
+TEST_P(UnreachableServer, ClosedPortFailsTheOpenAndASilentOneWithinTheConnectionTimeout) {
+  EXPECT_EQ(openFailure(GetParam(), csv2sql::testing::closedLoopbackPort(), 5),
+            GetParam().sqlState + std::string(" ") + std::to_string(GetParam().nativeCode));
   const csv2sql::testing::LoopbackListener silent;
-  const TempDir folder;
-  Connection connection{folder.path()};
-  connection.setConnectionTimeout(1);
-  const auto start = std::chrono::steady_clock::now();
-  try {
-    connection.Open(std::string("Provider=") + GetParam().provider + ";Data Source=127.0.0.1" +
-                    GetParam().portSeparator + std::to_string(silent.port()) + ";User ID=sa");
-    ADD_FAILURE() << "a server that never answers let us in";
-  } catch (const DatabaseError& error) {
-    EXPECT_EQ(error.sqlState(), "HYT00") << error.description();
-  }
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-  EXPECT_EQ(connection.State(), Connection::StateClosed);
+  EXPECT_EQ(openFailure(GetParam(), silent.port(), 1).substr(0, 6), "HYT00 ");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -223,31 +213,18 @@ TEST_P(OdbcConnectionString, IsBuiltForTheDriver) {
             GetParam().expected);
 }
 
+// The quoting of ";", '"', braces, "=" and outer blanks is shown by the contract's logins.
 INSTANTIATE_TEST_SUITE_P(
     Cases, OdbcConnectionString,
     ::testing::Values(
-        StringCase{
-            "data_source_name_alone", {"MSDASQL", "my plant", "", "", ""}, "", "DSN=my plant;"},
         StringCase{"catalog_and_user_with_empty_password",
-                   {"MSDASQL", "p", "R", "u", ""},
+                   {"MSDASQL", "my plant", "R", "u", ""},
                    "",
-                   "DSN=p;DATABASE=R;UID=u;PWD=;"},
-        StringCase{"braced_when_it_holds_semicolon_or_quote",
-                   {"MSDASQL", "p", "", "u", "a;\"b"},
-                   "",
-                   "DSN=p;UID=u;PWD={a;\"b};"},
-        StringCase{"closing_brace_doubled",
-                   {"MSDASQL", "p", "", "u", "a}b"},
-                   "",
-                   "DSN=p;UID=u;PWD={a}}b};"},
-        StringCase{"opening_brace", {"MSDASQL", "p", "", "u", "{ab"}, "", "DSN=p;UID=u;PWD={{ab};"},
-        StringCase{"equals_sign", {"MSDASQL", "p", "", "u", "a=b"}, "", "DSN=p;UID=u;PWD={a=b};"},
-        StringCase{
-            "outer_blanks", {"MSDASQL", "p", "", "u", " pw "}, "", "DSN=p;UID=u;PWD={ pw };"},
+                   "DSN=my plant;DATABASE=R;UID=u;PWD=;"},
         StringCase{"freetds_host_and_port",
-                   {"MSOLEDBSQL", "10.0.0.5,1433", "R", "u", "pw"},
+                   {"MSOLEDBSQL", "10.0.0.5,1433", "", "u", "pw"},
                    "FreeTDS",
-                   "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1433;DATABASE=R;UID=u;PWD=pw;"
+                   "DRIVER={FreeTDS};SERVER=10.0.0.5;PORT=1433;UID=u;PWD=pw;"
                    "TDS_Version=7.4;"},
         StringCase{"freetds_named_instance",
                    {"SQLNCLI11", "PLANT1\\SQLEXPRESS", "", "", ""},
@@ -268,22 +245,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "TrustServerCertificate=yes;"}),
     byName);
 
-struct TextCase {
+// UTF-16 on the way in: text that is no UTF-8 fails with 22021 before it reaches the driver
+// (the contract's tags show the way there and back).
+struct MalformedCase {
   const char* name;
-  std::string utf8;
-  odbc::WideText wide;  // empty for malformed UTF-8
+  std::string bytes;
 };
 
-class OdbcText : public ::testing::TestWithParam<TextCase> {};
+class OdbcText : public ::testing::TestWithParam<MalformedCase> {};
 
-TEST_P(OdbcText, TravelsAsUtf16OrFailsWith22021) {
-  if (!GetParam().wide.empty()) {
-    EXPECT_EQ(odbc::toWide(GetParam().utf8, "a test"), GetParam().wide);
-    EXPECT_EQ(odbc::toUtf8(GetParam().wide.data(), GetParam().wide.size()), GetParam().utf8);
-    return;
-  }
+TEST_P(OdbcText, MalformedUtf8FailsWith22021) {
   try {
-    odbc::toWide(GetParam().utf8, "a test");
+    odbc::toWide(GetParam().bytes, "a test");
     ADD_FAILURE() << "accepted malformed UTF-8";
   } catch (const DatabaseError& error) {
     EXPECT_EQ(error.sqlState(), "22021");
@@ -292,23 +265,14 @@ TEST_P(OdbcText, TravelsAsUtf16OrFailsWith22021) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, OdbcText,
-                         ::testing::Values(TextCase{"two_bytes", "\xC2\xB0", {0x00B0}},
-                                           TextCase{"three_bytes", "\xE2\x82\xAC", {0x20AC}},
-                                           TextCase{"four_bytes_as_surrogate_pair",
-                                                    "\xF0\x9F\x8C\xA1",
-                                                    {0xD83C, 0xDF21}},
-                                           TextCase{"windows_1252_degree",
-                                                    "\xB0"
-                                                    "C",
-                                                    {}},
-                                           TextCase{"lone_continuation", "a\x80", {}},
-                                           TextCase{"overlong_slash", "\xC0\xAF", {}},
-                                           TextCase{"truncated_at_end", "\xE2\x82", {}},
-                                           TextCase{"surrogate_encoded", "\xED\xA0\x80", {}},
-                                           TextCase{"beyond_unicode", "\xF4\x90\x80\x80", {}}),
+                         ::testing::Values(MalformedCase{"lone_continuation", "a\x80"},
+                                           MalformedCase{"overlong_slash", "\xC0\xAF"},
+                                           MalformedCase{"truncated_at_end", "\xE2\x82"},
+                                           MalformedCase{"surrogate_encoded", "\xED\xA0\x80"},
+                                           MalformedCase{"beyond_unicode", "\xF4\x90\x80\x80"}),
                          byName);
 
-TEST(OdbcText, UnpairedSurrogateFromTheDriverBecomesTheReplacementCharacter) {
+TEST(OdbcTextFromDriver, UnpairedFromTheDriverBecomesTheReplacementCharacter) {
   const SQLWCHAR text[] = {'a', 0xD800, 'b', 0xDC00};
   EXPECT_EQ(odbc::toUtf8(text, 4),
             "a\xEF\xBF\xBD"
