@@ -26,16 +26,21 @@ std::string code(const Error& error) {
                                       : database->sqlState();
 }
 
+// How a backend answers, as code() gives it.
+struct Codes {
+  std::string missingDestination, missingTable, refusedRow, timeout, nested, noTransaction;
+};
+
 // A destination, seen apart from the driver under test, and how it answers.
 struct Backend {
   ConnectionSettings settings, missing;  // missing: a destination that is not there
   std::string columnTypes;               // of DateTime, Tag and Value, "%" between them
   std::string slowSql;                   // runs for seconds unless cut
-  std::string missingDestination, missingTable, refusedRow, timeout, nested, noTransaction;
+  Codes codes;
   int batchRows;  // rows sent as one batch; 0: one stream that the commit ends
+  bool shared;    // a server that other tests use at the same time: names of their own
   std::function<void(const std::string&)> run;
   std::function<Rows(const std::string&)> rows;
-  std::function<std::string(const std::string&)> name;  // a table name of this test
 };
 
 Backend sqlite(const std::filesystem::path& folder) {
@@ -45,16 +50,12 @@ Backend sqlite(const std::filesystem::path& folder) {
           "TEXT%TEXT%REAL",
           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000000000) "
           "SELECT count(*) FROM n",
-          std::to_string(SQLITE_CANTOPEN),
-          "1",
-          std::to_string(SQLITE_CONSTRAINT_CHECK),
-          std::to_string(SQLITE_INTERRUPT),
-          "1",
-          "1",
+          {std::to_string(SQLITE_CANTOPEN), "1", std::to_string(SQLITE_CONSTRAINT_CHECK),
+           std::to_string(SQLITE_INTERRUPT), "1", "1"},
           100,
+          false,
           [file](const std::string& sql) { csv2sql::testing::execSql(file, sql); },
-          [file](const std::string& sql) { return csv2sql::testing::queryRows(file, sql); },
-          [](const std::string& stem) { return stem; }};
+          [file](const std::string& sql) { return csv2sql::testing::queryRows(file, sql); }};
 }
 
 // PostgreSQL natively, or through psqlODBC: MSDASQL with the test script's data source.
@@ -71,16 +72,11 @@ std::optional<Backend> postgres(bool odbc) {
                  missing,
                  "timestamp%text%double precision",
                  "SELECT pg_sleep(3)",
-                 odbc ? "IM002" : "3D000",
-                 "42P01",
-                 "23514",
-                 "57014",
-                 "25001",
-                 "25P01",
+                 {odbc ? "IM002" : "3D000", "42P01", "23514", "57014", "25001", "25P01"},
                  odbc ? 1000 : 0,
+                 true,
                  [probe](const std::string& sql) { probe->run(sql); },
-                 [probe](const std::string& sql) { return probe->rows(sql); },
-                 csv2sql::testing::uniqueName};
+                 [probe](const std::string& sql) { return probe->rows(sql); }};
 }
 
 struct BackendCase {
@@ -128,7 +124,8 @@ class DriverContract : public ::testing::TestWithParam<BackendCase> {
   // Every table of a test is named here. Unquoted names: PostgreSQL folds them to lower case,
   // and the fields still match.
   std::string createTable(const std::string& stem, bool withTag = true) {
-    const std::string name = backend->name(stem), types = backend->columnTypes;
+    const std::string name = backend->shared ? csv2sql::testing::uniqueName(stem) : stem;
+    const std::string& types = backend->columnTypes;
     const std::size_t tag = types.find('%'), value = types.rfind('%');
     backend->run("CREATE TABLE " + name + " (DateTime " + types.substr(0, tag) +
                  (withTag ? ", Tag " + types.substr(tag + 1, value - tag - 1) : "") + ", Value " +
@@ -186,7 +183,8 @@ TEST_P(DriverContract, OpenReportsTheStringWithoutThePasswordAndAFailedOpenLeave
   EXPECT_EQ(connection.ConnectionString(),
             "Provider=" + s.provider + ";Data Source=" + s.dataSource +
                 ";Initial Catalog=" + s.initialCatalog + ";User ID=" + s.userId);
-  expectError([&] { connection.Open(openString(backend->missing)); }, backend->missingDestination);
+  expectError([&] { connection.Open(openString(backend->missing)); },
+              backend->codes.missingDestination);
   EXPECT_EQ(connection.State(), Connection::StateClosed);
   EXPECT_EQ(connection.ConnectionString(), "");
 }
@@ -221,22 +219,22 @@ TEST_P(DriverContract, WrongNumberOfParametersIsRefused) {
 }
 
 TEST_P(DriverContract, MissingTableCarriesTheDriversCodeAndText) {
-  const std::string text =
-      expectError([&] { connection.Execute("DELETE FROM no_such_table"); }, backend->missingTable);
+  const std::string text = expectError([&] { connection.Execute("DELETE FROM no_such_table"); },
+                                       backend->codes.missingTable);
   EXPECT_NE(text.find("no_such_table"), std::string::npos);
-  expectError([&] { open("no_such_table"); }, backend->missingTable);
+  expectError([&] { open("no_such_table"); }, backend->codes.missingTable);
 }
 
 TEST_P(DriverContract, CommandTimeoutEndsASlowStatementWhenEverItWasSet) {
   Connection early{folder.path()};
   early.setCommandTimeout(1);
   early.Open(openString(backend->settings));
-  expectError([&] { early.Execute(backend->slowSql); }, backend->timeout);
+  expectError([&] { early.Execute(backend->slowSql); }, backend->codes.timeout);
   early.Execute("SELECT 1");  // the session goes on
   connection.BeginTrans();
   connection.setCommandTimeout(1);  // PostgreSQL's SET is undone by the roll-back
   connection.RollbackTrans();
-  expectError([&] { connection.Execute(backend->slowSql); }, backend->timeout);
+  expectError([&] { connection.Execute(backend->slowSql); }, backend->codes.timeout);
 }
 
 TEST_P(DriverContract, CommandTimeoutBoundsStatementsNotAnOpenBatch) {
@@ -285,9 +283,9 @@ TEST_P(DriverContract, ClosingInsideATransactionRollsBack) {
 }
 
 TEST_P(DriverContract, NestedBeginAndCommitWithoutTransactionAreRefused) {
-  expectError([&] { connection.CommitTrans(); }, backend->noTransaction);
+  expectError([&] { connection.CommitTrans(); }, backend->codes.noTransaction);
   connection.BeginTrans();
-  expectError([&] { connection.BeginTrans(); }, backend->nested);
+  expectError([&] { connection.BeginTrans(); }, backend->codes.nested);
   connection.RollbackTrans();
   EXPECT_NO_THROW(connection.RollbackTrans());  // nothing to roll back: nothing happens
 }
@@ -296,7 +294,7 @@ TEST_P(DriverContract, RowOutsideATransactionIsWrittenAtOnceAndARefusedOneFailsI
   addRow(*recordset, DateTime::fromParts(2024, 3, 1, 12, 0, 0, 500000), "Line1.Temp", 21.5);
   EXPECT_EQ(rows("SELECT DateTime, Tag, Value FROM " + table),
             Rows{"2024-03-01 12:00:00.5|Line1.Temp|21.5"});
-  expectError([&] { addRow(*recordset, at(1), "refused", -1); }, backend->refusedRow);
+  expectError([&] { addRow(*recordset, at(1), "refused", -1); }, backend->codes.refusedRow);
   addRow(*recordset, at(2), "after", 2);
   EXPECT_EQ(count(), "2");
 }
@@ -392,7 +390,7 @@ TEST_P(DriverContract, RowsOfOtherShapesMixInOneTransaction) {
 TEST_P(DriverContract, RefusedHeldRowFailsTheCommitAndRollsBack) {
   connection.BeginTrans();
   addRows(*recordset, 120, 110);  // SQLite has sent the first 100; the refused row is held
-  expectError([&] { connection.CommitTrans(); }, backend->refusedRow);
+  expectError([&] { connection.CommitTrans(); }, backend->codes.refusedRow);
   EXPECT_EQ(count(), "0");
   connection.BeginTrans();  // the failed commit ended the transaction
   addRows(*recordset, 2);
@@ -440,7 +438,7 @@ using BatchingDriver = DriverContract;
 TEST_P(BatchingDriver, RefusedRowFailsTheUpdateThatSendsItsBatch) {
   connection.BeginTrans();
   addRows(*recordset, backend->batchRows - 1, 10);
-  expectError([&] { addRows(*recordset, 1); }, backend->refusedRow);
+  expectError([&] { addRows(*recordset, 1); }, backend->codes.refusedRow);
   connection.RollbackTrans();
   EXPECT_EQ(count(), "0");
 }
