@@ -59,4 +59,8 @@ TestSession::TestSession() {
   session.errorStream = &errors;
 }
 
+void TestSession::writeConfig(const std::string& lines) const {
+  writeFile(folder.path() / "config.ini", lines);
+}
+
 }  // namespace csv2sql::testing

@@ -68,9 +68,12 @@ class FakeUrlOpener final : public UrlOpenerPort {
   std::vector<std::string> opened;
 };
 
-// A session whose program folder is a fresh temporary folder and whose ports are fakes.
+// An installation: a session whose program folder is a fresh temporary folder and whose ports
+// are fakes.
 struct TestSession {
   TestSession();
+  // Writes config.ini beside the program; without lines the controls keep their first contents.
+  void writeConfig(const std::string& lines = "") const;
   TempDir folder;
   FakeClock clock;
   FakeMessageBox messageBox;

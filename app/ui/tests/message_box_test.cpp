@@ -24,32 +24,30 @@ struct SeenBox {
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
-// Shows the request through the port; once the box is up, notes what it shows and presses the
-// button that press picks.
+MessageBoxRequest request(std::string prompt, std::int32_t buttons = 0,
+                          std::optional<std::string> title = {}) {
+  MessageBoxRequest result;
+  result.prompt = std::move(prompt);
+  result.buttons = buttons;
+  result.title = std::move(title);
+  return result;
+}
+
+// Shows the request through the port; once the box is up, notes what it shows and presses a
+// button (NoButton: the default one).
 int showAndPress(const MessageBoxRequest& request, SeenBox& seen,
-                 const std::function<QAbstractButton*(QMessageBox&)>& press) {
+                 QMessageBox::StandardButton pressed = QMessageBox::NoButton) {
   application();
-  QTimer::singleShot(0, [&seen, press] {
+  QTimer::singleShot(0, [&seen, pressed] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;  // the test then fails on what it did not see
     seen = {box->windowTitle(),     box->text(),
             box->textFormat(),      box->icon(),
             box->standardButtons(), box->standardButton(box->defaultButton())};
-    press(*box)->click();
+    (pressed == QMessageBox::NoButton ? box->defaultButton() : box->button(pressed))->click();
   });
   QtMessageBox port;
   return port.show(request);
-}
-
-QAbstractButton* theDefault(QMessageBox& box) {
-  return box.defaultButton();
-}
-
-MessageBoxRequest request(std::int32_t buttons, std::string prompt = "Prompt") {
-  MessageBoxRequest result;
-  result.prompt = std::move(prompt);
-  result.buttons = buttons;
-  return result;
 }
 
 struct StyleCase {
@@ -58,15 +56,16 @@ struct StyleCase {
   Buttons set;
   QMessageBox::StandardButton defaultButton;
   QMessageBox::Icon icon;
-  int answer;  // of the default button
+  QMessageBox::StandardButton pressed;  // NoButton: the default
+  int answer;
 };
 
 class MessageBoxStyle : public ::testing::TestWithParam<StyleCase> {};
 
-TEST_P(MessageBoxStyle, ShowsItsButtonsIconAndDefaultAndAnswersTheDefault) {
+TEST_P(MessageBoxStyle, ShowsItsButtonsIconAndDefaultAndAnswersThePressedButton) {
   const StyleCase& style = GetParam();
   SeenBox seen;
-  const int answer = showAndPress(request(style.buttons), seen, theDefault);
+  const int answer = showAndPress(request("Prompt", style.buttons), seen, style.pressed);
   EXPECT_EQ(seen.buttons, style.set);
   EXPECT_EQ(seen.defaultButton, style.defaultButton);
   EXPECT_EQ(seen.icon, style.icon);
@@ -77,75 +76,43 @@ using QB = QMessageBox;
 INSTANTIATE_TEST_SUITE_P(
     Styles, MessageBoxStyle,
     ::testing::Values(
-        StyleCase{"ok_only", 0, QB::Ok, QB::Ok, QB::NoIcon, answer::Ok},
         StyleCase{"ok_cancel_second_default", 1 + 256, QB::Ok | QB::Cancel, QB::Cancel, QB::NoIcon,
-                  answer::Cancel},
-        StyleCase{"abort_retry_ignore_third_default", 2 + 512, QB::Abort | QB::Retry | QB::Ignore,
-                  QB::Ignore, QB::NoIcon, answer::Ignore},
-        StyleCase{"yes_no_cancel_question", 3 + 32, QB::Yes | QB::No | QB::Cancel, QB::Yes,
-                  QB::Question, answer::Yes},
-        StyleCase{"yes_no_second_default_exclamation", 4 + 256 + 48, QB::Yes | QB::No, QB::No,
-                  QB::Warning, answer::No},
+                  QB::NoButton, answer::Cancel},
+        StyleCase{"abort_retry_ignore_third_default_abort_pressed", 2 + 512,
+                  QB::Abort | QB::Retry | QB::Ignore, QB::Ignore, QB::NoIcon, QB::Abort,
+                  answer::Abort},
+        StyleCase{"yes_no_cancel_question_no_pressed", 3 + 32, QB::Yes | QB::No | QB::Cancel,
+                  QB::Yes, QB::Question, QB::No, answer::No},
+        StyleCase{"yes_no_second_default_exclamation_yes_pressed", 4 + 256 + 48, QB::Yes | QB::No,
+                  QB::No, QB::Warning, QB::Yes, answer::Yes},
         StyleCase{"yes_no_third_default_is_the_first", 4 + 512, QB::Yes | QB::No, QB::Yes,
-                  QB::NoIcon, answer::Yes},
-        StyleCase{"retry_cancel_information", 5 + 64, QB::Retry | QB::Cancel, QB::Retry,
-                  QB::Information, answer::Retry},
-        StyleCase{"critical_report", 16, QB::Ok, QB::Ok, QB::Critical, answer::Ok},
-        StyleCase{"set_6_is_ok_only", 6, QB::Ok, QB::Ok, QB::NoIcon, answer::Ok},
-        StyleCase{"unknown_icon_bits_show_none", 80, QB::Ok, QB::Ok, QB::NoIcon, answer::Ok}),
+                  QB::NoIcon, QB::NoButton, answer::Yes},
+        StyleCase{"retry_cancel_information_cancel_pressed", 5 + 64, QB::Retry | QB::Cancel,
+                  QB::Retry, QB::Information, QB::Cancel, answer::Cancel},
+        StyleCase{"critical_report", 16, QB::Ok, QB::Ok, QB::Critical, QB::NoButton, answer::Ok},
+        StyleCase{"set_6_is_ok_only", 6, QB::Ok, QB::Ok, QB::NoIcon, QB::NoButton, answer::Ok},
+        StyleCase{"unknown_icon_bits_show_none", 80, QB::Ok, QB::Ok, QB::NoIcon, QB::NoButton,
+                  answer::Ok}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct PressCase {
-  const char* name;
-  std::int32_t buttons;
-  QMessageBox::StandardButton pressed;
-  int answer;
-};
-
-class MessageBoxAnswer : public ::testing::TestWithParam<PressCase> {};
-
-TEST_P(MessageBoxAnswer, IsTheCodeOfThePressedButton) {
-  const PressCase& press = GetParam();
+TEST(MessageBox, IsTitledWithTheGivenTitleOrElseTheProgramsName) {
   SeenBox seen;
-  const int answer = showAndPress(request(press.buttons), seen,
-                                  [&press](QMessageBox& box) { return box.button(press.pressed); });
-  EXPECT_EQ(answer, press.answer);
-}
-
-INSTANTIATE_TEST_SUITE_P(Presses, MessageBoxAnswer,
-                         ::testing::Values(PressCase{"cancel", 1, QB::Cancel, answer::Cancel},
-                                           PressCase{"abort", 2, QB::Abort, answer::Abort},
-                                           PressCase{"retry", 2, QB::Retry, answer::Retry},
-                                           PressCase{"no", 3, QB::No, answer::No},
-                                           PressCase{"yes", 4 + 256, QB::Yes, answer::Yes},
-                                           PressCase{"retry_cancel_cancel", 5, QB::Cancel,
-                                                     answer::Cancel}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(MessageBoxTitle, IsTheProgramsWhenNoneIsGiven) {
-  SeenBox seen;
-  showAndPress(request(0), seen, theDefault);
-  EXPECT_EQ(seen.title, QStringLiteral("Tavrel Data Move Util"));
-}
-
-TEST(MessageBoxTitle, IsTheGivenOne) {
-  MessageBoxRequest titled = request(0);
-  titled.title = "Own title";
-  SeenBox seen;
-  showAndPress(titled, seen, theDefault);
+  showAndPress(request("Prompt"), seen);
+  EXPECT_EQ(seen.title.toStdString(), kProgramTitle);
+  showAndPress(request("Prompt", 0, "Own title"), seen);
   EXPECT_EQ(seen.title, QStringLiteral("Own title"));
 }
 
-TEST(MessageBoxText, BreaksLinesAtCarriageReturnsAndShowsMarkupAsText) {
+TEST(MessageBox, BreaksLinesAtCarriageReturnsAndShowsMarkupAsText) {
   SeenBox seen;
-  showAndPress(request(16, "Error in Procedure x\r\nError 5 - <b>bad</b>\rend"), seen, theDefault);
+  showAndPress(request("Error in Procedure x\r\nError 5 - <b>bad</b>\rend", 16), seen);
   EXPECT_EQ(seen.text, QStringLiteral("Error in Procedure x\nError 5 - <b>bad</b>\nend"));
   EXPECT_EQ(seen.format, Qt::PlainText);
 }
 
-TEST(MessageBoxClosed, WithoutAPressedButtonAnswersTheDefaultButton) {
+TEST(MessageBox, ClosedWithoutAPressedButtonAnswersTheDefaultButton) {
   application();
-  const auto box = makeMessageBox(request(4 + 256), nullptr);
+  const auto box = makeMessageBox(request("Prompt", 4 + 256), nullptr);
   EXPECT_EQ(answerOf(*box, 4 + 256), answer::No);
 }
 

@@ -24,18 +24,11 @@ bool eventually(const std::function<bool()>& condition) {
 }
 
 WindowTest::WindowTest() {
-  // Settings with no entries: the controls keep their first contents and no box comes up.
-  writeFile(test.folder.path() / "config.ini", "");
+  test.writeConfig();
   window.attach(program);
   program.Form_Load("");
   window.show();
   EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-}
-
-std::vector<std::string> WindowTest::prompts() const {
-  std::vector<std::string> texts;
-  for (const auto& request : test.messageBox.shown) texts.push_back(request.prompt);
-  return texts;
 }
 
 }  // namespace csv2sql::testing

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QWidget>
-#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -23,28 +22,24 @@ QApplication& application();
 // broken binding fails instead of hanging).
 bool eventually(const std::function<bool()>& condition);
 
-// The real window of a test session: a fresh program folder with an empty config.ini, fake
-// message box, event loop, URL opener and clock. The program is attached and loaded as the
-// window host does it, and the window is shown. Widgets are found by the names of their controls.
+// The real window, shown, on an installation with an empty config.ini and fake ports; the
+// program is attached and loaded as the window host does it. Widgets are found by the names of
+// their controls.
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest();
 
-  template <typename Widget>
-  Widget& widget(const char* name) {
-    auto* found = window.findChild<Widget*>(QString::fromLatin1(name));
-    if (found == nullptr) throw std::runtime_error(std::string("no widget named ") + name);
+  template <typename Widget = QWidget>
+  Widget& widget(const std::string& name) {
+    auto* found = window.findChild<Widget*>(QString::fromStdString(name));
+    if (found == nullptr) throw std::runtime_error("no widget named " + name);
     return *found;
   }
 
-  // The texts of the message boxes shown so far.
-  std::vector<std::string> prompts() const;
-
   QApplication& app = application();
   TestSession test;
-  Session& session = test.session;
-  FrmMain& form = session.frmMain;
-  Program program{session};
+  FrmMain& form = test.session.frmMain;
+  Program program{test.session};
   MainWindow window{form};
 };
 

@@ -1,5 +1,4 @@
 // The window driving the program: its clicks, resizes, timer and closing.
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -7,132 +6,74 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/file_url.h"
 #include "app/ui/tests/window_fixture.h"
 #include "core/datetime_text.h"
 
 namespace csv2sql::testing {
 namespace {
 
-TEST_F(WindowTest, CheckingTheDeleteBoxEnablesTheDaysAndKeepsTheirText) {
-  auto& days = widget<QLineEdit>("txtDeleteDays");
-  auto& check = widget<QCheckBox>("chkDelOldRecs");
-  // At creation the days box is enabled while its check box is unchecked.
-  EXPECT_TRUE(days.isEnabled());
-  QTest::keyClicks(&days, "30");
-
-  QTest::mouseClick(&check, Qt::LeftButton);
-  EXPECT_EQ(form.chkDelOldRecs.value(), 1);
-  EXPECT_TRUE(days.isEnabled());
-  QTest::mouseClick(&check, Qt::LeftButton);
-  EXPECT_FALSE(days.isEnabled());
-  EXPECT_EQ(days.text(), QStringLiteral("30"));
-  QTest::mouseClick(&check, Qt::LeftButton);
-  EXPECT_TRUE(days.isEnabled());
-  EXPECT_EQ(form.txtDeleteDays.text(), "30");
+void click(QWidget& button) {
+  QTest::mouseClick(&button, Qt::LeftButton);
 }
 
-TEST_F(WindowTest, AWindowWiderBy1000TwipsGivesAListWiderBy1000Twips) {
+// The resize rules themselves are the program's (app/tests); here the window's resize reaches it.
+TEST_F(WindowTest, TheListFollowsTheWindowsSize) {
   const auto& list = widget<QListWidget>("lstLog");
-  const Geometry before = form.lstLog.geometry();
-  const int widthBefore = list.width();
-  const int heightBefore = list.height();
-  const int wider = window.scale().pixels(1000);
-
-  window.resize(window.width() + wider, window.height());
-  ASSERT_TRUE(eventually([&] { return list.width() != widthBefore; }));
-
-  // Within one pixel of rounding, in twips and in pixels.
-  EXPECT_NEAR(form.lstLog.geometry().width - before.width, 1000, window.scale().twips(1));
-  EXPECT_NEAR(list.width() - widthBefore, wider, 1);
-  EXPECT_EQ(list.height(), heightBefore);
-  EXPECT_EQ(form.lstLog.geometry().top, before.top);
+  // 120 twips short of the right edge, down to the bottom of the client area.
+  EXPECT_NEAR(list.width(), window.width() - window.scale().pixels(120), 1);
+  EXPECT_NEAR(list.y() + list.height(), window.height(), 1);
+  const QSize before = list.size();
+  window.resize(window.width() + 70, window.height() + 40);
+  ASSERT_TRUE(eventually([&] { return list.size() != before; }));
+  EXPECT_NEAR(list.width() - before.width(), 70, 1);
+  EXPECT_NEAR(list.height() - before.height(), 40, 1);
 }
 
-TEST_F(WindowTest, ATallerWindowGivesATallerList) {
-  const auto& list = widget<QListWidget>("lstLog");
-  const int heightBefore = list.height();
-  window.resize(window.width(), window.height() + 40);
-  ASSERT_TRUE(eventually([&] { return list.height() != heightBefore; }));
-  EXPECT_NEAR(list.height() - heightBefore, 40, 1);
-}
-
-TEST_F(WindowTest, AWindowShorterThanTheListsTopLeavesTheListAsItWas) {
-  const auto& list = widget<QListWidget>("lstLog");
-  const QRect before = list.geometry();
-  window.resize(window.width() - 10, window.scale().pixels(4000));
-  ASSERT_TRUE(eventually([&] { return window.height() == window.scale().pixels(4000); }));
-  EXPECT_EQ(list.height(), before.height());
-  EXPECT_TRUE(test.messageBox.shown.empty());
-}
-
-class TestButton : public WindowTest {
- protected:
-  // The operator types the connection fields and presses "Test".
-  void typeAndTest(const char* dataSource) {
-    auto& provider = *widget<QComboBox>("cboOleProvider").lineEdit();
-    provider.selectAll();
-    QTest::keyClicks(&provider, "SQLite");
-    auto& source = widget<QLineEdit>("txtDataSource");
-    source.selectAll();
-    QTest::keyClicks(&source, dataSource);
-    test.messageBox.shown.clear();
-    QTest::mouseClick(&widget<QPushButton>("btnConnectDest"), Qt::LeftButton);
-  }
+struct TestButtonCase {
+  const char* name;
+  const char* dataSource;
+  const char* prompt;  // its first line
+  std::int32_t buttons;
 };
 
-TEST_F(TestButton, SaysConnectedForASQLiteFileInTheProgramFolder) {
+class TestButton : public WindowTest, public ::testing::WithParamInterface<TestButtonCase> {};
+
+TEST_P(TestButton, AnswersForTheTypedConnection) {
   createDestination(test.folder.path() / "dest.db");
-  typeAndTest("dest.db");
-  EXPECT_EQ(prompts(), std::vector<std::string>{"Connected"});
-}
-
-TEST_F(TestButton, ReportsTheErrorForAMissingDataSource) {
-  typeAndTest("missing.db");
+  auto& provider = *widget<QComboBox>("cboOleProvider").lineEdit();
+  provider.selectAll();
+  QTest::keyClicks(&provider, "SQLite");
+  widget<QLineEdit>("txtDataSource").selectAll();
+  QTest::keyClicks(&widget<QLineEdit>("txtDataSource"), GetParam().dataSource);
+  test.messageBox.shown.clear();
+  click(widget("btnConnectDest"));
   ASSERT_EQ(test.messageBox.shown.size(), 1u);
-  const MessageBoxRequest& report = test.messageBox.shown.front();
-  EXPECT_EQ(report.prompt.substr(0, report.prompt.find("\r\n")),
-            "Error in Procedure btnConnectDest_Click");
-  EXPECT_NE(report.prompt.find("\r\nError "), std::string::npos);
-  EXPECT_EQ(report.buttons, mb::Critical);
+  const MessageBoxRequest& box = test.messageBox.shown.front();
+  EXPECT_EQ(box.prompt.substr(0, box.prompt.find("\r\n")), GetParam().prompt);
+  EXPECT_EQ(box.buttons, GetParam().buttons);
 }
 
-TEST_F(WindowTest, HelpOpensTheUserGuideBesideTheProgram) {
-  QTest::mouseClick(&widget<QPushButton>("btnHelp"), Qt::LeftButton);
-  EXPECT_EQ(test.urlOpener.opened,
-            std::vector<std::string>{fileUrl(test.folder.path() / "user-guide.html")});
-}
+INSTANTIATE_TEST_SUITE_P(Destinations, TestButton,
+                         ::testing::Values(TestButtonCase{"sqlite_file_in_the_program_folder",
+                                                          "dest.db", "Connected", 0},
+                                           TestButtonCase{"missing_file", "missing.db",
+                                                          "Error in Procedure btnConnectDest_Click",
+                                                          mb::Critical}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(WindowTest, Timer1RunsARealTimerWhoseTimeoutTicksTheProgram) {
+TEST_F(WindowTest, Timer1IsARealTimerThatAutorunStartsAtOneMinuteAndItsTimeoutTicks) {
   const auto& timer = *window.findChild<QTimer*>(QStringLiteral("Timer1"));
   EXPECT_FALSE(timer.isActive());
-
   form.Timer1.setInterval(1);
   form.Timer1.setEnabled(true);
-  EXPECT_TRUE(timer.isActive());
-  EXPECT_EQ(timer.interval(), 1);
   // Timer1_Timer puts the time into a next-run caption that holds no date.
   ASSERT_TRUE(eventually([&] { return form.lblNextRun.caption() != "Next Run:"; }));
   EXPECT_EQ(form.lblNextRun.caption(), formatGeneralDate(test.clock.now()));
-
-  form.Timer1.setInterval(60000);
-  EXPECT_EQ(timer.interval(), 60000);
-  form.Timer1.setEnabled(false);
-  EXPECT_FALSE(timer.isActive());
-}
-
-TEST_F(WindowTest, StartAutorunStartsTheRealTimerAtOneMinute) {
-  QTest::mouseClick(&widget<QPushButton>("btnStartAutoRun"), Qt::LeftButton);
-  const auto& timer = *window.findChild<QTimer*>(QStringLiteral("Timer1"));
+  click(widget("btnStartAutoRun"));
   EXPECT_TRUE(timer.isActive());
   EXPECT_EQ(timer.interval(), 60000);
-  QTest::mouseClick(&widget<QPushButton>("btnStopAutorun"), Qt::LeftButton);
+  click(widget("btnStopAutorun"));
   EXPECT_FALSE(timer.isActive());
-}
-
-TEST_F(WindowTest, ClosingTheWindowClosesIt) {
-  EXPECT_TRUE(window.close());
-  EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(WindowTest, ClosingTheWindowDuringARunStopsTheRunAfterItsCurrentFile) {
@@ -147,13 +88,10 @@ TEST_F(WindowTest, ClosingTheWindowDuringARunStopsTheRunAfterItsCurrentFile) {
   form.txtDataSource.setText("dest.db");
   // The operator closes the window while the run lets the window work after its first file.
   test.eventLoop.onYield = [this] { window.close(); };
-
-  QTest::mouseClick(&widget<QPushButton>("btnTransferData"), Qt::LeftButton);
-
+  click(widget("btnTransferData"));
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(test.eventLoop.yields, 1);
-  // One file's row: the second file was never started.
-  EXPECT_EQ(countRows(test.folder.path() / "dest.db"), 1);
+  EXPECT_EQ(countRows(test.folder.path() / "dest.db"), 1);  // the second file never started
 }
 
 }  // namespace

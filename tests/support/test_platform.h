@@ -1,10 +1,14 @@
 #pragma once
 
+#include <string>
+
+// The test support's calls into the operating system, in one file so that another platform
+// swaps only test_platform.cpp.
 namespace csv2sql::testing {
 
 // A TCP port on 127.0.0.1 that takes connections and never says a word: a server that hangs
 // after connect. The kernel completes each connection from the listen queue, so no thread is
-// needed; nothing is ever read or sent. Stops listening when destroyed.
+// needed. Stops listening when destroyed.
 class LoopbackListener {
  public:
   LoopbackListener();  // throws std::runtime_error when no port can be had
@@ -15,11 +19,14 @@ class LoopbackListener {
   int port() const { return port_; }
 
  private:
-  int socket_ = -1;
+  long long socket_ = -1;
   int port_ = 0;
 };
 
 // A port on 127.0.0.1 with nothing listening: one the system just gave out and took back.
 int closedLoopbackPort();
+
+// Sets an environment variable of this process.
+void setEnvironment(const char* name, const std::string& value);
 
 }  // namespace csv2sql::testing
