@@ -8,8 +8,6 @@
 namespace csv2sql::testing {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 const std::string kPlant1 = csvLines({"Time,Name,Reading", "2024-03-07 14:05:09,FIT101,12.5"});
 const std::string kBadName =
     "\" is not a table name: use letters, digits, _, @, #, $, parts joined by \".\", a part may "
@@ -23,25 +21,46 @@ bool lineMatches(const std::string& line, const std::string& expected) {
   return line == expected;
 }
 
+// Sets the named controls: a check box takes its value, a text box or list its text, with "$"
+// standing for the program folder.
+void setControls(FrmMain& form, const std::vector<std::pair<std::string, std::string>>& values,
+                 const std::filesystem::path& programFolder) {
+  for (auto [name, value] : values) {
+    if (const auto at = value.find('$'); at != std::string::npos) {
+      value.replace(at, 1, programFolder.string());
+    }
+    Control* control = form.find(name);
+    if (auto* box = dynamic_cast<CheckBox*>(control)) {
+      box->setValue(std::stoi(value));
+    } else {
+      dynamic_cast<TextBox&>(*control).setText(value);
+    }
+  }
+}
+
 // One run from a fresh program folder with plant1.csv in the source folder and an old row in
-// CSVDATA: what it logs after the connection line, how it ends, what stays where.
+// CSVDATA (a table NOTAG without Tag beside it): what it logs after the connection line, how it
+// ends, what stays where.
 struct RunCase {
   const char* name;
-  std::function<void(ImportRunTest&)> arrange;
+  std::vector<std::pair<std::string, std::string>> controls;
   RunEnd end;
-  Lines lines;  // the log lines after "Connected to Dest: ...", closing lines left out
+  Lines lines;       // after "Connected to Dest: ...", closing lines left out; "*": a beginning
   std::size_t rows;  // in CSVDATA afterwards, the old one included
-  bool fileStays;
 };
+
+constexpr auto kFailed = RunEnd::Failed;
+constexpr auto kNormal = RunEnd::Normal;
 
 class Run : public ImportRunTest, public ::testing::WithParamInterface<RunCase> {};
 
 TEST_P(Run, LogsItsStepsAndEndsAsExpected) {
   const RunCase& c = GetParam();
-  database.exec("INSERT INTO CSVDATA VALUES ('2024-06-02 23:59:59', 'OLD', 1)");
+  exec("INSERT INTO CSVDATA VALUES ('2024-06-02 23:59:59', 'OLD', 1)");
+  exec("CREATE TABLE NOTAG (DateTime DATETIME, Value FLOAT)");
   writeCsv("plant1.csv", kPlant1);
   test.clock.set(DateTime::fromParts(2024, 6, 10, 14, 20, 5));
-  c.arrange(*this);
+  setControls(form(), c.controls, test.folder.path());
 
   EXPECT_EQ(run.btnTransferData_Click(), c.end);
 
@@ -49,8 +68,7 @@ TEST_P(Run, LogsItsStepsAndEndsAsExpected) {
   ASSERT_GE(texts.size(), 4u);
   EXPECT_EQ(Lines(texts.begin(), texts.begin() + 3),
             (Lines{"Log file created.", "", "Trans Data Start"}));
-  const bool connected = startsWith(texts[3], "Connected to Dest: ");
-  Lines after(texts.begin() + (connected ? 4 : 3), texts.end());
+  Lines after(texts.begin() + (startsWith(texts[3], "Connected to Dest: ") ? 4 : 3), texts.end());
   if (c.end == RunEnd::Normal) {
     ASSERT_GE(after.size(), 2u);
     EXPECT_EQ(Lines(after.end() - 2, after.end()), (Lines{"", "Logging off."}));
@@ -61,139 +79,115 @@ TEST_P(Run, LogsItsStepsAndEndsAsExpected) {
     EXPECT_TRUE(lineMatches(after[i], c.lines[i])) << after[i] << " vs " << c.lines[i];
   }
   EXPECT_EQ(tableRows().size(), c.rows);
-  EXPECT_EQ(inSource("plant1.csv"), c.fileStays);
+  EXPECT_EQ(inSource("plant1.csv"), c.end == kFailed || form().chkArchive.value() == 0);
   EXPECT_EQ(form().btnTransferData.enabled(), c.end == RunEnd::Normal);
   EXPECT_EQ(log.LogFileName().empty(), c.end == RunEnd::Normal) << "a failed run keeps its log";
   EXPECT_FALSE(run.inProgress());
   EXPECT_FALSE(destination.runInProgress);
 }
 
-const auto kLoading = [](const ImportRunTest& t) {
-  return "Loading file " + (t.sourceFolder / "plant1.csv").string();
-};
-void purge(ImportRunTest& t, const std::string& days) {
-  t.form().chkDelOldRecs.setValue(1);
-  t.form().txtDeleteDays.setText(days);
-}
 std::string purgeLine(const std::string& cutoff) {
-  return "Old recs Removed with: DELETE FROM CSVDATA WHERE DateTime < '" + cutoff + "'";
+  return "Old recs Removed with: DELETE FROM CSVDATA WHERE DateTime < '" + cutoff + " 00:00:00'";
+}
+const Lines kOneFile = {"Destination Table Opened", "Loading file *", "2 rows loaded from file"};
+Lines purged(const std::string& cutoff) {
+  Lines lines{purgeLine(cutoff)};
+  lines.insert(lines.end(), kOneFile.begin(), kOneFile.end());
+  return lines;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, Run,
     ::testing::Values(
-        RunCase{"every_step",
-                [](ImportRunTest& t) {
-                  t.form().chkUtcOffset.setValue(1);
-                  purge(t, "7");
-                  t.form().chkArchive.setValue(1);
-                },
-                RunEnd::Normal,
-                {"Times will be adjusted from UTC", purgeLine("2024-06-03 00:00:00"),
-                 "Destination Table Opened", "Loading file *", "2 rows loaded from file",
-                 "Archiving plant1.csv to *"},
-                1, false},
-        RunCase{"empty_folder",
-                [](ImportRunTest& t) { std::filesystem::remove(t.sourceFolder / "plant1.csv"); },
-                RunEnd::Normal, {"Destination Table Opened"}, 1, false},
-        RunCase{"folder_typed_with_spaces_and_no_separator",
-                [](ImportRunTest& t) {
-                  t.form().txtSourceCSV.setText("  " + t.sourceFolder.string() + "  ");
-                },
-                RunEnd::Normal, {"Destination Table Opened", "Loading file *", "2 rows*"}, 2, true},
+        RunCase{
+            "every_step",
+            {{"chkUtcOffset", "1"},
+             {"chkDelOldRecs", "1"},
+             {"txtDeleteDays", "7"},
+             {"chkArchive", "1"}},
+            kNormal,
+            {"Times will be adjusted from UTC", purgeLine("2024-06-03"), "Destination Table Opened",
+             "Loading file *", "2 rows loaded from file", "Archiving plant1.csv to *"},
+            1},
+        RunCase{"folder_typed_with_spaces", {{"txtSourceCSV", "  $/in  "}}, kNormal, kOneFile, 2},
         RunCase{"connection_cannot_open",
-                [](ImportRunTest& t) { t.form().cboOleProvider.setText("NoSuchProvider"); },
-                RunEnd::Failed, {"Error 3706 - Provider cannot be found.*"}, 1, true},
+                {{"cboOleProvider", "NoSuch"}},
+                kFailed,
+                {"Error 3706 - Provider cannot be found.*"},
+                1},
         RunCase{"time_out_no_number",
-                [](ImportRunTest& t) { t.form().txtConnectionTimeout.setText("soon"); },
-                RunEnd::Failed, {"Error 13 - Type mismatch"}, 1, true},
-        RunCase{"date_column_no_number",
-                [](ImportRunTest& t) { t.form().txtColDateTime.setText("two"); }, RunEnd::Failed,
-                {"Destination Table Opened", "Error 13 - Type mismatch"}, 1, true},
-        RunCase{"header_rows_no_number",
-                [](ImportRunTest& t) { t.form().txtHeaderRows.setText("x"); }, RunEnd::Failed,
-                {"Destination Table Opened", "Error 13 - Type mismatch"}, 1, true},
+                {{"txtConnectionTimeout", "soon"}},
+                kFailed,
+                {"Error 13 - Type mismatch"},
+                1},
+        RunCase{"layout_no_number",
+                {{"txtColDateTime", "two"}},
+                kFailed,
+                {"Destination Table Opened", "Error 13 - Type mismatch"},
+                1},
         RunCase{"table_without_tag",
-                [](ImportRunTest& t) {
-                  t.database.exec("CREATE TABLE NOTAG (DateTime DATETIME, Value FLOAT)");
-                  t.form().txtDestTable.setText(" NOTAG ");
-                  t.form().chkArchive.setValue(1);
-                },
-                RunEnd::Failed,
+                {{"txtDestTable", " NOTAG "}, {"chkArchive", "1"}},
+                kFailed,
                 {"Destination Table Opened", "Loading file *", "2 rows loaded from file",
                  "Error 3265 - *"},
-                1, true},
+                1},
         RunCase{"second_statement_in_table_name",
-                [](ImportRunTest& t) {
-                  t.form().txtDestTable.setText("CSVDATA; DELETE FROM CSVDATA");
-                  purge(t, "0");
-                },
-                RunEnd::Failed,
+                {{"txtDestTable", "CSVDATA; DELETE FROM CSVDATA"},
+                 {"chkDelOldRecs", "1"},
+                 {"txtDeleteDays", "0"}},
+                kFailed,
                 {"Error 5 - The destination table name \"CSVDATA; DELETE FROM CSVDATA" + kBadName},
-                1, true},
-        RunCase{"empty_table_name", [](ImportRunTest& t) { t.form().txtDestTable.setText(""); },
-                RunEnd::Failed, {"Error 5 - The destination table name \"" + kBadName}, 1, true},
+                1},
         RunCase{"qualified_and_bracketed_table_name",
-                [](ImportRunTest& t) { t.form().txtDestTable.setText("main.[CSVDATA]"); },
-                RunEnd::Normal, {"Destination Table Opened", "Loading file *", "2 rows*"}, 2, true},
+                {{"txtDestTable", "main.[CSVDATA]"}},
+                kNormal,
+                kOneFile,
+                2},
         RunCase{"archive_folder_is_the_source_folder",
-                [](ImportRunTest& t) {
-                  t.form().chkArchive.setValue(1);
-                  t.form().txtArchiveFolder.setText(" " + t.sourceFolder.string() + "/. ");
-                },
-                RunEnd::Failed, {"Error 75 - The archive folder *"}, 1,
-                true},
-        RunCase{"archive_folder_is_the_source_folder_while_archiving_is_off",
-                [](ImportRunTest& t) {
-                  t.form().txtArchiveFolder.setText(t.sourceFolder.string());
-                },
-                RunEnd::Normal, {"Destination Table Opened", "Loading file *", "2 rows*"}, 2, true},
-        RunCase{"purge_zero_days", [](ImportRunTest& t) { purge(t, "0"); }, RunEnd::Normal,
-                {purgeLine("2024-06-10 00:00:00"), "Destination Table Opened", "Loading file *",
-                 "2 rows*"},
-                1, true},
-        RunCase{"purge_minus_one_day", [](ImportRunTest& t) { purge(t, "-1"); }, RunEnd::Normal,
-                {purgeLine("2024-06-11 00:00:00"), "Destination Table Opened", "Loading file *",
-                 "2 rows*"},
-                1, true},
-        RunCase{"purge_days_half_to_even", [](ImportRunTest& t) { purge(t, " 2.5 "); },
-                RunEnd::Normal,
-                {purgeLine("2024-06-08 00:00:00"), "Destination Table Opened", "Loading file *",
-                 "2 rows*"},
-                1, true},
-        RunCase{"purge_days_not_numeric", [](ImportRunTest& t) { purge(t, "abc"); },
-                RunEnd::Normal, {"Destination Table Opened", "Loading file *", "2 rows*"}, 2, true},
-        RunCase{"purge_only_in_the_plain_checked_state",
-                [](ImportRunTest& t) {
-                  purge(t, "0");
-                  t.form().chkDelOldRecs.setValue(2);
-                },
-                RunEnd::Normal, {"Destination Table Opened", "Loading file *", "2 rows*"}, 2, true},
-        RunCase{"purge_days_overflow", [](ImportRunTest& t) { purge(t, "32768"); },
-                RunEnd::Failed, {"Error 6 - Overflow"}, 1, true}),
+                {{"chkArchive", "1"}, {"txtArchiveFolder", " $/in/. "}},
+                kFailed,
+                {"Error 75 - The archive folder *"},
+                1},
+        RunCase{"same_folders_while_archiving_is_off",
+                {{"txtArchiveFolder", "$/in"}},
+                kNormal,
+                kOneFile,
+                2},
+        RunCase{"purge_zero_days",
+                {{"chkDelOldRecs", "1"}, {"txtDeleteDays", "0"}},
+                kNormal,
+                purged("2024-06-10"),
+                1},
+        RunCase{"purge_days_not_numeric",
+                {{"chkDelOldRecs", "1"}, {"txtDeleteDays", "abc"}},
+                kNormal,
+                kOneFile,
+                2},
+        RunCase{"purge_only_when_plainly_checked",
+                {{"chkDelOldRecs", "2"}, {"txtDeleteDays", "0"}},
+                kNormal,
+                kOneFile,
+                2},
+        RunCase{"purge_days_overflow",
+                {{"chkDelOldRecs", "1"}, {"txtDeleteDays", "32768"}},
+                kFailed,
+                {"Error 6 - Overflow"},
+                1}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ImportRunTest, ConnectionLineReportsTheStringWithoutThePassword) {
+TEST_F(ImportRunTest, LogShowsTheConnectionWithoutThePasswordAndTheFileWithItsFolder) {
   form().txtPassword.setText("hush");
+  writeCsv("plant1.csv", kPlant1);
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_TRUE(startsWith(logTexts()[3], "Connected to Dest: Provider=SQLite;Data Source=dest.db;"));
   for (const auto& line : logTexts()) EXPECT_EQ(line.find("hush"), std::string::npos) << line;
-}
-
-TEST_F(ImportRunTest, LoadingLineJoinsTheFolderAndTheName) {
-  writeCsv("plant1.csv", kPlant1);
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(logTexts()[5], kLoading(*this));
+  EXPECT_EQ(logTexts()[5], "Loading file " + (sourceFolder / "plant1.csv").string());
   EXPECT_EQ(test.eventLoop.yields, 1);
 }
 
 // Every edit a window allows during a yield, each its own case: none reaches the run under way.
-struct EditCase {
-  const char* name;
-  std::function<void(const std::filesystem::path& programFolder, FrmMain&)> edit;
-};
-
-class EditDuringTheYield : public ImportRunTest, public ::testing::WithParamInterface<EditCase> {};
+using Edit = std::vector<std::pair<std::string, std::string>>;
+class EditDuringTheYield : public ImportRunTest, public ::testing::WithParamInterface<Edit> {};
 
 TEST_P(EditDuringTheYield, ChangesNothingInTheRunUnderWay) {
   const std::filesystem::path other = test.folder.path() / "other";
@@ -204,37 +198,26 @@ TEST_P(EditDuringTheYield, ChangesNothingInTheRunUnderWay) {
   form().chkArchive.setValue(1);
   form().chkUtcOffset.setValue(1);
   setUtcTable({{"2024-01-01", "2024-12-31", "1"}});
-  test.eventLoop.onYield = [&] { GetParam().edit(test.folder.path(), form()); };
+  test.eventLoop.onYield = [&] {
+    setControls(form(), GetParam(), test.folder.path());
+    form().spUTC.setCell(1, 3, "5");
+  };
 
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
 
-  EXPECT_EQ(tableRows(), (std::vector<TableRow>{{"2024-03-07 15:00:00", "A", "1.0"},
-                                                {"2024-03-07 16:00:00", "B", "2.0"}}));
+  EXPECT_EQ(tableRows(), (Lines{"2024-03-07 15:00:00|A|1.0", "2024-03-07 16:00:00|B|2.0"}));
   EXPECT_EQ(namesIn(sourceFolder), Lines{});
   EXPECT_EQ(namesIn(archiveFolder).size(), 2u);
   EXPECT_EQ(namesIn(other), Lines{"b.csv"});
 }
 
-using Folder = const std::filesystem::path&;
-INSTANTIATE_TEST_SUITE_P(
-    Settings, EditDuringTheYield,
-    ::testing::Values(
-        EditCase{"source_folder",
-                 [](Folder f, FrmMain& form) { form.txtSourceCSV.setText((f / "other").string()); }},
-        EditCase{"archive_folder",
-                 [](Folder f, FrmMain& form) {
-                   form.txtArchiveFolder.setText((f / "other").string());
-                 }},
-        EditCase{"archive_off", [](Folder, FrmMain& form) { form.chkArchive.setValue(0); }},
-        EditCase{"table", [](Folder, FrmMain& form) { form.txtDestTable.setText("NONE"); }},
-        EditCase{"layout",
-                 [](Folder, FrmMain& form) {
-                   form.txtColDateTime.setText("3");
-                   form.txtHeaderRows.setText("2");
-                 }},
-        EditCase{"utc_table", [](Folder, FrmMain& form) { form.spUTC.setCell(1, 3, "5"); }},
-        EditCase{"utc_off", [](Folder, FrmMain& form) { form.chkUtcOffset.setValue(0); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Settings, EditDuringTheYield,
+                         ::testing::Values(Edit{{"txtSourceCSV", "$/other"}},
+                                           Edit{{"txtArchiveFolder", "$/other"}},
+                                           Edit{{"chkArchive", "0"}},
+                                           Edit{{"txtDestTable", "NONE"}},
+                                           Edit{{"txtColDateTime", "3"}, {"txtHeaderRows", "2"}},
+                                           Edit{{"chkUtcOffset", "0"}}));
 
 TEST_F(ImportRunTest, RunsTellTheScheduleHowTheyEndedAndKeepTheLogOpenWhenItRuns) {
   schedule.automaticRunsOn = true;
@@ -269,7 +252,8 @@ TEST_F(ImportRunTest, LogFilesFollowTheDayOfTheMonthAndTheSchedule) {
   const auto texts = [&](const std::string& name) {
     Lines lines;
     for (const auto& line : readLines(log.logFolder() / name)) {
-      if (const auto at = line.find(" : "); at != std::string::npos) lines.push_back(line.substr(at + 3));
+      if (const auto at = line.find(" : "); at != std::string::npos)
+        lines.push_back(line.substr(at + 3));
     }
     return lines;
   };
