@@ -90,6 +90,9 @@ const std::vector<Expected>& windowTable() {
       {"chkUtcOffset", Kind::CheckBox, "Convert UTC times to Local", "Frame5", 240, 240, 3255, 255,
        41},
       {"spUTC", Kind::Grid, std::nullopt, "Frame5", 120, 480, 4455, 1935, 42},
+      {"lblProgress", Kind::Label, "", "", 4800, 60, 4455, 255, 51},
+      {"txtUtcZone", Kind::TextBox, "", "Frame5", 2640, 210, 1215, 285, 52},
+      {"btnFillUtc", Kind::Button, "Fill", "Frame5", 3900, 180, 675, 330, 53},
   };
   return table;
 }

@@ -31,11 +31,14 @@ TEST_F(CsvRowsTest, ExampleLinesGiveThreeRowsAndFourSkipLines) {
   EXPECT_EQ(tableRows(), (Rows{{"2024-03-07 14:05:09", "FIT101", "12.5"},
                                {"2024-03-07 14:06:00", "LT7", "0.25"},
                                {"2024-03-07 14:07:00", "", "7.0"}}));
-  EXPECT_EQ(fileLines(), (Lines{loading("plant1.csv"), "8 rows loaded from file",
-                                "Row 5 invalid date (bad) record skipped",
-                                "Row 6 invalid value (n/a) record skipped",
-                                "Row 7 invalid value () record skipped",
-                                "Row 8 invalid date ( otal) record skipped", "", "Logging off."}));
+  EXPECT_EQ(
+      fileLines(),
+      (Lines{loading("plant1.csv"), "8 rows loaded from file",
+             "Row 5 invalid date (bad) record skipped", "Row 6 invalid value (n/a) record skipped",
+             "Row 7 invalid value () record skipped", "Row 8 invalid date ( otal) record skipped",
+             "3 readings stored, 4 rows skipped",
+             "Run done: 1 files, 3 readings stored, 4 rows skipped, 0.0 seconds", "",
+             "Logging off."}));
 }
 
 struct RowsCase {
@@ -54,7 +57,13 @@ TEST_P(RowSelection, ExaminesTheRowsAfterTheHeader) {
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   Lines expected{loading("f.csv")};
   expected.insert(expected.end(), GetParam().logLines.begin(), GetParam().logLines.end());
-  expected.insert(expected.end(), {"", "Logging off."});
+  const auto skipped = std::count_if(expected.begin(), expected.end(), [](const std::string& line) {
+    return line.ends_with("record skipped");
+  });
+  const std::string counts = std::to_string(GetParam().rowsAdded) + " readings stored, " +
+                             std::to_string(skipped) + " rows skipped";
+  expected.insert(expected.end(),
+                  {counts, "Run done: 1 files, " + counts + ", 0.0 seconds", "", "Logging off."});
   EXPECT_EQ(fileLines(), expected);
   EXPECT_EQ(tableRows().size(), GetParam().rowsAdded);
 }
@@ -153,8 +162,11 @@ TEST_F(CsvRowsTest, TwoFilesInOneRunDoNotLeakIntoEachOther) {
                               "2024-03-07 14:02:00,A,3"}));
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,4"}));
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(fileLines(), (Lines{loading("a.csv"), "4 rows loaded from file", loading("b.csv"),
-                                "2 rows loaded from file", "", "Logging off."}));
+  EXPECT_EQ(fileLines(),
+            (Lines{loading("a.csv"), "4 rows loaded from file", "3 readings stored, 0 rows skipped",
+                   loading("b.csv"), "2 rows loaded from file", "1 readings stored, 0 rows skipped",
+                   "Run done: 2 files, 4 readings stored, 0 rows skipped, 0.0 seconds", "",
+                   "Logging off."}));
   EXPECT_EQ(tableRows().size(), 4u);
   EXPECT_EQ(test.eventLoop.yields, 2);
 }
@@ -164,7 +176,7 @@ TEST_F(CsvRowsTest, FileThatVanishedBeforeItsTurnLoadsNoRows) {
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,4"}));
   test.eventLoop.onYield = [&] { std::filesystem::remove(sourceFolder / "b.csv"); };
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(fileLines()[3], "0 rows loaded from file");
+  EXPECT_EQ(fileLines()[4], "0 rows loaded from file");
   EXPECT_EQ(tableRows().size(), 2u);
 }
 
@@ -175,10 +187,10 @@ TEST_F(CsvRowsTest, FileThatVanishedFailsAtArchivingAfterTheFilesBeforeIt) {
   test.eventLoop.onYield = [&] { std::filesystem::remove(sourceFolder / "b.csv"); };
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   const Lines lines = fileLines();
-  ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[4], "0 rows loaded from file");
-  EXPECT_EQ(lines[5], "Archiving b.csv to " + archiveFolder.string());
-  EXPECT_EQ(lines[6], "Error 53 - File not found: " + sourceFolder.string() + "/b.csv");
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[5], "0 rows loaded from file");
+  EXPECT_EQ(lines[7], "Archiving b.csv to " + archiveFolder.string());
+  EXPECT_EQ(lines[8], "Error 53 - File not found: " + sourceFolder.string() + "/b.csv");
   EXPECT_EQ(tableRows().size(), 1u);
   EXPECT_EQ(namesIn(archiveFolder).size(), 1u);
 }

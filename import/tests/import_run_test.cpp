@@ -40,7 +40,10 @@ TEST_F(ImportRunTest, OneFileWritesEveryStepsLineAndClosesTheLog) {
              "Old recs Removed with: DELETE FROM CSVDATA WHERE DateTime < '2024-03-01 "
              "00:00:00'",
              "Destination Table Opened", "Loading file " + sourceFolder.string() + "/plant1.csv",
-             "2 rows loaded from file", "Archiving plant1.csv to " + archiveFolder.string(), "",
+             "2 rows loaded from file", "1 readings stored, 0 rows skipped",
+             "1 readings outside every UTC period stored unconverted",
+             "Archiving plant1.csv to " + archiveFolder.string(),
+             "Run done: 1 files, 1 readings stored, 0 rows skipped, 0.0 seconds", "",
              "Logging off."}));
   EXPECT_EQ(tableRows(), (std::vector<TableRow>{{"2024-03-07 14:05:09", "FIT101", "12.5"}}));
   EXPECT_EQ(namesIn(archiveFolder), Lines{"plant1__240331_142000.csv"});
@@ -63,8 +66,11 @@ TEST_F(ImportRunTest, ConnectionLineReportsTheStringWithoutThePassword) {
 
 TEST_F(ImportRunTest, EmptyFolderLogsUpToTheTableAndEndsNormally) {
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(masked(logTexts()), (Lines{"Log file created.", "", "Trans Data Start", kConnected,
-                                       "Destination Table Opened", "", "Logging off."}));
+  EXPECT_EQ(
+      masked(logTexts()),
+      (Lines{"Log file created.", "", "Trans Data Start", kConnected, "Destination Table Opened",
+             "Run done: 0 files, 0 readings stored, 0 rows skipped, 0.0 seconds", "",
+             "Logging off."}));
   EXPECT_TRUE(form().btnTransferData.enabled());
   EXPECT_EQ(test.eventLoop.yields, 0);
 }
@@ -73,7 +79,7 @@ TEST_F(ImportRunTest, MissingSourceFolderHoldsNoFiles) {
   form().txtSourceCSV.setText((test.folder.path() / "nowhere").string());
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(logTexts()[4], "Destination Table Opened");
-  EXPECT_EQ(logTexts()[5], "");
+  EXPECT_EQ(logTexts()[6], "");
 }
 
 TEST_F(ImportRunTest, FolderTypedWithoutSeparatorAndWithSpacesIsTheSameFolder) {

@@ -100,15 +100,17 @@ TEST_F(PostgresRunTest, ExampleLinesGiveThreeRowsAndFourSkipLines) {
                             {"2024-03-07 14:06:00.000000", "LT7", "0.25"},
                             {"2024-03-07 14:07:00.000000", "", "7"}}));
   Lines lines = logTexts();
-  ASSERT_GE(lines.size(), 8u);
+  ASSERT_GE(lines.size(), 10u);
   EXPECT_TRUE(startsWith(lines[3], "Connected to Dest: Provider=PostgreSQL;")) << lines[3];
   EXPECT_EQ(lines[3].find(env("CSV2SQL_PG_PASSWORD")), std::string::npos);
   EXPECT_EQ(
-      Lines(lines.end() - 8, lines.end()),
+      Lines(lines.end() - 10, lines.end()),
       (Lines{"8 rows loaded from file", "Row 5 invalid date (bad) record skipped",
              "Row 6 invalid value (n/a) record skipped", "Row 7 invalid value () record skipped",
-             "Row 8 invalid date ( otal) record skipped",
-             "Archiving plant1.csv to " + archiveFolder.string(), "", "Logging off."}));
+             "Row 8 invalid date ( otal) record skipped", "3 readings stored, 4 rows skipped",
+             "Archiving plant1.csv to " + archiveFolder.string(),
+             "Run done: 1 files, 3 readings stored, 4 rows skipped, 0.0 seconds", "",
+             "Logging off."}));
   EXPECT_FALSE(inSource("plant1.csv"));
 }
 

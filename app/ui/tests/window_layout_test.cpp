@@ -94,6 +94,9 @@ const std::vector<Placed>& layout() {
       {"chkUtcOffset", K::CheckBox, "Frame5", "Convert UTC times to Local", 240, 240, 3255, 255,
        41},
       {"spUTC", K::Grid, "Frame5", "", 120, 480, 4455, 1935, 42},
+      {"lblProgress", K::Label, "", "", 4800, 60, 4455, 255, 51},
+      {"txtUtcZone", K::TextBox, "Frame5", "", 2640, 210, 1215, 285, 52},
+      {"btnFillUtc", K::Button, "Frame5", "Fill", 3900, 180, 675, 330, 53},
   };
   return rows;
 }
