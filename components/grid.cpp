@@ -229,6 +229,10 @@ std::string_view Grid::cell(std::int32_t row, std::int32_t column) const {
   return text == found->second.end() ? std::string_view{} : std::string_view{text->second};
 }
 
+std::string_view Grid::line(std::int32_t row) const {
+  return storage_->file.line(row);
+}
+
 void Grid::setCell(std::int32_t row, std::int32_t column, std::string text) {
   if (row < 1 || column < 1) return;
   auto& written = storage_->written;

@@ -28,6 +28,7 @@ FrmMain::FrmMain()
       sp("sp", kWindow, {9720, 4800, 3375, 1455}, 8),
       txtDestCnn("txtDestCnn", kWindow, {5640, 3000, 4695, 285}, 6),
       Timer1("Timer1"),
+      lblProgress("lblProgress", kWindow, {4800, 60, 4455, 255}, 51, ""),
       Label1("Label1", kDbConnection, {120, 360, 1215, 255}, 10, "Data Source"),
       txtDataSource("txtDataSource", kDbConnection, {1560, 360, 3495, 285}, 11,
                     "localhost\\SQLEXPRESS"),
@@ -71,7 +72,9 @@ FrmMain::FrmMain()
       txtColValue("txtColValue", kFileMap, {2040, 1440, 1095, 285}, 39, "3"),
       chkUtcOffset("chkUtcOffset", kDateTime, {240, 240, 3255, 255}, 41,
                    "Convert UTC times to Local"),
-      spUTC("spUTC", kDateTime, {120, 480, 4455, 1935}, 42, {"Start", "End", "Offset"}) {
+      spUTC("spUTC", kDateTime, {120, 480, 4455, 1935}, 42, {"Start", "End", "Offset"}),
+      txtUtcZone("txtUtcZone", kDateTime, {2640, 195, 1215, 285}, 52),
+      btnFillUtc("btnFillUtc", kDateTime, {3900, 195, 675, 285}, 53, "Fill") {
   sp.setVisible(false);
   txtDestCnn.setVisible(false);
   controls_ = {&Frame2,          &Frame3,         &Frame6,        &Frame4,
@@ -87,6 +90,7 @@ FrmMain::FrmMain()
                &Label11,         &txtHeaderRows,  &Label9,        &txtColDateTime,
                &Label12,         &txtColTag,      &Label13,       &txtColValue,
                &chkUtcOffset,    &spUTC};
+  controls_.insert(controls_.end(), {&lblProgress, &txtUtcZone, &btnFillUtc});
 }
 
 Control* FrmMain::find(const std::string& name) const {

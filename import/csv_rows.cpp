@@ -44,15 +44,20 @@ class CleanedDate {
   std::string_view text_;
 };
 
-void logSkipped(RunLog& log, std::int64_t row, std::string_view what, std::string_view text) {
-  log.WriteLog("Row " + std::to_string(row) + " invalid " + std::string(what) + " (" +
-               std::string(text) + ") record skipped");
+void skip(RunLog& log, RowObserver* observer, const Grid& sp, std::int32_t row, FileCounts& counts,
+          std::string_view what, std::string_view text) {
+  ++counts.skipped;
+  const std::string reason = "invalid " + std::string(what);
+  log.WriteLog("Row " + std::to_string(row) + " " + reason + " (" + std::string(text) +
+               ") record skipped");
+  if (observer != nullptr) observer->skipped(row, sp.line(row), reason);
 }
 
 }  // namespace
 
-void importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
-                    const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log) {
+FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
+                          const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
+                          RowObserver* observer) {
   // A file that is there but cannot be read must not count as imported: archiving would move
   // its readings away unread. One that has gone loads no rows.
   std::error_code ec;
@@ -62,31 +67,39 @@ void importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayou
   const std::int32_t rows = sp.rowCount();
   log.WriteLog(std::to_string(rows) + " rows loaded from file");
 
+  FileCounts counts;
   std::string tagBuffer;
   const std::int64_t firstRow = std::int64_t{std::max(layout.headerRows, 0)} + 1;
   for (std::int64_t row64 = firstRow; row64 <= rows; ++row64) {
     const auto row = static_cast<std::int32_t>(row64);
+    const std::int64_t read = row64 - firstRow + 1;
+    if (observer != nullptr && read % RowObserver::kRowsBetweenReports == 0) {
+      observer->rowsRead(read);
+    }
     const CleanedDate date(sp.cell(row, layout.colDateTime));
     const std::optional<DateTime> stamp = parseDateTime(date.text());
     if (!stamp) {
-      logSkipped(log, row, "date", date.text());
+      skip(log, observer, sp, row, counts, "date", date.text());
       continue;
     }
-    const DateTime when = utc ? utc->UtcToLocal(*stamp) : *stamp;
+    const std::optional<DateTime> local = utc != nullptr ? utc->toLocal(*stamp) : stamp;
     const std::string_view tag = asUtf8(trimSpaces(sp.cell(row, layout.colTag)), tagBuffer);
     const std::string_view valueText = sp.cell(row, layout.colValue);
     const std::optional<double> value = parseNumber(valueText);
     // A number too large for a double (1e400) is no reading: no database stores it as one.
     if (!value || !std::isfinite(*value)) {
-      logSkipped(log, row, "value", valueText);
+      skip(log, observer, sp, row, counts, "value", valueText);
       continue;
     }
     destination.addNew();
-    destination.setField("DateTime", when);
+    if (!local) ++counts.unconverted;
+    destination.setField("DateTime", local.value_or(*stamp));
     destination.setField("Tag", tag);
     destination.setField("Value", *value);
     destination.update();
+    ++counts.stored;
   }
+  return counts;
 }
 
 }  // namespace csv2sql

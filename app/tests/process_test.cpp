@@ -143,6 +143,36 @@ TEST_F(Installation, OneImportsTheFolderAndEndsWithStatusZeroAndTheClosingLines)
   EXPECT_TRUE(lines.back().ends_with(" : Logging off.")) << lines.back();
 }
 
+TEST_F(Installation, OnePrintsTheFiguresOfTheShippedSample) {
+  writeConfig("CNN_PROVIDER=SQLite\r\nCNN_DATASOURCE=dest.db\r\n");
+  std::filesystem::copy_file(CSV2SQL_SAMPLE_FILE, source / "plant1.csv");
+  start("1");
+  EXPECT_EQ(waitForEnd(), 0) << programOutput();
+  EXPECT_TRUE(logHas(" : 5 readings stored, 2 rows skipped"));
+  EXPECT_NE(programOutput().find("Run done: 1 files, 5 readings stored, 2 rows skipped, "),
+            std::string::npos)
+      << programOutput();
+}
+
+struct CommandCase {
+  const char* argument;
+  const char* printed;
+};
+
+class Command : public Installation, public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(Command, PrintsAndEndsWithStatusZeroWithoutADisplay) {
+  start(GetParam().argument);
+  EXPECT_EQ(waitForEnd(), 0);
+  EXPECT_TRUE(programOutput().starts_with(GetParam().printed)) << programOutput();
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "log"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, Command,
+                         ::testing::Values(CommandCase{"--help", "Usage: csv2sql "},
+                                           CommandCase{"--version", "csv2sql 1."}),
+                         [](const auto& info) { return std::string(info.param.argument + 2); });
+
 struct Unreachable {
   const char* name;
   const char* connection;  // config.ini lines
@@ -157,6 +187,8 @@ TEST_P(UnreachableDestination, OneEndsWithStatusOneAndTheErrorLineInTheLog) {
   start("1");
   EXPECT_EQ(waitForEnd(), 1) << programOutput();
   EXPECT_TRUE(logHas(" : Error ")) << programOutput();
+  EXPECT_NE(programOutput().find("csv2sql: the run failed: Error "), std::string::npos)
+      << "the journal shows why";
   EXPECT_TRUE(std::filesystem::exists(source / "a.csv"));
   EXPECT_FALSE(logHas("Pa55word"));
 }

@@ -49,8 +49,11 @@ TEST(FrmMain, NoInputControlCoversAnother) {
       }
     }
   }
+  // Each of these boxes sits in the blank end of its check box, past the caption's text.
   EXPECT_EQ(covering, (std::set<std::pair<std::string, std::string>>{
-                          {"txtDeleteDays", "chkDelOldRecs"}, {"chkAutoRun", "txtAutoRun"}}));
+                          {"txtDeleteDays", "chkDelOldRecs"},
+                          {"chkAutoRun", "txtAutoRun"},
+                          {"chkUtcOffset", "txtUtcZone"}}));
   EXPECT_EQ(form.chkDelOldRecs.caption(),
             "Delete Records Older Than" + std::string(20, ' ') + "Days");
   EXPECT_EQ(form.chkAutoRun.caption(), "Run Every" + std::string(18, ' ') + "minutes");
