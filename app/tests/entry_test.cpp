@@ -1,7 +1,3 @@
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "app/entry.h"
 #include "app/tests/app_fixture.h"
 
@@ -9,138 +5,78 @@ namespace csv2sql::testing {
 namespace {
 
 TEST(ArgumentText, JoinsTheWordsAfterTheProgramNameWithSingleBlanks) {
-  char name[] = "csv2sql", one[] = "NTSERVICE", two[] = "1", spaced[] = "a  b";
-  char* none[] = {name, nullptr};
+  char name[] = "csv2sql", one[] = "NTSERVICE", two[] = "a  b";
   char* words[] = {name, one, two, nullptr};
-  char* word[] = {name, spaced, nullptr};
-  EXPECT_EQ(argumentText(1, none), "");
-  EXPECT_EQ(argumentText(3, words), "NTSERVICE 1");
-  EXPECT_EQ(argumentText(2, word), "a  b");
+  EXPECT_EQ(argumentText(1, words), "");
+  EXPECT_EQ(argumentText(3, words), "NTSERVICE a  b");
 }
 
-struct StartCase {
-  const char* name;
-  const char* text;
-  bool service;
-  bool windowless;
-};
-
-class StartKind : public ::testing::TestWithParam<StartCase> {};
-
-TEST_P(StartKind, IsDecidedOnTheWholeText) {
-  EXPECT_EQ(isServiceStart(GetParam().text), GetParam().service);
-  EXPECT_EQ(startsWithoutWindow(GetParam().text), GetParam().windowless);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, StartKind,
-    ::testing::Values(StartCase{"service", "NTSERVICE", true, true},
-                      StartCase{"service_lower_case", "ntservice", true, true},
-                      StartCase{"service_mixed_case", "NtService", true, true},
-                      StartCase{"service_then_one", "NTSERVICE 1", false, false},
-                      StartCase{"leading_blank", " NTSERVICE", false, false},
-                      StartCase{"trailing_blank", "NTSERVICE ", false, false},
-                      StartCase{"shorter", "NTSERVIC", false, false},
-                      StartCase{"longer", "NTSERVICES", false, false},
-                      StartCase{"one", "1", false, true},
-                      StartCase{"one_with_blank", "1 ", false, false},
-                      StartCase{"two", "2", false, false}, StartCase{"none", "", false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// A host that records what the entry routine asks of it; its loop is the test's code.
+// A host that records what the entry routine asks of it; its loop returns at once.
 class RecordingHost final : public Host {
  public:
-  void installPorts(Session&) override { calls.push_back("installPorts"); }
-  void attach(Program& attached) override {
-    calls.push_back("attach");
-    program = &attached;
-  }
+  void installPorts(Session&) override { calls += "installPorts"; }
+  void attach(Program&) override { calls += " attach"; }
   int run(bool showWindow) override {
-    calls.push_back(showWindow ? "run shown" : "run hidden");
-    if (loop) loop(*program);
+    calls += showWindow ? " run shown" : " run hidden";
     return 7;
   }
 
-  std::vector<std::string> calls;
-  std::function<void(Program&)> loop;
-  Program* program = nullptr;
+  std::string calls;
 };
 
-class RunProgramTest : public ::testing::Test {
- protected:
-  RunProgramTest() {
-    std::filesystem::create_directories(source);
-    createDestination(database);
-    writeFile(test.folder.path() / "config.ini",
-              "CSVFOLDER=" + source.string() + "\r\nCNN_PROVIDER=SQLite\r\n" +
-                  "CNN_DATASOURCE=dest.db\r\nAUTORUNEVERY=-1\r\n");
-    test.clock.set(at(10, 0, 0));
-  }
+struct StartCase {
+  const char* name;
+  const char* arguments;
+  const char* extraConfig;
+  const char* calls;
+  int status;
+  bool unattended;
+  bool timerOn;
+  long long rows;
+};
 
-  TestSession test;
-  Session& session = test.session;
-  const std::filesystem::path source = test.folder.path() / "in";
-  const std::filesystem::path database = test.folder.path() / "dest.db";
+class RunProgram : public AppTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(RunProgram, SetsTheModesAndStartsWhatTheArgumentsAsk) {
+  const StartCase& c = GetParam();
+  writeConfig(c.extraConfig);
+  drop("a.csv");
+  session.UnattendedMode = !c.unattended;  // Form_Load decides it afresh
   RecordingHost host;
-};
-
-TEST_F(RunProgramTest, ServiceStartInLowerCaseRunsHiddenWithAutomaticRunsAlwaysOn) {
-  bool looped = false;
-  host.loop = [&](Program& program) {
-    looped = true;
-    const FrmMain& form = program.session().frmMain;
-    EXPECT_TRUE(session.ServiceMode);
-    EXPECT_FALSE(session.UnattendedMode);
-    EXPECT_EQ(form.chkAutoRun.value(), 0);
-    EXPECT_TRUE(form.Timer1.enabled());
-    EXPECT_FALSE(form.btnStartAutoRun.enabled());
-    dropReadings(source, "a.csv", 2);
-    test.clock.set(at(10, 6, 0));
-    form.Timer1.tick();
-    EXPECT_EQ(countRows(database), 2);
-    // A service start mirrors nothing into lstLog; the log file has every line.
-    EXPECT_TRUE(form.lstLog.items().empty());
-    const auto lines = onlyLogLines(test.folder.path() / "log");
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_TRUE(lines[2].ends_with(" : Trans Data Start")) << lines[2];
-  };
-  EXPECT_EQ(runProgram(session, "ntservice", host), 7);
-  EXPECT_TRUE(looped);
-  EXPECT_EQ(host.calls, (std::vector<std::string>{"installPorts", "attach", "run hidden"}));
+  EXPECT_EQ(runProgram(session, c.arguments, host), c.status);
+  EXPECT_EQ(host.calls, c.calls);
+  EXPECT_EQ(session.ServiceMode, host.calls.ends_with("hidden"));
+  EXPECT_EQ(session.UnattendedMode, c.unattended);
+  EXPECT_EQ(session.frmMain.Timer1.enabled(), c.timerOn);
+  EXPECT_EQ(rows(), c.rows);
+  EXPECT_TRUE(test.messageBox.shown.empty());
 }
 
-TEST_F(RunProgramTest, ServiceWordFollowedByMoreStartsInteractively) {
-  host.loop = [&](Program& program) {
-    EXPECT_FALSE(session.ServiceMode);
-    EXPECT_FALSE(session.UnattendedMode);
-    EXPECT_FALSE(program.session().frmMain.Timer1.enabled());
-  };
-  EXPECT_EQ(runProgram(session, "NTSERVICE 1", host), 7);
-  EXPECT_EQ(host.calls, (std::vector<std::string>{"installPorts", "attach", "run shown"}));
-}
+constexpr const char* kShown = "installPorts attach run shown";
+constexpr const char* kNoLoop = "installPorts attach";
+constexpr const char* kOn = "AUTORUNEVERY=10\r\n";  // chkAutoRun checked
+constexpr const char* kOff = "AUTORUNEVERY=-1\r\n";
 
-TEST_F(RunProgramTest, PlainStartShowsTheWindowAndStartsNothing) {
-  writeFile(test.folder.path() / "config.ini", "AUTORUNEVERY=5\r\n");
-  host.loop = [&](Program& program) {
-    EXPECT_EQ(program.session().frmMain.chkAutoRun.value(), 1);
-    EXPECT_FALSE(program.session().frmMain.Timer1.enabled());
-  };
-  EXPECT_EQ(runProgram(session, "", host), 7);
-  EXPECT_EQ(host.calls.back(), "run shown");
-}
+// A service start runs automatic runs whatever chkAutoRun holds; "2" only when it is checked.
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, RunProgram,
+    ::testing::Values(StartCase{"none", "", kOn, kShown, 7, false, false, 0},
+                      StartCase{"service", "ntservice", kOff, "installPorts attach run hidden", 7,
+                                false, true, 0},
+                      StartCase{"two_unchecked", "2", kOff, kShown, 7, true, false, 0},
+                      StartCase{"two_checked", "2", kOn, kShown, 7, true, true, 0},
+                      StartCase{"two_with_blank", "2 ", kOn, kShown, 7, false, false, 0},
+                      StartCase{"one", "1", kOn, kNoLoop, 0, true, false, 2},
+                      StartCase{"one_failed", "1", "CNN_DATASOURCE=missing/dest.db\r\n", kNoLoop, 1,
+                                true, false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(RunProgramTest, OneEndsRightAfterItsRunWithoutTheLoop) {
-  dropReadings(source, "a.csv", 3);
-  EXPECT_EQ(runProgram(session, "1", host), 0);
-  EXPECT_EQ(host.calls, (std::vector<std::string>{"installPorts", "attach"}));
-  EXPECT_EQ(countRows(database), 3);
-}
-
-TEST_F(RunProgramTest, OneWhoseRunFailsEndsWithStatusOne) {
-  writeFile(test.folder.path() / "config.ini",
-            "CSVFOLDER=" + source.string() + "\r\nCNN_PROVIDER=NoSuchProvider\r\n");
-  EXPECT_EQ(runProgram(session, "1", host), 1);
-  EXPECT_EQ(host.calls, (std::vector<std::string>{"installPorts", "attach"}));
+TEST_F(AppTest, FormLoadListsTheProvidersThenLoadsTheSettings) {
+  writeConfig("CNN_PROVIDER=PostgreSQL\r\n");
+  Program program(session);
+  program.Form_Load("");
+  EXPECT_EQ(session.frmMain.cboOleProvider.items().size(), 6u);
+  EXPECT_EQ(session.frmMain.cboOleProvider.text(), "PostgreSQL");
 }
 
 }  // namespace
