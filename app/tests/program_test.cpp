@@ -87,7 +87,7 @@ TEST_P(Stall, LeavesAutomaticRunsOffWithTheLastNextRunTime) {
   EXPECT_EQ(rows(), c.rows);
   EXPECT_FALSE(form().Timer1.enabled());
   EXPECT_FALSE(form().btnStartAutoRun.enabled());
-  EXPECT_EQ(form().btnTransferData.enabled(), c.rows > 0);  // a failed import keeps it off
+  EXPECT_EQ(form().btnTransferData.enabled(), c.rows > 0);  // a run that fails keeps it off
   EXPECT_EQ(caption(), formatGeneralDate(at(10, 5, 0)));
   EXPECT_EQ(state(), Scheduler::State::Stalled);
 }
