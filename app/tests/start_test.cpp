@@ -1,0 +1,285 @@
+// How the program starts: the entry routine on a test session, the headless host, the real
+// program in its own process and what it reads from its environment.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "app/entry.h"
+#include "app/headless_host.h"
+#include "app/schedule_seam.h"
+#include "app/tests/app_fixture.h"
+#include "core/platform.h"
+
+namespace csv2sql::testing {
+namespace {
+
+TEST(ArgumentText, JoinsTheWordsAfterTheProgramNameWithSingleBlanks) {
+  char name[] = "csv2sql", one[] = "NTSERVICE", two[] = "a  b";
+  char* words[] = {name, one, two, nullptr};
+  EXPECT_EQ(argumentText(1, words), "");
+  EXPECT_EQ(argumentText(3, words), "NTSERVICE a  b");
+}
+
+// A host whose loop only notes how it was started.
+struct RecordingHost final : Host {
+  void installPorts(Session&) override {}
+  void attach(Program&) override {}
+  int run(bool showWindow) override {
+    loop = showWindow ? "shown" : "hidden";
+    return 7;
+  }
+  std::string loop = "none";
+};
+
+struct StartCase {
+  const char* name;
+  const char* arguments;
+  const char* extraConfig;
+  const char* loop;
+  int status;
+  bool unattended;
+  bool timerOn;
+  long long rows;
+};
+
+class RunProgram : public AppTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(RunProgram, SetsTheModesAndStartsWhatTheArgumentsAsk) {
+  const StartCase& c = GetParam();
+  writeConfig(c.extraConfig);
+  drop("a.csv");
+  session.UnattendedMode = !c.unattended;  // Form_Load decides it afresh
+  RecordingHost host;
+  EXPECT_EQ(runProgram(session, c.arguments, host), c.status);
+  EXPECT_EQ(host.loop, c.loop);
+  EXPECT_EQ(session.ServiceMode, host.loop == "hidden");
+  EXPECT_EQ(session.UnattendedMode, c.unattended);
+  EXPECT_EQ(session.frmMain.Timer1.enabled(), c.timerOn);
+  EXPECT_EQ(rows(), c.rows);
+  EXPECT_TRUE(test.messageBox.shown.empty());
+}
+
+constexpr const char* kOn = "AUTORUNEVERY=10\r\n";  // chkAutoRun checked
+constexpr const char* kOff = "AUTORUNEVERY=-1\r\n";
+
+// A service start runs automatic runs whatever chkAutoRun holds; "2" only when it is checked.
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, RunProgram,
+    ::testing::Values(StartCase{"none", "", kOn, "shown", 7, false, false, 0},
+                      StartCase{"service", "ntservice", kOff, "hidden", 7, false, true, 0},
+                      StartCase{"two_unchecked", "2", kOff, "shown", 7, true, false, 0},
+                      StartCase{"two_checked", "2", kOn, "shown", 7, true, true, 0},
+                      StartCase{"one", "1", kOn, "none", 0, true, false, 2},
+                      StartCase{"one_failed", "1", "CNN_DATASOURCE=missing/dest.db\r\n", "none", 1,
+                                true, false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The service start on the headless host, with a clock that runs 6000 times as fast from the
+// test clock's time and a tick every millisecond: one scheduled minute passes in 10 ms.
+class HeadlessServiceTest : public AppTest {
+ protected:
+  HeadlessServiceTest() {
+    session.clock = &fastClock;
+    writeConfig("AUTORUNEVERY=1\r\n");
+  }
+
+  FastClock fastClock{test.clock, 6000};
+  HeadlessHost host{1};
+};
+
+TEST_F(HeadlessServiceTest, EndsWithStatusOneWhenAFailedRunLeavesAutomaticRunsOff) {
+  writeConfig("AUTORUNEVERY=1\r\nCNN_DATASOURCE=missing/dest.db\r\n");
+  EXPECT_EQ(runProgram(session, "NTSERVICE", host), 1);
+  EXPECT_NE(test.errors.str().find("automatic runs are off"), std::string::npos);
+}
+
+TEST_F(HeadlessServiceTest, StopSignalDuringARunFinishesTheCurrentFileAndEndsWithStatusZero) {
+  drop("a.csv", 2);
+  drop("b.csv", 3);
+  // The signal arrives as the first scheduled run disables "Load Data" at its start.
+  session.frmMain.btnTransferData.changed().connect([] { std::raise(SIGTERM); });
+  EXPECT_EQ(runProgram(session, "NTSERVICE", host), 0);
+  // One file was imported whole; the other waits for the next start.
+  EXPECT_NE(inSource("a.csv"), inSource("b.csv"));
+  EXPECT_EQ(rows(), inSource("a.csv") ? 3 : 2);
+}
+
+TEST(HeadlessHost, WritesBoxesAndAddressesToStandardErrorAndAnswersTheDefaultButton) {
+  TestSession test;
+  HeadlessHost host;
+  host.installPorts(test.session);
+  EXPECT_EQ(test.session.messageBox->show({"Replace?", mb::YesNo | mb::DefaultButton2, "Archive"}),
+            answer::No);
+  EXPECT_EQ(test.session.messageBox->show({"Stop?", mb::OkOnly, std::nullopt}), answer::Ok);
+  test.session.urlOpener->open("file:///opt/user-guide.html");
+  const std::string text = test.errors.str();
+  for (const std::string& part : std::vector<std::string>{"Archive: Replace?", "button NO is taken",
+                                                          std::string(kProgramTitle) + ": Stop?",
+                                                          "file:///opt/user-guide.html"}) {
+    EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+  }
+}
+
+// Polls until the condition holds or 20 seconds have passed.
+bool eventually(const std::function<bool()>& condition) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+// A copy of the real program in a fresh folder with a config.ini beside it, started with fork
+// and exec (test code only), every wait bounded.
+class Installation : public AppTest {
+ protected:
+  Installation() {
+    std::filesystem::copy_file(platform::executablePath().parent_path() / CSV2SQL_PROGRAM_FILE,
+                               program);
+  }
+  ~Installation() override {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  // Starts the program through env(1), which execs it in the same process, without the display
+  // variables (so any attempt at a window shows) and with `setting` ("NAME=value") if any.
+  void start(const std::string& argument, const std::string& setting = "") {
+    std::vector<const char*> argv = {"env", "--unset=DISPLAY", "--unset=WAYLAND_DISPLAY",
+                                     "--unset=QT_QPA_PLATFORM",
+                                     "--unset=CSV2SQL_TIMER_INTERVAL_MS"};
+    if (!setting.empty()) argv.push_back(setting.c_str());
+    argv.insert(argv.end(), {program.c_str(), argument.c_str(), nullptr});
+    const int out = ::open((folder / "output.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_ = ::fork();
+    ASSERT_GE(pid_, 0);
+    if (pid_ == 0) {
+      ::dup2(out, 1);
+      ::dup2(out, 2);
+      ::execvp(argv[0], const_cast<char* const*>(argv.data()));
+      ::_exit(127);
+    }
+    ::close(out);
+  }
+  // The exit status once the program has ended by itself, or nothing after 20 seconds.
+  std::optional<int> waitForEnd() {
+    int status = 0;
+    if (!eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; })) return {};
+    pid_ = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+  }
+  std::string output() const { return readFile(folder / "output.txt"); }
+
+  const std::filesystem::path program = folder / "csv2sql";
+  pid_t pid_ = 0;
+};
+
+TEST_F(Installation, OneImportsTheFolderAndEndsWithStatusZeroAndTheLogClosed) {
+  writeConfig();
+  drop("a.csv", 5);
+  start("1");
+  EXPECT_EQ(waitForEnd(), 0) << output();
+  EXPECT_EQ(rows(), 5);
+  EXPECT_TRUE(logText().ends_with(" : Logging off.\r\n")) << logText();
+}
+
+TEST_F(Installation, WindowStartWithoutADisplayExplainsTheOtherStartsAndEndsWithStatusTwo) {
+  writeConfig();
+  start("2");
+  EXPECT_EQ(waitForEnd(), 2);
+  EXPECT_NE(output().find(kStartsWithoutWindow), std::string::npos) << output();
+  EXPECT_FALSE(std::filesystem::exists(folder / "log"));
+}
+
+// What the starts without a window print, for scripts and for the journal.
+struct PrintedCase {
+  const char* name;
+  const char* argument;
+  const char* config;  // after the installation's lines; a later key wins
+  int status;
+  const char* printed;
+};
+
+class Printed : public Installation, public ::testing::WithParamInterface<PrintedCase> {};
+
+TEST_P(Printed, OnStandardOutputOrError) {
+  writeConfig(GetParam().config);
+  std::filesystem::copy_file(CSV2SQL_SAMPLE_FILE, source / "plant1.csv");
+  start(GetParam().argument);
+  EXPECT_EQ(waitForEnd(), GetParam().status) << output();
+  EXPECT_NE(output().find(GetParam().printed), std::string::npos) << output();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, Printed,
+    ::testing::Values(PrintedCase{"help", "--help", "", 0, "Usage: csv2sql "},
+                      PrintedCase{"version", "--version", "", 0, "csv2sql 1."},
+                      PrintedCase{"run_figures_of_the_sample", "1", "", 0,
+                                  "Run done: 1 files, 5 readings stored, 2 rows skipped, "},
+                      PrintedCase{"failed_run", "1", "CNN_DATASOURCE=missing.db\r\n", 1,
+                                  "csv2sql: the run failed: Error "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class ServiceStart : public Installation, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ServiceStart, ImportsADroppedFileAndEndsWithStatusZeroOnTheSignal) {
+  writeConfig("AUTORUNEVERY=1\r\n");
+  // One scheduled minute lasts 200 ms under the test seam.
+  start("ntservice", "CSV2SQL_TIMER_INTERVAL_MS=200");
+  drop("a.csv", 3);
+  EXPECT_TRUE(eventually([&] { return !inSource("a.csv") && rows() == 3; })) << output();
+  ::kill(pid_, GetParam());
+  EXPECT_EQ(waitForEnd(), 0) << output();
+  EXPECT_FALSE(std::filesystem::is_empty(archive));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ServiceStart, ::testing::Values(SIGTERM, SIGINT),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// A variable unset for the test's time and put back after it.
+class Unset {
+ public:
+  explicit Unset(const char* name) : name_(name) {
+    if (const char* value = std::getenv(name)) saved_ = value;
+    ::unsetenv(name);
+  }
+  ~Unset() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+TEST(Environment, ADisplayVariableWithAValueMeansADisplay) {
+  const Unset display("DISPLAY"), wayland("WAYLAND_DISPLAY"), qpa("QT_QPA_PLATFORM");
+  ::setenv("WAYLAND_DISPLAY", "", 1);
+  EXPECT_FALSE(platform::hasDisplay()) << "an empty value names no display";
+  ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+  EXPECT_TRUE(platform::hasDisplay());
+}
+
+TEST(Environment, TimerSeamTakesOnlyAWholeNumberOfMillisecondsUpToAMinute) {
+  const Unset seam("CSV2SQL_TIMER_INTERVAL_MS");
+  EXPECT_EQ(timerIntervalSeam(), std::nullopt);
+  const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+      {"1", 1}, {"60000", 60000}, {"0", {}}, {"60001", {}}, {"", {}}, {"200ms", {}}};
+  for (const auto& [value, interval] : cases) {
+    ::setenv("CSV2SQL_TIMER_INTERVAL_MS", value, 1);
+    EXPECT_EQ(timerIntervalSeam(), interval) << '"' << value << '"';
+  }
+}
+
+}  // namespace
+}  // namespace csv2sql::testing
