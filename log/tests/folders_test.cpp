@@ -64,9 +64,11 @@ TEST_F(FoldersTest, CreateDirectoryMakesEveryMissingLevelOrShowsWhyNot) {
 }
 
 // The tests above and the settings tests meet the other mappings for real.
-TEST(ErrorFromSystem, DiskFullHasItsOwnNumber) {
-  const Error full = errorFromSystem(std::make_error_code(std::errc::no_space_on_device));
-  EXPECT_EQ(std::string(full.what()), "61 - Disk full");
+TEST(ErrorFromSystem, DiskFullAndRefusedAccessHaveTheirOwnNumbers) {
+  using std::errc;
+  EXPECT_STREQ(errorFromSystem(make_error_code(errc::no_space_on_device)).what(), "61 - Disk full");
+  EXPECT_STREQ(errorFromSystem(make_error_code(errc::permission_denied)).what(),
+               "75 - Path/File access error");
 }
 
 }  // namespace
