@@ -2,23 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
-#include <ostream>
 
 #include "core/date_locale.h"
 #include "core/datetime.h"
+#include "core/datetime_text.h"
 #include "core/error.h"
 
 namespace csv2sql {
 
 // Failure messages show a date-time as text rather than as bytes.
 inline void PrintTo(const DateTime& value, std::ostream* out) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%06d", value.year(),
-                value.month(), value.day(), value.hour(), value.minute(), value.second(),
-                value.microsecond());
-  *out << text;
+  *out << formatDateTime(value, "yyyy-mm-dd hh:nn:ss", DateLocale::unitedStates()) << "."
+       << value.microsecond();
 }
 
 namespace testing {
@@ -52,31 +48,18 @@ inline DateTime at(int year, int month, int day, int hour = 0, int minute = 0, i
   return DateTime::fromParts(year, month, day, hour, minute, second, microsecond);
 }
 
-// Hand-built locales as their environments would give them.
+// Locales as their environments would give them: en_US, en_GB and sv_SE.
 using Order = DateLocale::Order;
 inline const DateLocale kUnitedStates = DateLocale::unitedStates();
-// en_GB: day first, two digits, 24-hour clock, lower-case designators.
 inline const DateLocale kBritish{.order = Order::DayMonthYear,
                                  .twoDigitDayMonth = true,
                                  .twelveHourClock = false,
                                  .am = "am",
                                  .pm = "pm"};
-// de_DE: day first, ".", 24-hour clock, German month names, AM and PM kept.
-inline const DateLocale kGerman{
-    .order = Order::DayMonthYear,
-    .separator = '.',
-    .twoDigitDayMonth = true,
-    .twelveHourClock = false,
-    .monthNames = {"Januar", "Februar", "M\xC3\xA4rz", "April", "Mai", "Juni", "Juli", "August",
-                   "September", "Oktober", "November", "Dezember"}};
-// Year first ("2024-03-07 14:05:09"), as sv_SE or a locale without a numeric date.
 inline const DateLocale kYearFirst{.order = Order::YearMonthDay,
                                    .separator = '-',
                                    .twoDigitDayMonth = true,
                                    .twelveHourClock = false};
-// Day first, "-", one digit, 12-hour clock with dotted designators ("a.m.").
-inline const DateLocale kDayFirstTwelveHour{
-    .order = Order::DayMonthYear, .separator = '-', .am = "a.m.", .pm = "p.m."};
 
 }  // namespace testing
 }  // namespace csv2sql

@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "core/system_error.h"
 #include "log/messages.h"
 #include "log/run_log.h"
 #include "tests/support/test_support.h"
@@ -14,25 +15,11 @@ namespace csv2sql {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::writeFile;
-
-const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
-
-// The explanation for a level that cannot be made, for the path as it stood then.
-std::string failureText(const std::string& error, const std::string& path) {
-  return "Function CreateDirectory: Error " + error + "\r\rDirectoryPath = " + path +
-         "\r\rThis is most likely because the \rfunction tried to create a \r"
-         "directory on a mapped drive that\rno longer exists.\r";
-}
 
 class FoldersTest : public ::testing::Test {
  protected:
-  FoldersTest() {
-    fs::create_directory(ts.folder.path() / "Data");
-    writeFile(ts.folder.path() / "plain", "x");
-  }
   std::string under(const std::string& relative) const {
-    return (ts.folder.path() / relative).string();
+    return (ts.folder.path() / relative).make_preferred().string();
   }
   const std::vector<MessageBoxRequest>& shown() const { return ts.messageBox.shown; }
 
@@ -42,69 +29,46 @@ class FoldersTest : public ::testing::Test {
 };
 
 TEST_F(FoldersTest, DirExistAnswersForFoldersAndFiles) {
-  const struct {
-    const char* name;
-    std::string path;
-    bool exists;
-  } cases[] = {
-      {"folder", under("Data"), true},
-      {"final_separator_dropped", under("Data") + kSeparator, true},
-      {"file_counts", under("plain"), true},
-      {"missing", under("Archive"), false},
-      {"missing_with_final_separator", under("Archive/"), false},
-      {"below_a_file", under("plain/Data"), false},
-      {"root_keeps_its_separator", ts.folder.path().root_path().string(), true},
-  };
-  for (const auto& c : cases) EXPECT_EQ(DirExist(messages, c.path), c.exists) << c.name;
-  EXPECT_TRUE(shown().empty());
+  testing::writeFile(under("plain"), "x");
+  EXPECT_TRUE(DirExist(messages, under("plain")));  // a file counts
+  EXPECT_TRUE(DirExist(messages, under("")));       // the final separator is dropped
+  EXPECT_TRUE(DirExist(messages, ts.folder.path().root_path().string()));
+  EXPECT_FALSE(DirExist(messages, under("Archive/")));
   EXPECT_FALSE(DirExist(messages, under(std::string(300, 'x'))));  // a failed look-up
   ASSERT_EQ(shown().size(), 1u);
   EXPECT_EQ(shown()[0].prompt, "Error in Procedure DirExist\r\nError 52 - Bad file name or number");
-  EXPECT_EQ(shown()[0].buttons, mb::Critical);
 }
 
-TEST_F(FoldersTest, CreateDirectoryMakesEveryMissingLevelAndWalksOverExistingOnes) {
-  for (const char* path : {"Data", "Data/", "plain", "Data/Logs/Run", "Other/Level/"}) {
-    CreateDirectory(messages, under(path));
-  }
-  EXPECT_TRUE(fs::is_directory(ts.folder.path() / "Data" / "Logs" / "Run"));
-  EXPECT_TRUE(fs::is_directory(ts.folder.path() / "Other" / "Level"));
-  EXPECT_TRUE(fs::is_regular_file(ts.folder.path() / "plain"));
-  EXPECT_TRUE(shown().empty());
-}
-
-// A level below a plain file gives "path not found"; even an unattended run shows the plain box.
-TEST_F(FoldersTest, PathNotFoundShowsThePlainBoxTextByteForByte) {
-  ts.session.UnattendedMode = true;
-  const std::string path = under("plain") + kSeparator + "Logs";
-  CreateDirectory(messages, path);
-  CreateDirectory(messages, path + kSeparator);
-  ASSERT_EQ(shown().size(), 2u);
-  EXPECT_EQ(shown()[0].prompt, failureText("76\rPath not found", path + kSeparator));
-  EXPECT_EQ(shown()[0].buttons, mb::OkOnly);
-  EXPECT_FALSE(shown()[0].title);
-  EXPECT_EQ(shown()[1].prompt, shown()[0].prompt);
-}
-
-TEST_F(FoldersTest, BadNameShowsThePlainBoxAndKeepsTheLevelsMadeBefore) {
-  const std::string path = under("Made/Also") + kSeparator + std::string(300, 'x') + kSeparator;
-  CreateDirectory(messages, path + "Never");
-  EXPECT_TRUE(fs::is_directory(ts.folder.path() / "Made" / "Also"));
-  ASSERT_EQ(shown().size(), 1u);
-  EXPECT_EQ(shown()[0].prompt,
-            failureText("52\rBad file name or number", path + "Never" + kSeparator));
-}
-
-// A symbolic link to itself is neither missing nor a bad name: the system's own message goes
-// into the error report.
-TEST_F(FoldersTest, OtherFailureGoesToTheErrorReport) {
-  fs::create_symlink("Loop", ts.folder.path() / "Loop");
+// A symbolic link to itself is neither missing nor a bad name: the system's message is reported.
+// A level below a plain file gives "path not found" in a plain box, even in an unattended run.
+TEST_F(FoldersTest, CreateDirectoryMakesEveryMissingLevelOrShowsWhyNot) {
+  CreateDirectory(messages, under("Data/Logs/"));
+  EXPECT_TRUE(fs::is_directory(under("Data/Logs")));
+  testing::writeFile(under("plain"), "x");
+  fs::create_symlink("Loop", under("Loop"));
   CreateDirectory(messages, under("Loop/Data"));
-  ASSERT_EQ(shown().size(), 1u);
+  ts.session.UnattendedMode = true;
+  CreateDirectory(messages, under("plain/Logs"));
+  ASSERT_EQ(shown().size(), 2u);
+  EXPECT_EQ(shown()[1].prompt,
+            "Function CreateDirectory: Error 76\rPath not found\r\r"
+            "DirectoryPath = " +
+                under("plain/Logs/") +
+                "\r\rThis is most likely because the \rfunction tried to "
+                "create a \rdirectory on a mapped drive that\rno longer "
+                "exists.\r");
+  EXPECT_EQ(shown()[1].buttons, mb::OkOnly);
   EXPECT_EQ(shown()[0].prompt,
             "Error in Procedure CreateDirectory\r\nError 75 - Path/File access error: " +
                 std::make_error_code(std::errc::too_many_symbolic_link_levels).message());
-  EXPECT_EQ(shown()[0].buttons, mb::Critical);
+}
+
+// The tests above and the settings tests meet the other mappings for real.
+TEST(ErrorFromSystem, DiskFullAndRefusedAccessHaveTheirOwnNumbers) {
+  using std::errc;
+  EXPECT_STREQ(errorFromSystem(make_error_code(errc::no_space_on_device)).what(), "61 - Disk full");
+  EXPECT_STREQ(errorFromSystem(make_error_code(errc::permission_denied)).what(),
+               "75 - Path/File access error");
 }
 
 }  // namespace

@@ -2,121 +2,40 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/date_locale.h"
 #include "core/error.h"
+#include "log/messages.h"
 #include "tests/support/test_support.h"
 
 namespace csv2sql {
 namespace {
 
-namespace fs = std::filesystem;
-using testing::readFile;
-using testing::readLines;
 using Lines = std::vector<std::string>;
 
 // "hh:mm:ss AMPM : " with the designators of the locale the tests run in.
-std::string stamp(const std::string& time, bool afternoon = false) {
-  return time + " " + (afternoon ? DateLocale::system().pm : DateLocale::system().am) + " : ";
-}
+const std::string kStamp = "08:15:41 " + DateLocale::system().am + " : ";
+const std::string kLater = "01:05:09 " + DateLocale::system().pm + " : ";
+const std::string kBanner = std::string(31, '=') + " SILENT VEXMSGBOX " + std::string(31, '=');
 
-const std::string kName = "R27731_____12_05_2026__08_15.log";
-
-class RunLogTest : public ::testing::Test {
- protected:
-  RunLogTest() { ts.session.hasWindow = true; }
-  fs::path file() const { return log.logFolder() / log.LogFileName(); }
-  const Lines& listed() const { return ts.session.frmMain.lstLog.items(); }
-
+// Read while the log is still open: nothing is held back. The window shows each text as one
+// line, the line break inside it included. The import tests read whole logs of runs.
+TEST(RunLog, WritesEachTimeStampedLineToDiskAndWindowAtOnce) {
   testing::TestSession ts;
-  RunLog log{ts.session};
-};
-
-TEST_F(RunLogTest, WritesEachTimeStampedLineToDiskAndWindowAtOnce) {
+  ts.session.hasWindow = true;
+  RunLog log(ts.session);
   log.OpenLogFile("R27731");
-  EXPECT_EQ(file(), ts.folder.path() / "log" / kName);
-  ts.clock.advanceSeconds(3);
-  log.WriteLog("Trans Data Start");
-  // Read while the log is still open: nothing is held back.
-  EXPECT_EQ(readFile(file()), stamp("08:15:41") + "Log file created.\r\n" + stamp("08:15:41") +
-                                  "\r\n" + stamp("08:15:44") + "Trans Data Start\r\n");
+  const auto file = ts.folder.path() / "log" / "R27731_____12_05_2026__08_15.log";
   ts.clock.set(DateTime::fromParts(2026, 12, 5, 13, 5, 9));
-  log.WriteLog("Error in Procedure X\r\nError 13 - Type mismatch");
-  log.WriteLog(
-      "Tag K\xF6rner \xB0"
-      "C");  // eight-bit text as given
+  const std::string text = "Error in Procedure X\r\nError 13 - Type mismatch";
+  log.WriteLog(text);
+  EXPECT_EQ(testing::readFile(file),
+            kStamp + "Log file created.\r\n" + kStamp + "\r\n" + kLater + text + "\r\n");
   log.CloseLogFile();
-  EXPECT_EQ(log.LogFileName(), "");
-  const Lines lines = readLines(ts.folder.path() / "log" / kName);
-  EXPECT_EQ(Lines(lines.begin() + 3, lines.end()),
-            (Lines{stamp("01:05:09", true) + "Error in Procedure X", "Error 13 - Type mismatch",
-                   stamp("01:05:09", true) + "Tag K\xF6rner \xB0"
-                                             "C",
-                   stamp("01:05:09", true), stamp("01:05:09", true) + "Logging off."}));
-  // The window shows each text as one line, the line break inside it included.
-  EXPECT_EQ(listed().size(), lines.size() - 1);
-  EXPECT_EQ(listed()[3],
-            stamp("01:05:09", true) + "Error in Procedure X\r\nError 13 - Type mismatch");
-  EXPECT_EQ(ts.errors.str(), "");
-}
-
-TEST_F(RunLogTest, ServiceModeLeavesTheWindowListEmpty) {
-  ts.session.ServiceMode = true;
-  log.OpenLogFile("R27731");
-  log.WriteLog("Trans Data Start");
-  EXPECT_TRUE(listed().empty());
-  EXPECT_EQ(readLines(file()).back(), stamp("08:15:41") + "Trans Data Start");
-  EXPECT_EQ(ts.errors.str(), "");
-}
-
-TEST_F(RunLogTest, ReopenWithinTheMinuteAppendsAndALaterOpenMovesToTheNewFile) {
-  log.OpenLogFile("R27731");
-  log.CloseLogFile();
-  ts.clock.advanceSeconds(10);
-  log.OpenLogFile("R27731");
-  EXPECT_EQ(readLines(file()).size(), 6u);
-  EXPECT_EQ(readLines(file())[4], stamp("08:15:51") + "Log file created.");
-  ts.clock.advanceSeconds(300);
-  log.OpenLogFile("R27731");  // without a close
-  log.WriteLog("later");
-  EXPECT_EQ(log.LogFileName(), "R27731_____12_05_2026__08_20.log");
-  EXPECT_EQ(readLines(ts.folder.path() / "log" / kName).size(), 6u);
-  EXPECT_EQ(readLines(file()).back(), stamp("08:20:51") + "later");
-}
-
-TEST_F(RunLogTest, MissingLogFolderIsCreatedLevelByLevel) {
-  ts.session.programFolder = ts.folder.path() / "plant" / "bin";
-  log.OpenLogFile("R27731");
-  EXPECT_TRUE(fs::is_regular_file(ts.folder.path() / "plant" / "bin" / "log" / kName));
-  EXPECT_TRUE(ts.messageBox.shown.empty());
-}
-
-TEST_F(RunLogTest, PlainFileNamedLogFailsTheOpenToTheCallerWithTheNameSet) {
-  testing::writeFile(ts.folder.path() / "log", "not a folder");
-  try {
-    log.OpenLogFile("R27731");
-    FAIL() << "opening under a file named log succeeded";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), err::PathNotFound);
-  }
-  EXPECT_EQ(log.LogFileName(), kName);
-  EXPECT_EQ(readFile(ts.folder.path() / "log"), "not a folder");
-  EXPECT_TRUE(ts.messageBox.shown.empty());
-  log.WriteLog("after the failure");  // still reaches the window
-  EXPECT_EQ(listed(), Lines{stamp("08:15:41") + "after the failure"});
-}
-
-TEST_F(RunLogTest, WriteAfterCloseTouchesNoFile) {
-  log.OpenLogFile("R27731");
-  const fs::path path = file();
-  log.CloseLogFile();
-  const std::string closed = readFile(path);
-  log.WriteLog("late line");
-  EXPECT_EQ(readFile(path), closed);
-  EXPECT_EQ(listed().back(), stamp("08:15:41") + "late line");
+  EXPECT_EQ(ts.session.frmMain.lstLog.items()[2], kLater + text);
 }
 
 // A line that reaches no file still leaves a trace: in the window when there is one, and on
@@ -136,24 +55,77 @@ TEST(RunLog, LineWithoutFileGoesWhereSomeoneCanSeeIt) {
     ts.session.hasWindow = c.hasWindow;
     RunLog log(ts.session);
     log.WriteLog("no log open");
-    const std::string line = stamp("08:15:41") + "no log open";
+    const std::string line = kStamp + "no log open";
     EXPECT_EQ(ts.session.frmMain.lstLog.items(), c.listed ? Lines{line} : Lines{}) << c.name;
     EXPECT_EQ(ts.errors.str(), c.onErrorStream ? line + "\n" : "") << c.name;
   }
 }
 
-TEST(RunLog, LineThatTheDiskRefusesReachesListAndErrorStream) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "needs a device that refuses every write";
+TEST(RunLog, OpenUnderAPlainFileNamedLogFailsToTheCaller) {
   testing::TestSession ts;
   RunLog log(ts.session);
-  fs::create_directory(log.logFolder());
-  fs::create_symlink("/dev/full", log.logFolder() / kName);
-  EXPECT_NO_THROW(log.OpenLogFile("R27731"));
-  log.WriteLog("reading skipped");
-  const std::string line = stamp("08:15:41") + "reading skipped";
-  EXPECT_EQ(ts.session.frmMain.lstLog.items().back(), line);
-  EXPECT_EQ(ts.errors.str(),
-            stamp("08:15:41") + "Log file created.\n" + stamp("08:15:41") + "\n" + line + "\n");
+  testing::writeFile(ts.folder.path() / "log", "not a folder");
+  EXPECT_THROW(log.OpenLogFile("R27731"), Error);
+}
+
+// A default button that the set lacks answers like the first; an icon does not count.
+TEST(DefaultButtonAnswer, AnswersWithTheDefaultButtonOfTheSet) {
+  EXPECT_EQ(defaultButtonAnswer(4 + 512), answer::Yes);
+  EXPECT_EQ(defaultButtonAnswer(3 + 32 + 256 + 512), answer::No);
+  const Lines names = {"", "OK", "CANCEL", "ABORT", "RETRY", "IGNORE", "YES", "NO", ""};
+  for (int answer = 0; answer <= 8; ++answer) EXPECT_EQ(MsgBoxAnswerName(answer), names[answer]);
+}
+
+// A session with a run log open, so that silent blocks land in a file.
+class MessagesTest : public ::testing::Test {
+ protected:
+  MessagesTest() { log.OpenLogFile("R27731"); }
+  std::string written() const { return testing::readFile(log.logFolder() / log.LogFileName()); }
+  const std::vector<MessageBoxRequest>& shown() const { return ts.messageBox.shown; }
+
+  testing::TestSession ts;
+  RunLog log{ts.session};
+  Messages messages{ts.session, log};
+};
+
+// The prompt's second line has no time stamp of its own.
+TEST_F(MessagesTest, UnattendedBoxIsASilentBlockByteForByte) {
+  ts.session.UnattendedMode = true;
+  messages.ReportError(Error(err::TypeMismatch), "btnConnectDest_Click");
+  EXPECT_EQ(messages.VexMsgBox({"Retry the copy?", 5 + 512, "Archive"}), answer::Retry);
+  const std::string rule = kStamp + std::string(77, '=') + "\r\n";
+  EXPECT_TRUE(written().ends_with(
+      kStamp + kBanner + "\r\n" + kStamp + "PROMPT= Error in Procedure btnConnectDest_Click\r\n" +
+      "Error 13 - Type mismatch\r\n" + kStamp + "BUTTONS= 16\r\n" + kStamp + "ANSWER= OK\r\n" +
+      rule + kStamp + kBanner + "\r\n" + kStamp + "PROMPT= Retry the copy?\r\n" + kStamp +
+      "BUTTONS= 517\r\n" + kStamp + "TITLE= Archive\r\n" + kStamp + "ANSWER= RETRY\r\n" + rule))
+      << written();
+  EXPECT_TRUE(shown().empty());
+}
+
+TEST_F(MessagesTest, AttendedBoxIsShownAsAskedAndAReportNamesTheProcedure) {
+  ts.messageBox.nextAnswer = answer::Retry;
+  EXPECT_EQ(messages.VexMsgBox({"Retry?", 5 + 32, {}}), answer::Retry);
+  messages.ReportError(0, "no error", "btnConnectDest_Click");  // number 0 is no error
+  messages.ReportError(Error(err::PathNotFound));
+  ASSERT_EQ(shown().size(), 2u);
+  EXPECT_EQ(shown()[0].buttons, 37);
+  EXPECT_EQ(shown()[1].prompt, "Error 76 - Path not found");
+  EXPECT_EQ(shown()[1].buttons, mb::Critical);
+  EXPECT_EQ(written().find("VEXMSGBOX"), std::string::npos);
+  struct Throwing final : MessageBoxPort {
+    int show(const MessageBoxRequest&) override { throw std::runtime_error("host gone"); }
+  } throwing;
+  ts.session.messageBox = &throwing;
+  EXPECT_EQ(messages.VexMsgBox({"Go on?", 1, {}}), 0);  // nothing escapes
+}
+
+// A service has nobody to answer: the prompt goes to the error stream and the log.
+TEST_F(MessagesTest, NobodyToAnswerNeverWaits) {
+  ts.session.ServiceMode = true;
+  EXPECT_EQ(messages.directBox({"Delete old rows?", 260, {}}), answer::No);
+  EXPECT_EQ(ts.errors.str(), "Delete old rows?\n");
+  EXPECT_NE(written().find(kStamp + "PROMPT= Delete old rows?\r\n"), std::string::npos);
 }
 
 }  // namespace
