@@ -19,11 +19,11 @@ namespace csv2sql::testing {
 using States = std::map<std::string, std::string>;
 
 // "name=state|name=state": settings controls by name and their states; "" gives none.
-inline States statesOf(const std::string& spec) {
+inline States statesOf(const std::string& text) {
   States states;
-  for (std::size_t start = 0, end; start < spec.size(); start = end + 1) {
-    end = std::min(spec.find('|', start), spec.size());
-    const std::string part = spec.substr(start, end - start);
+  for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = std::min(text.find('|', start), text.size());
+    const std::string part = text.substr(start, end - start);
     states[part.substr(0, part.find('='))] = part.substr(part.find('=') + 1);
   }
   return states;
