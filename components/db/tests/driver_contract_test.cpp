@@ -68,14 +68,13 @@ std::optional<Backend> sqlite(const std::filesystem::path& folder) {
 std::optional<Backend> postgres(bool odbc) {
   const auto server = csv2sql::testing::pgServer();
   if (!server) return std::nullopt;
-  const auto probe = std::make_shared<csv2sql::testing::PgProbe>(*server);
   return Backend{
       {odbc ? "MSDASQL" : "PostgreSQL", odbc ? server->dsn : server->host + ":" + server->port,
        server->database, server->user, server->password},
       "SELECT pg_sleep(3)",
       {"42P01", "23514", "57014", "25001", "25P01"},
-      [probe](const std::string& sql) { probe->run(sql); },
-      [probe](const std::string& sql) { return probe->rows(sql); }};
+      [server](const std::string& sql) { csv2sql::testing::pgRun(*server, sql); },
+      [server](const std::string& sql) { return csv2sql::testing::pgRun(*server, sql); }};
 }
 
 struct BackendCase {
@@ -396,7 +395,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, DriverQuirk, ::testing::ValuesIn(kQuirks), byName
 // In a process of its own, with no driver list: opens through FreeTDS found by its library.
 [[noreturn]] void openThroughUnregisteredFreeTds() {
   csv2sql::testing::writeFile(programFolder() / "odbcinst.ini", "");
-  csv2sql::testing::setEnvironment("ODBCSYSINI", programFolder().string());
+  ::setenv("ODBCSYSINI", programFolder().c_str(), 1);
   const std::string driver = bestSqlServerOdbcDriver();
   std::fprintf(stderr, "driver: %s\n", driver.c_str());
   const std::string server = "127.0.0.1," + std::to_string(csv2sql::testing::closedLoopbackPort());
