@@ -115,7 +115,6 @@ class DriverContract : public ::testing::TestWithParam<BackendCase> {
     if (!table.empty()) backend->run("DROP TABLE " + table);
   }
 
-  // Every recordset is opened here: the one way a table name reaches the driver.
   std::unique_ptr<Recordset> open(const std::string& name) {
     return connection.OpenRecordset(TableName::check(name));
   }
@@ -358,8 +357,9 @@ const std::string kBadString = "-2147217805", kCantOpen = std::to_string(SQLITE_
 const Quirk kQuirks[] = {
     {"unclosed_quote", [] { return opens("Password=\"abc;"); }, kBadString},
     {"after_quote", [] { return opens("Password=\"a\"b"); }, kBadString},
-    {"no_equals", [] { return opens("Provider=SQLite;x;"); }, kBadString},
+    {"no_equals", [] { return opens("Provider=SQLite;; ;x;"); }, kBadString},
     {"closed", [] { return fails([](auto& c) { c.Execute("SELECT 1"); }); }, "3704"},
+    {"negative_timeout", [] { return fails([](auto& c) { c.setCommandTimeout(-1); }); }, "3001"},
     {"unknown_provider", [] { return opens("Provider=Jet"); }, "3706"},
     {"sqlite_missing", [] { return sqliteOpen("missing.db"); }, kCantOpen + " (no file)"},
     {"sqlite_empty", [] { return sqliteOpen(""); }, kCantOpen},
@@ -372,6 +372,7 @@ const Quirk kQuirks[] = {
     {"pg_v6", [] { return pgAddress("fe80::1"); }, "fe80::1 "},
     {"pg_escape", [] { return placeholders("E'\\'?' = ?"); }, "E'\\'?' = $1"},
     {"pg_comments", [] { return placeholders("/* ? /* ? */ ? */ ?"); }, "/* ? /* ? */ ? */ $1"},
+    {"pg_unclosed", [] { return placeholders("'it''s ?"); }, "'it''s ?"},
     {"pg_dollars", [] { return placeholders("$x$ ? $x$ || $$?$$ || ?"); },
      "$x$ ? $x$ || $$?$$ || $1"},
     {"pg_closed_port", [] { return openAt("PostgreSQL", false); }, "08001"},
