@@ -14,9 +14,8 @@ class PostgresRunTest : public ImportRunTest {
  public:
   void SetUp() override {
     CSV2SQL_REQUIRE_PG(server);
-    probe.emplace(*server);
-    probe->run("CREATE TABLE " + table +
-               " (DateTime timestamp, Tag varchar(50), Value double precision CHECK (Value >= 0))");
+    pg("CREATE TABLE " + table +
+       " (DateTime timestamp, Tag varchar(50), Value double precision CHECK (Value >= 0))");
     form().cboOleProvider.setText("PostgreSQL");
     form().txtDataSource.setText(server->host + ":" + server->port);
     form().txtUserId.setText(server->user);
@@ -26,15 +25,15 @@ class PostgresRunTest : public ImportRunTest {
     form().chkArchive.setValue(1);
   }
   void TearDown() override {
-    if (probe) probe->run("DROP TABLE IF EXISTS " + table);
+    if (server) pg("DROP TABLE IF EXISTS " + table);
   }
   Lines rows() {
-    return probe->rows("SELECT to_char(DateTime, 'YYYY-MM-DD HH24:MI:SS.US'), Tag, Value FROM " +
-                       table + " ORDER BY DateTime, Tag");
+    return pg("SELECT to_char(DateTime, 'YYYY-MM-DD HH24:MI:SS.US'), Tag, Value FROM " + table +
+              " ORDER BY DateTime, Tag");
   }
 
   const std::optional<PgServer> server = pgServer();
-  std::optional<PgProbe> probe;
+  Lines pg(const std::string& sql) { return pgRun(*server, sql); }
   const std::string table = uniqueName("csv_run");
 };
 
@@ -99,8 +98,8 @@ TEST_F(PostgresRunTest, FileWrittenToDuringTheRunIsRolledBackAndTheNextFileGoesO
 }
 
 TEST_F(PostgresRunTest, PurgeBindsTheCutOffAndNamesTheTableAsOneIdentifier) {
-  probe->run("INSERT INTO " + table +
-             " VALUES ('2024-06-02 23:59:59', 'A', 1), ('2024-06-03 00:00:00', 'B', 2)");
+  pg("INSERT INTO " + table +
+     " VALUES ('2024-06-02 23:59:59', 'A', 1), ('2024-06-03 00:00:00', 'B', 2)");
   test.clock.set(DateTime::fromParts(2024, 6, 10, 14, 20));
   form().chkDelOldRecs.setValue(1);
   form().txtDeleteDays.setText("7");
@@ -113,21 +112,21 @@ TEST_F(PostgresRunTest, PurgeBindsTheCutOffAndNamesTheTableAsOneIdentifier) {
   EXPECT_EQ(rows(), Lines{"2024-06-03 00:00:00.000000|B|2"});
 
   const std::string victim = uniqueName("victim");
-  probe->run("CREATE TABLE " + victim + " (x int)");
+  pg("CREATE TABLE " + victim + " (x int)");
   form().txtDestTable.setText("[x; DROP TABLE " + victim + "; --]");
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   EXPECT_NE(logTexts().back().find("relation \"x; DROP TABLE " + victim + "; --\" does not exist"),
             std::string::npos)
       << logTexts().back();
-  probe->run("DROP TABLE " + victim);  // fails the test if the name had run as a statement
+  pg("DROP TABLE " + victim);  // fails the test if the name had run as a statement
 }
 
 TEST_F(PostgresRunTest, TableWithoutTagKeepsNothingOfTheFile) {
-  probe->run("ALTER TABLE " + table + " DROP COLUMN Tag");
+  pg("ALTER TABLE " + table + " DROP COLUMN Tag");
   writeCsv("plant1.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
   EXPECT_TRUE(startsWith(logTexts().back(), "Error 3265 - ")) << logTexts().back();
-  EXPECT_EQ(probe->rows("SELECT count(*) FROM " + table), Lines{"0"});
+  EXPECT_EQ(pg("SELECT count(*) FROM " + table), Lines{"0"});
   EXPECT_TRUE(inSource("plant1.csv"));
 }
 

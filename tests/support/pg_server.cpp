@@ -2,62 +2,40 @@
 
 #include <libpq-fe.h>
 
-#include <cstdlib>
 #include <random>
 
 namespace csv2sql::testing {
 
 std::optional<PgServer> pgServer() {
   std::string values[6];
-  const char* names[] = {"CSV2SQL_PG_HOST",     "CSV2SQL_PG_PORT",     "CSV2SQL_PG_USER",
-                         "CSV2SQL_PG_PASSWORD", "CSV2SQL_PG_DATABASE", "CSV2SQL_PG_DSN"};
+  const char* names[] = {"HOST", "PORT", "USER", "PASSWORD", "DATABASE", "DSN"};
   for (int i = 0; i < 6; ++i) {
-    const char* value = std::getenv(names[i]);
+    const char* value = std::getenv(("CSV2SQL_PG_" + std::string(names[i])).c_str());
     if (value == nullptr) return std::nullopt;
     values[i] = value;
   }
   return PgServer{values[0], values[1], values[2], values[3], values[4], values[5]};
 }
 
-bool pgRequired() {
-  return std::getenv("CI") != nullptr;
-}
-
-PgProbe::PgProbe(const PgServer& server) {
+std::vector<std::string> pgRun(const PgServer& server, const std::string& sql) {
   const char* keys[] = {"host", "port", "user", "password", "dbname", nullptr};
   const char* values[] = {server.host.c_str(),     server.port.c_str(),     server.user.c_str(),
                           server.password.c_str(), server.database.c_str(), nullptr};
-  connection_ = PQconnectdbParams(keys, values, 0);
-  EXPECT_EQ(PQstatus(connection_), CONNECTION_OK) << PQerrorMessage(connection_);
-}
-
-PgProbe::~PgProbe() {
-  PQfinish(connection_);
-}
-
-void PgProbe::run(const std::string& sql) {
-  PGresult* result = PQexec(connection_, sql.c_str());
-  EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK) << sql << ": " << PQerrorMessage(connection_);
-  PQclear(result);
-}
-
-std::vector<std::string> PgProbe::rows(const std::string& sql) {
-  std::vector<std::string> out;
-  PGresult* result = PQexec(connection_, sql.c_str());
-  EXPECT_EQ(PQresultStatus(result), PGRES_TUPLES_OK) << sql << ": " << PQerrorMessage(connection_);
+  PGconn* connection = PQconnectdbParams(keys, values, 0);
+  PGresult* result = PQexec(connection, sql.c_str());
+  const ExecStatusType status = PQresultStatus(result);
+  EXPECT_TRUE(status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+      << sql << ": " << PQerrorMessage(connection);
+  std::vector<std::string> rows(static_cast<std::size_t>(PQntuples(result)));
   for (int row = 0; row < PQntuples(result); ++row) {
-    std::string line;
     for (int column = 0; column < PQnfields(result); ++column) {
-      if (column > 0) line += '|';
-      line += PQgetisnull(result, row, column)
-                  ? std::string("NULL")
-                  : std::string(PQgetvalue(result, row, column),
-                                static_cast<std::size_t>(PQgetlength(result, row, column)));
+      rows[row] += column > 0 ? "|" : "";
+      rows[row] += PQgetisnull(result, row, column) ? "NULL" : PQgetvalue(result, row, column);
     }
-    out.push_back(line);
   }
   PQclear(result);
-  return out;
+  PQfinish(connection);
+  return rows;
 }
 
 std::string uniqueName(const std::string& stem) {

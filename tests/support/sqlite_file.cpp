@@ -6,64 +6,52 @@
 #include <optional>
 
 namespace csv2sql::testing {
+namespace {
 
-void execSql(const std::filesystem::path& database, const std::string& sql) {
+int collect(void* rows, int columns, char** values, char**) {
+  std::string row;
+  for (int i = 0; i < columns; ++i)
+    row += (i > 0 ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
+  static_cast<std::vector<std::string>*>(rows)->push_back(row);
+  return 0;
+}
+
+// Runs SQL on a SQLite file, the rows of a query into rows; the reason when it fails.
+std::optional<std::string> run(const std::filesystem::path& database, const std::string& sql,
+                               std::vector<std::string>* rows, int flags) {
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(database.string().c_str(), &db), SQLITE_OK) << database;
   char* message = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-      << sql << ": " << (message != nullptr ? message : "");
+  std::optional<std::string> error;
+  if (sqlite3_open_v2(database.string().c_str(), &db, flags, nullptr) != SQLITE_OK ||
+      sqlite3_exec(db, sql.c_str(), rows ? collect : nullptr, rows, &message) != SQLITE_OK) {
+    error = database.string() + ": " + sql + ": " + (message ? message : sqlite3_errmsg(db));
+  }
   sqlite3_free(message);
   sqlite3_close(db);
+  return error;
+}
+
+}  // namespace
+
+void execSql(const std::filesystem::path& database, const std::string& sql) {
+  if (const auto error = run(database, sql, nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE))
+    ADD_FAILURE() << *error;
 }
 
 void createDestination(const std::filesystem::path& database) {
   execSql(database, "CREATE TABLE CSVDATA (DateTime TEXT, Tag TEXT, Value REAL)");
 }
 
-namespace {
-
-// The rows of a query, or nothing with the reason when it cannot be read.
-std::optional<std::vector<std::string>> readRows(const std::filesystem::path& database,
-                                                 const std::string& sql, std::string& error) {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* statement = nullptr;
-  std::optional<std::vector<std::string>> rows;
-  if (sqlite3_open_v2(database.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
-    rows.emplace();
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-      std::string row;
-      for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-        if (i > 0) row += '|';
-        const auto* text = sqlite3_column_text(statement, i);
-        row += text ? std::string(reinterpret_cast<const char*>(text),
-                                  static_cast<std::size_t>(sqlite3_column_bytes(statement, i)))
-                    : "NULL";
-      }
-      rows->push_back(row);
-    }
-  } else {
-    error = sqlite3_errmsg(db);
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return rows;
-}
-
-}  // namespace
-
 long long countRows(const std::filesystem::path& database) {
-  std::string error;
-  const auto rows = readRows(database, "SELECT COUNT(*) FROM CSVDATA", error);
-  return rows && rows->size() == 1 ? std::stoll(rows->front()) : -1;
+  std::vector<std::string> rows;
+  const bool read = !run(database, "SELECT COUNT(*) FROM CSVDATA", &rows, SQLITE_OPEN_READONLY);
+  return read && rows.size() == 1 ? std::stoll(rows.front()) : -1;
 }
 
 std::vector<std::string> queryRows(const std::filesystem::path& database, const std::string& sql) {
-  std::string error;
-  auto rows = readRows(database, sql, error);
-  if (!rows) ADD_FAILURE() << database << ": " << sql << ": " << error;
-  return rows.value_or(std::vector<std::string>{});
+  std::vector<std::string> rows;
+  if (const auto error = run(database, sql, &rows, SQLITE_OPEN_READONLY)) ADD_FAILURE() << *error;
+  return rows;
 }
 
 }  // namespace csv2sql::testing

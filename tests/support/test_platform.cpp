@@ -6,49 +6,29 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace csv2sql::testing {
-namespace {
 
-[[noreturn]] void fail(const char* call) {
-  throw std::runtime_error(std::string("test platform: ") + call + ": " + std::strerror(errno));
-}
-
-}  // namespace
-
-LoopbackListener::LoopbackListener() {
-  const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (socket < 0) fail("socket");
-  socket_ = socket;
+LoopbackListener::LoopbackListener() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;  // any free port
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);  // port 0: any free one
   socklen_t length = sizeof address;
-  if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(socket, 16) != 0 ||
-      ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    const int saved = errno;
-    ::close(socket);
-    errno = saved;
-    fail("bind/listen");
+  auto* const any = reinterpret_cast<sockaddr*>(&address);
+  if (socket_ < 0 || ::bind(socket_, any, length) != 0 || ::listen(socket_, 16) != 0 ||
+      ::getsockname(socket_, any, &length) != 0) {
+    const std::string reason = std::strerror(errno);
+    if (socket_ >= 0) ::close(socket_);
+    throw std::runtime_error("test platform: no loopback listener: " + reason);
   }
   port_ = ntohs(address.sin_port);
 }
 
 LoopbackListener::~LoopbackListener() {
-  ::close(static_cast<int>(socket_));
-}
-
-int closedLoopbackPort() {
-  return LoopbackListener().port();
-}
-
-void setEnvironment(const char* name, const std::string& value) {
-  if (::setenv(name, value.c_str(), 1) != 0) fail("setenv");
+  ::close(socket_);
 }
 
 }  // namespace csv2sql::testing
