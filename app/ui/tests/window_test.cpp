@@ -225,6 +225,7 @@ struct FillCase {
 class FillUtc : public WindowTest, public ::testing::WithParamInterface<FillCase> {};
 
 TEST_P(FillUtc, FillsTheOffsetTableFromTheZone) {
+  test.session.messageBox = &test.messageBox;  // the fake: the real box would wait for a press
   form.spUTC.setCell(9, 1, "kept unless filled");
   QTest::keyClicks(&widget<QLineEdit>("txtUtcZone"), QString::fromStdString(GetParam().typed));
   QTest::mouseClick(&widget<QPushButton>("btnFillUtc"), Qt::LeftButton);
