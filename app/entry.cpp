@@ -2,12 +2,68 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ostream>
 #include <string_view>
 
 #include "app/program.h"
+#include "core/error.h"
 #include "core/text.h"
+#include "import/utc_periods.h"
+#include "settings/settings_text.h"
 
 namespace csv2sql {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: csv2sql [1 | 2 | NTSERVICE]\n"
+    "       csv2sql --utc-periods ZONE FIRST_YEAR LAST_YEAR\n"
+    "       csv2sql --help | --version\n"
+    "\n"
+    "Without an argument the window opens. config.ini and the log folder are beside the program.\n"
+    "  1          run one import with the saved settings and end, without a window (status 0\n"
+    "             after a normal run, 1 after a failed one)\n"
+    "  2          open the window with messages into the run log, starting the automatic runs\n"
+    "             when they are checked\n"
+    "  NTSERVICE  run the automatic imports without a window, for a service manager\n"
+    "  --utc-periods ZONE FIRST_YEAR LAST_YEAR\n"
+    "             print the UTC= lines of config.ini for a time zone of the system's database\n"
+    "             (for example Europe/Berlin) from the first to the last year, in UTC\n"
+    "  --help     print this text\n"
+    "  --version  print the version\n";
+
+int printUtcPeriods(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  if (argc != 5) {
+    err << "csv2sql: --utc-periods takes a zone, a first and a last year.\n" << kUsage;
+    return 2;
+  }
+  try {
+    Grid periods("spUTC", "", {}, 0);
+    fillUtcGrid(periods, utcPeriodsOf(argv[2], toInt32(argv[3]), toInt32(argv[4])));
+    out << utcLines(periods);
+    return 0;
+  } catch (const Error& error) {
+    err << "csv2sql: Error " << error.numberAndDescription() << "\n";
+    return 2;
+  }
+}
+
+}  // namespace
+
+std::optional<int> runCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  if (argc < 2) return std::nullopt;
+  const std::string_view first = argv[1];
+  if (first == "--help" && argc == 2) {
+    out << kUsage;
+    return 0;
+  }
+  if (first == "--version" && argc == 2) {
+    out << "csv2sql " << CSV2SQL_VERSION << "\n";
+    return 0;
+  }
+  if (first == "--utc-periods") return printUtcPeriods(argc, argv, out, err);
+  return std::nullopt;
+}
 
 std::string argumentText(int argc, char** argv) {
   std::string text;

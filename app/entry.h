@@ -1,5 +1,7 @@
 #pragma once
 
+#include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "app/host.h"
@@ -20,6 +22,10 @@ bool isServiceStart(const std::string& text);
 
 // The starts that never show a window: the service start and "1".
 bool startsWithoutWindow(const std::string& text);
+
+// The arguments that print and end without a session or a display: --help, --version and
+// --utc-periods ZONE FIRST_YEAR LAST_YEAR. Their exit status, or nothing for every other start.
+std::optional<int> runCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
 
 // The entry routine: sets ServiceMode, makes the program and loads its window (Form_Load,
 // which runs the "1" start to its end), then starts automatic runs and runs hidden for the

@@ -32,9 +32,11 @@ std::unique_ptr<csv2sql::Host> windowHost(int& argc, char** argv, csv2sql::Sessi
 
 int main(int argc, char** argv) {
   using namespace csv2sql;
+  if (const auto status = runCommand(argc, argv, std::cout, std::cerr)) return *status;
   auto session = std::make_unique<Session>();
   session->programFolder = platform::executablePath().parent_path();
   session->errorStream = &std::cerr;
+  session->outputStream = &std::cout;
   const SystemClock systemClock;
   const auto seamInterval = timerIntervalSeam();
   std::optional<FastClock> fastClock;

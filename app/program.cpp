@@ -1,11 +1,16 @@
 #include "app/program.h"
 
 #include <optional>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "app/file_url.h"
 #include "core/datetime_text.h"
 #include "core/error.h"
 #include "core/text.h"
+#include "import/utc_periods.h"
 #include "settings/settings_file.h"
 
 namespace csv2sql {
@@ -53,6 +58,7 @@ Program::Program(Session& session)
   form.btnSaveSettings.onClick = [this] { btnSaveSettings_Click(session_, messages_); };
   form.btnHelp.onClick = [this] { btnHelp_Click(); };
   form.btnConnectDest.onClick = [this] { destination_.btnConnectDest_Click(); };
+  form.btnFillUtc.onClick = [this] { btnFillUtc_Click(); };
   form.btnStartAutoRun.onClick = [this] { scheduler_.btnStartAutoRun_Click(); };
   form.btnStopAutorun.onClick = [this] { scheduler_.btnStopAutorun_Click(); };
   form.chkDelOldRecs.clicked().connect([this] { chkDelOldRecs_Click(); });
@@ -61,8 +67,9 @@ Program::Program(Session& session)
 
 Program::~Program() {
   FrmMain& form = session_.frmMain;
-  for (Button* button : {&form.btnTransferData, &form.btnSaveSettings, &form.btnHelp,
-                         &form.btnConnectDest, &form.btnStartAutoRun, &form.btnStopAutorun}) {
+  for (Button* button :
+       {&form.btnTransferData, &form.btnSaveSettings, &form.btnHelp, &form.btnConnectDest,
+        &form.btnStartAutoRun, &form.btnStopAutorun, &form.btnFillUtc}) {
     button->onClick = nullptr;
   }
   form.Timer1.onTick = nullptr;
@@ -79,6 +86,9 @@ void Program::dispatch(const std::string& argumentText) {
   if (argumentText == "1") {
     session_.UnattendedMode = true;
     const RunEnd end = importRun_.btnTransferData_Click();
+    if (end == RunEnd::Normal && session_.outputStream != nullptr) {
+      *session_.outputStream << importRun_.summary() << std::endl;
+    }
     exitRequested_ = true;
     exitCode_ = end == RunEnd::Normal ? 0 : 1;
   } else if (argumentText == "2") {
@@ -110,6 +120,26 @@ void Program::Form_Resize(const WindowMetrics& metrics) {
 void Program::chkDelOldRecs_Click() {
   FrmMain& form = session_.frmMain;
   form.txtDeleteDays.setEnabled(form.chkDelOldRecs.value() == 1);
+}
+
+void Program::btnFillUtc_Click() {
+  FrmMain& form = session_.frmMain;
+  try {
+    std::vector<std::string> words;
+    std::istringstream text(form.txtUtcZone.text());
+    for (std::string word; text >> word;) words.push_back(word);
+    if (words.empty() || words.size() > 3) {
+      throw Error(err::InvalidProcedureCall,
+                  "Invalid procedure call or argument: type a time-zone name such as "
+                  "Europe/Berlin, then optionally the first and the last year");
+    }
+    // A zone alone: this year and the next.
+    const std::int32_t first = words.size() > 1 ? toInt32(words[1]) : session_.clock->now().year();
+    const std::int32_t last = words.size() > 2 ? toInt32(words[2]) : first + 1;
+    fillUtcGrid(form.spUTC, utcPeriodsOf(words[0], first, last));
+  } catch (const Error& error) {
+    messages_.ReportError(error, "btnFillUtc_Click");
+  }
 }
 
 void Program::btnHelp_Click() {

@@ -39,6 +39,9 @@ class Program {
 
   void chkDelOldRecs_Click();
   void btnHelp_Click();
+  // Fills spUTC from txtUtcZone: a zone name, then optionally the first and the last year
+  // (a zone alone: this year and the next).
+  void btnFillUtc_Click();
 
   // Set by the "1" start: the program ends right after Form_Load with this status (0 after a
   // run that ended normally, 1 after one that ended in its error path).

@@ -41,7 +41,7 @@ class Grid : public Control {
   // valid until the next load or clear, or the next setCell of that cell.
   std::string_view cell(std::int32_t row, std::int32_t column) const;
   void setCell(std::int32_t row, std::int32_t column, std::string text);
-  // Line `row` of the loaded file as it stands, without its line end; "" outside the file.
+  // The loaded file's line of a row as it was read, without its line end; "" outside the file.
   std::string_view line(std::int32_t row) const;
 
   // The cursor of the original control: following text()/setText() address this cell.

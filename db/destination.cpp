@@ -1,9 +1,39 @@
 #include "db/destination.h"
 
 #include "core/datetime_text.h"
+#include "core/error.h"
 #include "core/text.h"
 
 namespace csv2sql {
+
+namespace {
+
+// What keeps a run from writing into the destination table, or "" when nothing does. The row
+// begun to learn the columns is dropped by the close, never written.
+std::string tableProblem(db::Connection& connection, const std::string& tableText) {
+  try {
+    const std::unique_ptr<db::Recordset> recordset =
+        connection.OpenRecordset(db::TableName::check(tableText));
+    recordset->addNew();
+    std::string missing;
+    for (const char* column : {"DateTime", "Tag", "Value"}) {
+      try {
+        recordset->setField(column, {});
+      } catch (const Error& error) {
+        if (error.number() != err::ItemNotFound) throw;
+        missing += missing.empty() ? column : std::string(", ") + column;
+      }
+    }
+    recordset->close();
+    if (missing.empty()) return {};
+    return "The destination table " + tableText + " has no column " + missing + ".";
+  } catch (const Error& error) {
+    return "The destination table " + tableText + " cannot be opened: Error " +
+           error.numberAndDescription();
+  }
+}
+
+}  // namespace
 
 std::string BuildConnectionString(const FrmMain& form) {
   using db::connectionStringValue;
@@ -67,6 +97,10 @@ void Destination::btnConnectDest_Click() {
   }
   MessageBoxRequest connected;
   connected.prompt = "Connected";
+  if (const std::string problem = tableProblem(cnnDest(), session_.frmMain.txtDestTable.text());
+      !problem.empty()) {
+    connected.prompt += "\r\n" + problem;
+  }
   messages_.directBox(connected);
 }
 

@@ -28,6 +28,7 @@ FrmMain::FrmMain()
       sp("sp", kWindow, {9720, 4800, 3375, 1455}, 8),
       txtDestCnn("txtDestCnn", kWindow, {5640, 3000, 4695, 285}, 6),
       Timer1("Timer1"),
+      lblProgress("lblProgress", kWindow, {4800, 60, 4455, 255}, 51, ""),
       Label1("Label1", kDbConnection, {120, 360, 1215, 255}, 10, "Data Source"),
       txtDataSource("txtDataSource", kDbConnection, {1560, 360, 3495, 285}, 11,
                     "localhost\\SQLEXPRESS"),
@@ -55,8 +56,8 @@ FrmMain::FrmMain()
       txtDeleteDays("txtDeleteDays", kArchive, {7440, 240, 735, 285}, 29),
       Label8("Label8", kArchive, {360, 600, 1455, 255}, 27, "Archive Folder"),
       txtArchiveFolder("txtArchiveFolder", kArchive, {1560, 600, 3615, 285}, 28),
-      lblErrorFolder("lblErrorFolder", kArchive, {5280, 600, 1095, 255}, 51, "Error Folder"),
-      txtErrorFolder("txtErrorFolder", kArchive, {6360, 600, 2535, 285}, 52),
+      lblErrorFolder("lblErrorFolder", kArchive, {5280, 600, 1095, 255}, 54, "Error Folder"),
+      txtErrorFolder("txtErrorFolder", kArchive, {6360, 600, 2535, 285}, 55),
       chkAutoRun("chkAutoRun", kAutoRun, {480, 300, 2895, 255}, 46,
                  "Run Every" + std::string(18, ' ') + "minutes"),
       txtAutoRun("txtAutoRun", kAutoRun, {1600, 280, 615, 285}, 47, "5"),
@@ -73,7 +74,9 @@ FrmMain::FrmMain()
       txtColValue("txtColValue", kFileMap, {2040, 1440, 1095, 285}, 39, "3"),
       chkUtcOffset("chkUtcOffset", kDateTime, {240, 240, 3255, 255}, 41,
                    "Convert UTC times to Local"),
-      spUTC("spUTC", kDateTime, {120, 480, 4455, 1935}, 42, {"Start", "End", "Offset"}) {
+      spUTC("spUTC", kDateTime, {120, 480, 4455, 1935}, 42, {"Start", "End", "Offset"}),
+      txtUtcZone("txtUtcZone", kDateTime, {2640, 195, 1215, 285}, 52),
+      btnFillUtc("btnFillUtc", kDateTime, {3900, 195, 675, 285}, 53, "Fill") {
   sp.setVisible(false);
   txtDestCnn.setVisible(false);
   controls_ = {&Frame2,          &Frame3,         &Frame6,        &Frame4,
@@ -84,12 +87,13 @@ FrmMain::FrmMain()
                &txtDestTable,    &Label3,         &txtUserId,     &Label6,
                &txtPassword,     &Label4,         &txtConnectionTimeout, &Label5,
                &txtCommandTimeout, &btnConnectDest, &chkArchive,  &chkDelOldRecs,
-               &txtDeleteDays,   &Label8,         &txtArchiveFolder, &lblErrorFolder,
-               &txtErrorFolder,  &chkAutoRun,
+               &txtDeleteDays,   &Label8,         &txtArchiveFolder, &chkAutoRun,
                &txtAutoRun,      &btnStartAutoRun, &lblNextRun,   &btnStopAutorun,
                &Label11,         &txtHeaderRows,  &Label9,        &txtColDateTime,
                &Label12,         &txtColTag,      &Label13,       &txtColValue,
                &chkUtcOffset,    &spUTC};
+  controls_.insert(controls_.end(),
+                   {&lblProgress, &txtUtcZone, &btnFillUtc, &lblErrorFolder, &txtErrorFolder});
 }
 
 Control* FrmMain::find(const std::string& name) const {

@@ -17,8 +17,8 @@ class FrmMain {
   FrmMain& operator=(const FrmMain&) = delete;
 
   static constexpr const char* kCaption = "R27731 CSV to SQL Util";
-  static constexpr int kClientWidth = 14130;   // twips
-  static constexpr int kClientHeight = 6945;   // twips
+  static constexpr int kClientWidth = 14130;  // twips
+  static constexpr int kClientHeight = 6945;  // twips
 
   // Window.
   Button btnTransferData;
@@ -35,6 +35,8 @@ class FrmMain {
   Grid sp;
   TextBox txtDestCnn;
   Timer Timer1;
+  // The run's progress: file k of n, rows read, rows per second.
+  Label lblProgress;
 
   // Frame2, "DB Connection".
   Label Label1;
@@ -84,6 +86,9 @@ class FrmMain {
   // Frame5, "DateTime".
   CheckBox chkUtcOffset;
   Grid spUTC;
+  // A time-zone name (and optionally the first and last year) that btnFillUtc fills spUTC from.
+  TextBox txtUtcZone;
+  Button btnFillUtc;
 
   // Every control of the window except the timer, frames before the controls they hold.
   const std::vector<Control*>& controls() const { return controls_; }

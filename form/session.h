@@ -30,6 +30,8 @@ struct Session {
   UrlOpenerPort* urlOpener = nullptr;
   // Where a line goes that can reach neither the log file nor a window.
   std::ostream* errorStream = nullptr;
+  // Where the "1" start prints its run's summary line.
+  std::ostream* outputStream = nullptr;
 };
 
 }  // namespace csv2sql

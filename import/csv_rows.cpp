@@ -46,11 +46,6 @@ class CleanedDate {
   std::string_view text_;
 };
 
-void logSkipped(RunLog& log, std::int64_t row, std::string_view what, std::string_view text) {
-  log.WriteLog("Row " + std::to_string(row) + " invalid " + std::string(what) + " (" +
-               echoedCell(text) + ") record skipped");
-}
-
 void addReading(db::Recordset& destination, DateTime when, std::string_view tag, double value) {
   destination.addNew();
   destination.setField("DateTime", when);
@@ -60,21 +55,26 @@ void addReading(db::Recordset& destination, DateTime when, std::string_view tag,
 }
 
 // Calls skip(row, what, text) for each row after the header lines, up to lastRow, whose date or
-// value is no reading, and add(when, tag, value) for every other.
+// value is no reading, and add(when, unconverted, tag, value) for every other; unconverted: no
+// UTC period held the time, so it is as read. observer, when given, hears of the rows read.
 template <typename Skip, typename Add>
 void forEachReading(const Grid& sp, const FileLayout& layout, const UtcOffsetTable* utc,
-                    std::int32_t lastRow, Skip skip, Add add) {
+                    std::int32_t lastRow, RowObserver* observer, Skip skip, Add add) {
   std::string tagBuffer;
   const std::int64_t firstRow = std::int64_t{std::max(layout.headerRows, 0)} + 1;
   for (std::int64_t row64 = firstRow; row64 <= lastRow; ++row64) {
     const auto row = static_cast<std::int32_t>(row64);
+    const std::int64_t read = row64 - firstRow + 1;
+    if (observer != nullptr && read % RowObserver::kRowsBetweenReports == 0) {
+      observer->rowsRead(read);
+    }
     const CleanedDate date(sp.cell(row, layout.colDateTime));
     const std::optional<DateTime> stamp = parseDateTime(date.text());
     if (!stamp) {
       skip(row, "date", date.text());
       continue;
     }
-    const DateTime when = utc ? utc->UtcToLocal(*stamp) : *stamp;
+    const std::optional<DateTime> local = utc != nullptr ? utc->toLocal(*stamp) : stamp;
     const std::string_view tag = asUtf8(trimSpaces(sp.cell(row, layout.colTag)), tagBuffer);
     const std::string_view valueText = sp.cell(row, layout.colValue);
     const std::optional<double> value = parseNumber(valueText);
@@ -83,7 +83,7 @@ void forEachReading(const Grid& sp, const FileLayout& layout, const UtcOffsetTab
       skip(row, "value", valueText);
       continue;
     }
-    add(when, tag, *value);
+    add(local.value_or(*stamp), !local, tag, *value);
   }
 }
 
@@ -95,8 +95,8 @@ bool readingsTaken(const Grid& sp, const FileLayout& layout, const UtcOffsetTabl
   try {
     const std::unique_ptr<db::Recordset> recordset = connection.OpenRecordset(table);
     forEachReading(
-        sp, layout, utc, lastRow, [](std::int32_t, std::string_view, std::string_view) {},
-        [&](DateTime when, std::string_view tag, double value) {
+        sp, layout, utc, lastRow, nullptr, [](std::int32_t, std::string_view, std::string_view) {},
+        [&](DateTime when, bool, std::string_view tag, double value) {
           addReading(*recordset, when, tag, value);
         });
     recordset->close();
@@ -109,8 +109,9 @@ bool readingsTaken(const Grid& sp, const FileLayout& layout, const UtcOffsetTabl
 
 }  // namespace
 
-void importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
-                    const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log) {
+FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
+                          const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
+                          RowObserver* observer) {
   // A file that is there but cannot be read must not count as imported: archiving would move
   // its readings away unread. One that has gone loads no rows.
   std::error_code ec;
@@ -119,14 +120,22 @@ void importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayou
   }
   const std::int32_t rows = sp.rowCount();
   log.WriteLog(std::to_string(rows) + " rows loaded from file");
+  FileCounts counts;
   forEachReading(
-      sp, layout, utc, rows,
+      sp, layout, utc, rows, observer,
       [&](std::int32_t row, std::string_view what, std::string_view text) {
-        logSkipped(log, row, what, text);
+        ++counts.skipped;
+        const std::string reason = "invalid " + std::string(what);
+        log.WriteLog("Row " + std::to_string(row) + " " + reason + " (" + echoedCell(text) +
+                     ") record skipped");
+        if (observer != nullptr) observer->skipped(row, sp.line(row), reason);
       },
-      [&](DateTime when, std::string_view tag, double value) {
+      [&](DateTime when, bool unconverted, std::string_view tag, double value) {
+        if (unconverted) ++counts.unconverted;
         addReading(destination, when, tag, value);
+        ++counts.stored;
       });
+  return counts;
 }
 
 std::optional<std::int32_t> findRefusedRow(const Grid& sp, const FileLayout& layout,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "components/db/connection.h"
 #include "components/db/database.h"
@@ -20,14 +21,36 @@ struct FileLayout {
   std::int32_t headerRows = 1;
 };
 
+// What one file's rows came to.
+struct FileCounts {
+  std::int64_t stored = 0;
+  std::int64_t skipped = 0;
+  // Converted times that no UTC period contained, stored as read.
+  std::int64_t unconverted = 0;
+};
+
+// Told about a file's rows while they are imported.
+class RowObserver {
+ public:
+  // Rows are counted every this many, so the per-row path only tests a bit mask.
+  static constexpr std::int64_t kRowsBetweenReports = 1024;
+
+  virtual ~RowObserver() = default;
+  // A skipped row: its line number, its line as read, and why ("invalid date").
+  virtual void skipped(std::int64_t row, std::string_view line, std::string_view reason) = 0;
+  // The rows after the header read so far, every kRowsBetweenReports rows.
+  virtual void rowsRead(std::int64_t rows) = 0;
+};
+
 // Imports one file's rows: loads the file into sp (a file that has gone leaves no rows; one that
 // is there but cannot be read is error 75), logs the row count, and adds every row after the header
 // lines whose date-time and value are valid, logging a line for each row it skips. utc, when given,
 // converts every valid time. Errors of the recordset, of the UTC lookup and of the grid pass to the
 // caller. The per-row work allocates nothing, except to log a skipped row or to convert a tag that
-// is not UTF-8.
-void importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
-                    const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log);
+// is not UTF-8. observer, when given, hears of every skipped row and of the rows read.
+FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
+                          const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
+                          RowObserver* observer = nullptr);
 
 // After the database refused a file's rows for their data (a driver that sends rows in batches
 // tells only the batch): the first row of the file still in sp whose reading it refuses. Runs

@@ -1,7 +1,10 @@
 #include "import/import_run.h"
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include "core/text.h"
 #include "import/archive.h"
 #include "import/csv_rows.h"
+#include "import/reject_file.h"
 #include "import/run_plan.h"
 #include "import/source_listing.h"
 
@@ -34,6 +38,81 @@ class RunningFlags {
   bool& run_;
   bool& destination_;
 };
+
+// The settings cannot be edited while a run works, so what the window shows is what the run
+// uses; the automatic-run frame stays open for "Stop Autorun".
+class SettingsLock {
+ public:
+  explicit SettingsLock(FrmMain& form)
+      : controls_{&form.txtSourceCSV, &form.btnSaveSettings, &form.Frame2,
+                  &form.Frame3,       &form.Frame4,          &form.Frame5} {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+      enabled_[i] = controls_[i]->enabled();
+      controls_[i]->setEnabled(false);
+    }
+  }
+  ~SettingsLock() {
+    for (std::size_t i = 0; i < controls_.size(); ++i) controls_[i]->setEnabled(enabled_[i]);
+  }
+  SettingsLock(const SettingsLock&) = delete;
+  SettingsLock& operator=(const SettingsLock&) = delete;
+
+ private:
+  std::array<Control*, 6> controls_;
+  std::array<bool, 6> enabled_{};
+};
+
+// Seconds from one time to a later one.
+double secondsBetween(DateTime from, DateTime to) {
+  return static_cast<double>(to.microseconds() - from.microseconds()) / 1e6;
+}
+
+// One file's progress in lblProgress, shown and let paint at most every kShowEvery, and its
+// skipped rows in the run's reject file.
+class FileProgress final : public RowObserver {
+ public:
+  static constexpr std::int64_t kShowEveryMicros = 50'000;
+
+  FileProgress(Session& session, RejectFile& rejects, const std::string& name, std::size_t number,
+               std::size_t files)
+      : session_(session),
+        rejects_(rejects),
+        name_(name),
+        file_("File " + std::to_string(number) + " of " + std::to_string(files)),
+        started_(session.clock->now()),
+        shown_(started_) {
+    session_.frmMain.lblProgress.setCaption(file_);
+  }
+
+  void skipped(std::int64_t row, std::string_view line, std::string_view reason) override {
+    rejects_.add(name_, row, line, reason);
+  }
+
+  void rowsRead(std::int64_t rows) override {
+    const DateTime now = session_.clock->now();
+    if (now.microseconds() - shown_.microseconds() < kShowEveryMicros) return;
+    shown_ = now;
+    const double seconds = secondsBetween(started_, now);
+    session_.frmMain.lblProgress.setCaption(
+        file_ + ", " + std::to_string(rows) + " rows read, " +
+        std::to_string(static_cast<std::int64_t>(static_cast<double>(rows) / seconds)) +
+        " rows per second");
+    session_.eventLoop->yield();
+  }
+
+ private:
+  Session& session_;
+  RejectFile& rejects_;
+  const std::string& name_;
+  const std::string file_;
+  const DateTime started_;
+  DateTime shown_;
+};
+
+std::string fileCountsLine(const FileCounts& counts) {
+  return std::to_string(counts.stored) + " readings stored, " + std::to_string(counts.skipped) +
+         " rows skipped";
+}
 
 // Opens a new run log, or goes on in the one that is open, as the run's first log line says.
 void openOrContinueLog(const Session& session, RunLog& log, DateTime& logOpenedAt) {
@@ -74,18 +153,26 @@ std::optional<FileStamp> stampOf(const fs::path& path) {
   return FileStamp{size, written};
 }
 
-// One file: its rows, then its move into the archive folder when asked.
-void importAndArchive(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
-                      db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
-                      const std::string& name, const std::optional<FileStamp>& listed) {
+// One file: its rows, then its move into the archive folder when asked. What it stored, nothing
+// when its rows were rolled back.
+FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log,
+                            db::Connection& connection, db::Recordset& recordset,
+                            const RunPlan& plan, const FileLayout& layout, const std::string& name,
+                            const std::optional<FileStamp>& listed, FileProgress& progress) {
   const fs::path path = plan.sourceFolder / name;
   // The file's rows are committed together, so a failure part-way leaves none of them and the
   // next run's re-read of the file imports each reading once.
   db::Transaction transaction(connection);
-  importFileRows(sp, path, layout, plan.utc ? &*plan.utc : nullptr, recordset, log);
+  const FileCounts counts =
+      importFileRows(sp, path, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
+  log.WriteLog(fileCountsLine(counts));
+  if (counts.unconverted > 0) {
+    log.WriteLog(std::to_string(counts.unconverted) +
+                 " readings outside every UTC period stored unconverted");
+  }
   if (!plan.archive) {
     transaction.commit();
-    return;
+    return counts;
   }
   // A file still being written (a logger appending to it) would be moved away with readings
   // that this run never read. Its rows are rolled back and it stays for a later run.
@@ -93,23 +180,27 @@ void importAndArchive(const Session& session, Grid& sp, RunLog& log, db::Connect
     log.WriteLog("File " + name +
                  " changed while it was being read: its rows are rolled back and it stays "
                  "for the next run");
-    return;
+    return {};
   }
   log.WriteLog("Archiving " + name + " to " + plan.archiveFolderText);
   const ArchiveMove move =
       planArchive(plan.sourceFolder, plan.archiveFolder, name, session.clock->now());
   transaction.commit();
   ArchiveFile(move);
+  return counts;
 }
 
 // A file whose rows the database refuses for their data (its transaction rolled back) would
 // stop every run at the same place: with an error folder it goes there with a note of why, and
 // the run goes on; without one the run ends, naming the file and the row.
-void importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
-                db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
-                const std::string& name, const std::optional<FileStamp>& listed) {
+// What the file stored, nothing when it was moved to the error folder.
+FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
+                      db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
+                      const std::string& name, const std::optional<FileStamp>& listed,
+                      FileProgress& progress) {
   try {
-    importAndArchive(session, sp, log, connection, recordset, plan, layout, name, listed);
+    return importAndArchive(session, sp, log, connection, recordset, plan, layout, name, listed,
+                            progress);
   } catch (const db::DatabaseError& error) {
     if (!error.refusesData()) throw;
     const std::optional<std::int32_t> row =
@@ -125,6 +216,7 @@ void importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& c
                        "\r\nDatabase: " + error.description() + "\r\n");
     log.WriteLog("Moved " + name + " to " + plan.errorFolderText + ": " +
                  echoedCell(error.message()));
+    return {};
   }
 }
 
@@ -138,6 +230,8 @@ RunEnd ImportRun::btnTransferData_Click() {
   if (inProgress_) return RunEnd::Normal;
   const RunningFlags running(inProgress_, destination_.runInProgress);
   FrmMain& form = session_.frmMain;
+  const SettingsLock locked(form);
+  const DateTime started = session_.clock->now();
   bool paused = false;
   try {
     const RunPlan plan = readRunPlan(session_);
@@ -168,21 +262,40 @@ RunEnd ImportRun::btnTransferData_Click() {
     // Taken with the listing, so a change at any time until the file is archived is seen.
     std::vector<std::optional<FileStamp>> listed;
     for (const std::string& name : names) listed.push_back(stampOf(plan.sourceFolder / name));
+    RejectFile rejects(log_);
+    FileCounts total;
+    std::size_t files = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (stopRequested_) break;
       log_.WriteLog("Loading file " + (plan.sourceFolder / names[i]).string());
-      importFile(session_, form.sp, log_, connection, *recordset, plan, layout, names[i],
-                 listed[i]);
+      FileProgress progress(session_, rejects, names[i], i + 1, names.size());
+      const FileCounts counts = importFile(session_, form.sp, log_, connection, *recordset, plan,
+                                           layout, names[i], listed[i], progress);
+      total.stored += counts.stored;
+      total.skipped += counts.skipped;
+      ++files;
       session_.eventLoop->yield();
     }
 
     recordset->close();
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", secondsBetween(started, session_.clock->now()));
+    summary_ = "Run done: " + std::to_string(files) + " files, " + fileCountsLine(total) + ", " +
+               seconds + " seconds";
+    log_.WriteLog(summary_);
+    form.lblProgress.setCaption("");
     form.btnTransferData.setEnabled(true);
     if (!paused) log_.CloseLogFile();
     schedule_.runEnded(paused, RunEnd::Normal);
     return RunEnd::Normal;
   } catch (...) {
-    log_.WriteLog("Error " + currentError().numberAndDescription());
+    const std::string line = "Error " + currentError().numberAndDescription();
+    log_.WriteLog(line);
+    // Without a window the service manager's journal is where an operator looks first.
+    if (!session_.hasWindow && session_.errorStream != nullptr) {
+      *session_.errorStream << "csv2sql: the run failed: " << line << std::endl;
+    }
+    form.lblProgress.setCaption("");
     schedule_.runEnded(paused, RunEnd::Failed);
     return RunEnd::Failed;
   }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "core/datetime.h"
 #include "db/destination.h"
 #include "form/session.h"
@@ -37,6 +39,9 @@ class ImportRun {
   // Asks a run in progress to stop after the file it is on (its rows committed or rolled back).
   void requestStop() { stopRequested_ = true; }
 
+  // The last line of the last run that ended normally: "Run done: ..." with its figures.
+  const std::string& summary() const { return summary_; }
+
   // When the run that opened the current run log started.
   DateTime LogOpenedAt;
 
@@ -47,6 +52,7 @@ class ImportRun {
   RunSchedule& schedule_;
   bool inProgress_ = false;
   bool stopRequested_ = false;
+  std::string summary_;
 };
 
 }  // namespace csv2sql

@@ -28,13 +28,13 @@ UtcOffsetTable::UtcOffsetTable(const Grid& spUTC) {
   }
 }
 
-DateTime UtcOffsetTable::UtcToLocal(const DateTime& utc) const {
+std::optional<DateTime> UtcOffsetTable::toLocal(const DateTime& utc) const {
   for (const Period& period : periods_) {
     const DateTime start = converted(period.start);
     const DateTime end = converted(period.end);
     if (start <= utc && utc <= end) return utc.addHours(converted(period.offsetHours));
   }
-  return utc;
+  return std::nullopt;
 }
 
 }  // namespace csv2sql

@@ -19,7 +19,9 @@ class UtcOffsetTable {
   // The local time for a UTC time: moved by the offset of the first period that contains it
   // (both bounds inclusive, a fraction of an hour exactly), unchanged when none does. Allocates
   // nothing.
-  DateTime UtcToLocal(const DateTime& utc) const;
+  DateTime UtcToLocal(const DateTime& utc) const { return toLocal(utc).value_or(utc); }
+  // The same, but nothing when no period contains the time.
+  std::optional<DateTime> toLocal(const DateTime& utc) const;
 
  private:
   struct Period {

@@ -52,4 +52,8 @@ echo "== rows in CSVDATA =="
 sqlite3 -header -column "$demo/readings.db" 'SELECT DateTime, Tag, Value FROM CSVDATA ORDER BY rowid;'
 echo "== archive folder =="
 ls "$demo/archive"
+if compgen -G "$demo/log/*.rejects.csv" >/dev/null; then
+  echo "== skipped rows =="
+  cat "$demo"/log/*.rejects.csv | tr -d '\r'
+fi
 exit "$status"

@@ -9,7 +9,8 @@ packages=(
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev odbc-postgresql tdsodbc libsqliteodbc
   libpq-dev postgresql postgresql-client
-  xvfb xauth time
+  libhowardhinnant-date-dev tzdata
+  xvfb xauth time dpkg-dev fakeroot
 )
 
 missing=()

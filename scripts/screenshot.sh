@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the program's window, as an operator first sees it with a sample config.ini, to a PNG
 # under Xvfb at 96 DPI, so a person can look at it. Usage: scripts/screenshot.sh [png file]
-# (default build/window.png). CSV2SQL_BUILD_DIR picks the build folder (default build).
+# [run] (default build/window.png); with "run" the window is taken during a long import into
+# SQLite, showing its progress. CSV2SQL_BUILD_DIR picks the build folder (default build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +20,13 @@ output=$(realpath -m "${1:-$build/window.png}")
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 mkdir -p "$folder/in" "$folder/archive"
+mode=${2:-}
+if [[ $mode == run ]]; then
+  sqlite3 "$folder/readings.db" 'CREATE TABLE CSVDATA (DateTime TEXT, Tag TEXT, Value REAL);'
+  awk 'BEGIN { printf "Time,Tag,Value\r\n"
+    for (i = 0; i < 600000; i++) printf "2024-07-01T%02d:%02d:%02dZ,TAG%02d,%d.5\r\n",
+      int(i / 3600) % 24, int(i / 60) % 60, i % 60, i % 50, i }' >"$folder/in/long.csv"
+fi
 printf '%s\r\n' \
   "CSVFOLDER=$folder/in" \
   "DELOLDRECS=-1" \
@@ -47,5 +55,5 @@ printf '%s\r\n' \
 # would fail the run over memory that the display libraries keep to the end on purpose.
 env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 \
   xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" \
-  "$build/bin/csv2sql_screenshot" "$folder" "$output"
+  "$build/bin/csv2sql_screenshot" "$folder" "$output" $mode
 echo "$output"

@@ -57,12 +57,18 @@ std::string settingsFileText(const FrmMain& form) {
   addLine(text, "COLTAG", form.txtColTag.text());
   addLine(text, "COLVALUE", form.txtColValue.text());
   addLine(text, "UTCOFFSET", yesNo(form.chkUtcOffset));
-  const std::int32_t rows = form.spUTC.rowCount();
-  for (std::int32_t row = 1; row <= rows; ++row) addLine(text, "UTC", utcValue(form.spUTC, row));
+  text += utcLines(form.spUTC);
   addLine(text, "AUTORUNEVERY", isOn(form.chkAutoRun) ? form.txtAutoRun.text() : "-1");
   addLine(text, "DEST_CNN", form.txtDestCnn.text());
   // Only when set, so a file saved without an error folder stays as it always was.
   if (!form.txtErrorFolder.text().empty()) addLine(text, "ERRORFOLDER", form.txtErrorFolder.text());
+  return text;
+}
+
+std::string utcLines(const Grid& spUTC) {
+  std::string text;
+  const std::int32_t rows = spUTC.rowCount();
+  for (std::int32_t row = 1; row <= rows; ++row) addLine(text, "UTC", utcValue(spUTC, row));
   return text;
 }
 

@@ -11,4 +11,7 @@ namespace csv2sql {
 // Raises error 6 when deletion is on and the days text is a number outside the 16-bit range.
 std::string settingsFileText(const FrmMain& form);
 
+// The UTC lines of an offset table as config.ini holds them, one per row up to its row count.
+std::string utcLines(const Grid& spUTC);
+
 }  // namespace csv2sql

@@ -1,9 +1,11 @@
-// Renders the window as the operator first sees it to a PNG file:
-//   csv2sql_screenshot <program folder with config.ini> <png file>
+// Renders the window as the operator first sees it to a PNG file, or, with "run", while a
+// "Load Data" run shows its progress:
+//   csv2sql_screenshot <program folder with config.ini> <png file> [run]
 #include <QApplication>
 #include <QPixmap>
 #include <filesystem>
 #include <iostream>
+#include <string>
 
 #include "app/program.h"
 #include "app/ui/main_window.h"
@@ -23,8 +25,9 @@ QWidget* mainWindow() {
 
 int main(int argc, char** argv) {
   using namespace csv2sql;
-  if (argc != 3) {
-    std::cerr << "usage: csv2sql_screenshot <program folder> <png file>\n";
+  const bool duringRun = argc == 4 && std::string(argv[3]) == "run";
+  if (argc != 3 && !duringRun) {
+    std::cerr << "usage: csv2sql_screenshot <program folder> <png file> [run]\n";
     return 2;
   }
   const std::filesystem::path folder = argv[1];
@@ -45,7 +48,21 @@ int main(int argc, char** argv) {
   window->show();
   // The first showing resizes the log list; let every pending event run.
   for (int round = 0; round < 10; ++round) QApplication::processEvents();
-  if (!window->grab().save(image, "PNG")) {
+  bool saved = false;
+  if (duringRun) {
+    // Taken at the third progress report, once the rows-per-second figure has settled.
+    int reports = 0;
+    session.frmMain.lblProgress.changed().connect([&] {
+      if (session.frmMain.lblProgress.caption().find("rows read") == std::string::npos) return;
+      if (++reports != 3) return;
+      QApplication::processEvents();
+      saved = window->grab().save(image, "PNG");
+    });
+    session.frmMain.btnTransferData.click();
+  } else {
+    saved = window->grab().save(image, "PNG");
+  }
+  if (!saved) {
     std::cerr << "csv2sql_screenshot: cannot write " << argv[2] << "\n";
     return 1;
   }

@@ -135,8 +135,11 @@ QWidget* makeListBox(ListBox& box, QWidget& parent, TwipScale scale) {
   widget->setUniformItemSizes(true);
   ControlBinding::bind(box, *widget, scale, {});
   appendMissing(*widget, box.items());
+  // The log follows its newest line.
   box.itemAdded().connect([&box, list = QPointer<QListWidget>(widget)](std::size_t) {
-    if (list) appendMissing(*list, box.items());
+    if (!list) return;
+    appendMissing(*list, box.items());
+    list->scrollToBottom();
   });
   return widget;
 }

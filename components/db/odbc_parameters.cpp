@@ -36,6 +36,13 @@ SQL_TIMESTAMP_STRUCT timestamp(DateTime value) {
 
 Value ownedValue(const FieldValue& value) {
   if (const auto* text = std::get_if<std::string_view>(&value)) {
+    // Drivers read a text parameter up to its first NUL (psqlODBC stores "a\0b" as "a"): a
+    // reading would be stored wrong without a word.
+    if (text->find('\0') != std::string_view::npos) {
+      throw DatabaseError(0, "22021",
+                          "A text value holds a NUL character, which the ODBC driver would cut "
+                          "short.");
+    }
     return toWide(*text, "a text value");
   }
   if (const auto* time = std::get_if<DateTime>(&value)) return *time;
@@ -101,7 +108,8 @@ void ParameterRows::bindColumn(SQLHSTMT statement, std::size_t column, Buffer& b
       std::memcpy(target, number, sizeof *number);
       buffer.lengths[r] = sizeof *number;
     } else if (const auto* text = std::get_if<kText>(&value)) {
-      std::memcpy(target, text->data(), text->size() * sizeof(SQLWCHAR));
+      // An empty text has no buffer to copy from.
+      if (!text->empty()) std::memcpy(target, text->data(), text->size() * sizeof(SQLWCHAR));
       buffer.lengths[r] = static_cast<SQLLEN>(text->size() * sizeof(SQLWCHAR));
     }
   }

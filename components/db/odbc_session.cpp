@@ -30,14 +30,23 @@ void setConnectionAttribute(const Handle& connection, SQLINTEGER attribute, SQLU
                    "SQLSetConnectAttr");
 }
 
-// The driver's identifier quote; a blank when it has none.
-char identifierQuote(const Handle& connection) {
-  SQLWCHAR quote[8] = {};
+// The marks around an identifier: SQL Server's own brackets, which do not depend on the
+// session's QUOTED_IDENTIFIER setting; else the driver's identifier quote; blanks when it has
+// none.
+std::pair<char, char> identifierMarks(const Handle& connection) {
+  SQLWCHAR text[64] = {};
   SQLSMALLINT length = 0;
+  connection.check(SQLGetInfoW(connection.get(), SQL_DBMS_NAME, text, sizeof text, &length),
+                   "SQLGetInfo");
+  const std::string dbms = toUtf8(text, static_cast<std::size_t>(length) / sizeof(SQLWCHAR));
+  if (dbms.find("SQL Server") != std::string::npos) return {'[', ']'};
+  length = 0;
   connection.check(
-      SQLGetInfoW(connection.get(), SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &length),
+      SQLGetInfoW(connection.get(), SQL_IDENTIFIER_QUOTE_CHAR, text, sizeof text, &length),
       "SQLGetInfo");
-  return length > 0 && quote[0] > 0x20 && quote[0] < 0x7F ? static_cast<char>(quote[0]) : ' ';
+  const bool quote = length > 0 && text[0] > 0x20 && text[0] < 0x7F;
+  const char mark = quote ? static_cast<char>(text[0]) : ' ';
+  return {mark, mark};
 }
 
 BareNameCase bareNameCase(const Handle& connection) {
@@ -64,13 +73,13 @@ Session::Session(const std::string& connectionString, const OpenOptions& options
                                       static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
                                       SQL_DRIVER_NOPROMPT),
                     "SQLDriverConnect");
-  identifierQuote_ = identifierQuote(connection_);
+  identifierMarks_ = identifierMarks(connection_);
   bareNameCase_ = bareNameCase(connection_);
 }
 
 std::string Session::quotedName(const TableName& table) const {
-  if (identifierQuote_ != ' ') {
-    return table.quoted(identifierQuote_, identifierQuote_, bareNameCase_);
+  if (const auto [open, close] = identifierMarks_; open != ' ') {
+    return table.quoted(open, close, bareNameCase_);
   }
   if (!table.allBare()) {
     throw Error::withDetail(

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "components/db/database.h"
@@ -41,9 +42,9 @@ class Session {
 
   std::vector<std::string> describeColumns(std::string_view query);
 
-  // The table as one quoted identifier with the driver's own quote character, bare parts
-  // folded as the driver says the server folds them. A driver without a quote character gets
-  // bare names only; a quoted part is refused before any statement.
+  // The table as one quoted identifier (SQL Server's brackets, else the driver's own quote
+  // character), bare parts folded as the driver says the server folds them. A driver without
+  // a quote character gets bare names only; a quoted part is refused before any statement.
   std::string quotedName(const TableName& table) const;
 
   // One row for the INSERT statement insertSql: sent at once outside a transaction; inside
@@ -65,7 +66,7 @@ class Session {
   Handle environment_;
   Handle connection_;
   SQLULEN commandTimeout_;
-  char identifierQuote_ = '"';
+  std::pair<char, char> identifierMarks_{'"', '"'};
   BareNameCase bareNameCase_ = BareNameCase::AsTyped;
   bool inTransaction_ = false;
   std::optional<HeldRows> held_;

@@ -2,39 +2,35 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
-#include <ostream>
-#include <string>
 
 #include "core/date_locale.h"
 #include "core/datetime.h"
+#include "core/datetime_text.h"
 #include "core/error.h"
 
 namespace csv2sql {
 
 // Failure messages show a date-time as text rather than as bytes.
 inline void PrintTo(const DateTime& value, std::ostream* out) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%06d", value.year(),
-                value.month(), value.day(), value.hour(), value.minute(), value.second(),
-                value.microsecond());
-  *out << text;
+  *out << formatDateTime(value, "yyyy-mm-dd hh:nn:ss", DateLocale::unitedStates()) << "."
+       << value.microsecond();
 }
 
 namespace testing {
 
-// Data-driven cases carry a name that says which edge they test; it names the test too.
-template <typename Case>
-std::string caseName(const ::testing::TestParamInfo<Case>& info) {
-  return info.param.name;
-}
-template <typename Case>
-requires requires(const Case& c) {
-  c.name;
-}
-void PrintTo(const Case& c, std::ostream* out) {
-  *out << c.name;
+// A table row: the edge it tests, the input and the expected result.
+template <typename In, typename Out>
+struct Row {
+  const char* name;
+  In in;
+  Out out;
+};
+
+// Checks every row of a table: check(in) gives out.
+template <typename In, typename Out, std::size_t N, typename Check>
+void expectRows(const Row<In, Out> (&rows)[N], Check check) {
+  for (const auto& row : rows) EXPECT_EQ(check(row.in), row.out) << row.name;
 }
 
 // The number of the Error the action raises; 0 when it raises none.
@@ -52,50 +48,18 @@ inline DateTime at(int year, int month, int day, int hour = 0, int minute = 0, i
   return DateTime::fromParts(year, month, day, hour, minute, second, microsecond);
 }
 
-// Hand-built locales as their environments would give them.
-
-// en_GB: day first, "/", two digits, 24-hour clock, lower-case designators.
-inline DateLocale british() {
-  DateLocale locale;
-  locale.order = DateLocale::Order::DayMonthYear;
-  locale.twoDigitDayMonth = true;
-  locale.twelveHourClock = false;
-  locale.am = "am";
-  locale.pm = "pm";
-  return locale;
-}
-
-// de_DE: day first, ".", two digits, 24-hour clock, German month names, AM and PM kept.
-inline DateLocale german() {
-  DateLocale locale;
-  locale.order = DateLocale::Order::DayMonthYear;
-  locale.separator = '.';
-  locale.twoDigitDayMonth = true;
-  locale.twelveHourClock = false;
-  locale.monthNames = {"Januar", "Februar", "M\xC3\xA4rz", "April",   "Mai",      "Juni",
-                       "Juli",   "August",  "September",   "Oktober", "November", "Dezember"};
-  return locale;
-}
-
-// The year-first order ("2024-03-07 14:05:09"), as sv_SE or a locale without a numeric date.
-inline DateLocale isoOrder() {
-  DateLocale locale;
-  locale.order = DateLocale::Order::YearMonthDay;
-  locale.separator = '-';
-  locale.twoDigitDayMonth = true;
-  locale.twelveHourClock = false;
-  return locale;
-}
-
-// Day first, "-", one digit, 12-hour clock with dotted designators ("a.m.").
-inline DateLocale dayFirstTwelveHour() {
-  DateLocale locale;
-  locale.order = DateLocale::Order::DayMonthYear;
-  locale.separator = '-';
-  locale.am = "a.m.";
-  locale.pm = "p.m.";
-  return locale;
-}
+// Locales as their environments would give them: en_US, en_GB and sv_SE.
+using Order = DateLocale::Order;
+inline const DateLocale kUnitedStates = DateLocale::unitedStates();
+inline const DateLocale kBritish{.order = Order::DayMonthYear,
+                                 .twoDigitDayMonth = true,
+                                 .twelveHourClock = false,
+                                 .am = "am",
+                                 .pm = "pm"};
+inline const DateLocale kYearFirst{.order = Order::YearMonthDay,
+                                   .separator = '-',
+                                   .twoDigitDayMonth = true,
+                                   .twelveHourClock = false};
 
 }  // namespace testing
 }  // namespace csv2sql

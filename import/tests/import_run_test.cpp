@@ -3,322 +3,199 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/datetime_text.h"
 #include "import/tests/run_fixture.h"
 
 namespace csv2sql::testing {
 namespace {
 
 const std::string kPlant1 = csvLines({"Time,Name,Reading", "2024-03-07 14:05:09,FIT101,12.5"});
+const std::string kBadName =
+    "\" is not a table name: use letters, digits, _, @, #, $, parts joined by \".\", a part may "
+    "be enclosed in [ ] or double quotes";
 
-using Lines = std::vector<std::string>;
-
-// The connection line's string is the driver's to word; these tests check that it is there.
-const std::string kConnected = "Connected to Dest: ...";
-
-Lines masked(Lines lines) {
-  for (auto& line : lines) {
-    if (startsWith(line, "Connected to Dest: Provider=SQLite;")) line = kConnected;
+// A log line as a case expects it: exact, or only its beginning when it ends in "*".
+bool lineMatches(const std::string& line, const std::string& expected) {
+  if (!expected.empty() && expected.back() == '*') {
+    return startsWith(line, expected.substr(0, expected.size() - 1));
   }
-  return lines;
+  return line == expected;
 }
 
-TEST_F(ImportRunTest, OneFileWritesEveryStepsLineAndClosesTheLog) {
+// Sets the named controls: a check box takes its value, a text box or list its text, with "$"
+// standing for the program folder.
+void setControls(FrmMain& form, const std::vector<std::pair<std::string, std::string>>& values,
+                 const std::filesystem::path& programFolder) {
+  for (auto [name, value] : values) {
+    if (const auto at = value.find('$'); at != std::string::npos) {
+      value.replace(at, 1, programFolder.string());
+    }
+    Control* control = form.find(name);
+    if (auto* box = dynamic_cast<CheckBox*>(control)) {
+      box->setValue(std::stoi(value));
+    } else {
+      dynamic_cast<TextBox&>(*control).setText(value);
+    }
+  }
+}
+
+// One run from a fresh program folder with plant1.csv in the source folder and an old row in
+// CSVDATA (a table NOTAG without Tag beside it): what it logs after the connection line, how it
+// ends, what stays where.
+struct RunCase {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> controls;
+  RunEnd end;
+  Lines lines;       // after "Connected to Dest: ...", closing lines left out; "*": a beginning
+  std::size_t rows;  // in CSVDATA afterwards, the old one included
+};
+
+constexpr auto kFailed = RunEnd::Failed;
+constexpr auto kNormal = RunEnd::Normal;
+
+class Run : public ImportRunTest, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(Run, LogsItsStepsAndEndsAsExpected) {
+  const RunCase& c = GetParam();
+  exec("INSERT INTO CSVDATA VALUES ('2024-06-02 23:59:59', 'OLD', 1)");
+  exec("CREATE TABLE NOTAG (DateTime DATETIME, Value FLOAT)");
   writeCsv("plant1.csv", kPlant1);
-  form().chkUtcOffset.setValue(1);
-  form().chkDelOldRecs.setValue(1);
-  form().txtDeleteDays.setText("30");
-  form().chkArchive.setValue(1);
-  test.clock.set(DateTime::fromParts(2024, 3, 31, 14, 20));
+  test.clock.set(DateTime::fromParts(2024, 6, 10, 14, 20, 5));
+  setControls(form(), c.controls, test.folder.path());
 
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  EXPECT_EQ(run.btnTransferData_Click(), c.end);
 
-  EXPECT_EQ(
-      masked(logTexts()),
-      (Lines{"Log file created.", "", "Trans Data Start", kConnected,
-             "Times will be adjusted from UTC",
-             "Old recs Removed with: DELETE FROM CSVDATA WHERE DateTime < '2024-03-01 "
-             "00:00:00'",
-             "Destination Table Opened", "Loading file " + sourceFolder.string() + "/plant1.csv",
-             "2 rows loaded from file", "Archiving plant1.csv to " + archiveFolder.string(), "",
-             "Logging off."}));
-  EXPECT_EQ(tableRows(), (std::vector<TableRow>{{"2024-03-07 14:05:09", "FIT101", "12.5"}}));
-  EXPECT_EQ(namesIn(archiveFolder), Lines{"plant1__240331_142000.csv"});
-  EXPECT_TRUE(form().btnTransferData.enabled());
-  EXPECT_TRUE(log.LogFileName().empty());
-  EXPECT_EQ(test.eventLoop.yields, 1);
+  Lines texts = logTexts();
+  ASSERT_GE(texts.size(), 4u);
+  EXPECT_EQ(Lines(texts.begin(), texts.begin() + 3),
+            (Lines{"Log file created.", "", "Trans Data Start"}));
+  Lines after(texts.begin() + (startsWith(texts[3], "Connected to Dest: ") ? 4 : 3), texts.end());
+  if (c.end == RunEnd::Normal) {
+    ASSERT_GE(after.size(), 3u);
+    EXPECT_TRUE(startsWith(after[after.size() - 3], "Run done: ")) << after[after.size() - 3];
+    EXPECT_EQ(Lines(after.end() - 2, after.end()), (Lines{"", "Logging off."}));
+    after.resize(after.size() - 3);
+  }
+  ASSERT_EQ(after.size(), c.lines.size()) << ::testing::PrintToString(after);
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    EXPECT_TRUE(lineMatches(after[i], c.lines[i])) << after[i] << " vs " << c.lines[i];
+  }
+  EXPECT_EQ(tableRows().size(), c.rows);
+  EXPECT_EQ(inSource("plant1.csv"), c.end == kFailed || form().chkArchive.value() == 0);
+  EXPECT_EQ(form().btnTransferData.enabled(), c.end == RunEnd::Normal);
+  EXPECT_EQ(log.LogFileName().empty(), c.end == RunEnd::Normal) << "a failed run keeps its log";
   EXPECT_FALSE(run.inProgress());
   EXPECT_FALSE(destination.runInProgress);
 }
 
-TEST_F(ImportRunTest, ConnectionLineReportsTheStringWithoutThePassword) {
-  form().txtPassword.setText("hush");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  const auto lines = logTexts();
-  ASSERT_GE(lines.size(), 4u);
-  EXPECT_TRUE(startsWith(lines[3], "Connected to Dest: Provider=SQLite;Data Source=dest.db;"))
-      << lines[3];
-  for (const auto& line : lines) EXPECT_EQ(line.find("hush"), std::string::npos) << line;
+std::string purgeLine(const std::string& cutoff) {
+  return "Old recs Removed with: DELETE FROM CSVDATA WHERE DateTime < '" + cutoff + " 00:00:00'";
 }
-
-TEST_F(ImportRunTest, EmptyFolderLogsUpToTheTableAndEndsNormally) {
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(masked(logTexts()), (Lines{"Log file created.", "", "Trans Data Start", kConnected,
-                                       "Destination Table Opened", "", "Logging off."}));
-  EXPECT_TRUE(form().btnTransferData.enabled());
-  EXPECT_EQ(test.eventLoop.yields, 0);
-}
-
-TEST_F(ImportRunTest, ConnectionThatCannotOpenEndsAfterTheStartLine) {
-  writeCsv("plant1.csv", kPlant1);
-  form().chkArchive.setValue(1);
-  form().cboOleProvider.setText("NoSuchProvider");
-
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-
-  const auto lines = logTexts();
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 3),
-            (Lines{"Log file created.", "", "Trans Data Start"}));
-  EXPECT_TRUE(startsWith(lines[3], "Error ")) << lines[3];
-  EXPECT_NE(lines[3].find("NoSuchProvider"), std::string::npos) << lines[3];
-  EXPECT_TRUE(inSource("plant1.csv"));
-  EXPECT_TRUE(namesIn(archiveFolder).empty());
-  EXPECT_FALSE(form().btnTransferData.enabled());
-  EXPECT_FALSE(log.LogFileName().empty()) << "the log stays open after an error";
-  EXPECT_FALSE(destination.runInProgress);
-}
-
-TEST_F(ImportRunTest, TimeOutThatIsNoNumberEndsTheRunBeforeAnyFileWork) {
-  writeCsv("plant1.csv", kPlant1);
-  form().txtConnectionTimeout.setText("soon");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-  EXPECT_EQ(logTexts(),
-            (Lines{"Log file created.", "", "Trans Data Start", "Error 13 - Type mismatch"}));
-  EXPECT_TRUE(tableRows().empty());
-}
-
-TEST_F(ImportRunTest, TableWithoutTagEndsTheRunAtItsFirstRowAndKeepsNothingOfTheFile) {
-  database.exec("CREATE TABLE NOTAG (DateTime DATETIME, Value FLOAT)");
-  form().txtDestTable.setText(" NOTAG ");
-  form().chkArchive.setValue(1);
-  writeCsv("plant1.csv", kPlant1);
-
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-
-  const auto lines = logTexts();
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[6], "2 rows loaded from file");
-  EXPECT_TRUE(startsWith(lines[7], "Error ")) << lines[7];
-  EXPECT_TRUE(database.rows("SELECT * FROM NOTAG").empty());
-  EXPECT_TRUE(inSource("plant1.csv"));
-  EXPECT_TRUE(namesIn(archiveFolder).empty());
-  EXPECT_FALSE(form().btnTransferData.enabled());
-}
-
-struct TableNameCase {
-  std::string label;
-  std::string name;
-};
-
-class InvalidTableName : public ImportRunTest,
-                         public ::testing::WithParamInterface<TableNameCase> {};
-
-TEST_P(InvalidTableName, EndsTheRunRightAfterConnectingAndSendsNothing) {
-  database.exec("INSERT INTO CSVDATA VALUES ('2000-01-01 00:00:00', 'OLD', 1)");
-  form().txtDestTable.setText(GetParam().name);
-  form().chkDelOldRecs.setValue(1);
-  form().txtDeleteDays.setText("0");
-  writeCsv("plant1.csv", kPlant1);
-
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-
-  const auto lines = logTexts();
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[4], "Error 5 - The destination table name \"" + GetParam().name +
-                          "\" is not a table name: use letters, digits, _, @, #, $, parts "
-                          "joined by \".\", a part may be enclosed in [ ] or double quotes");
-  EXPECT_EQ(tableRows().size(), 1u) << "the purge must not have run";
-  EXPECT_TRUE(inSource("plant1.csv"));
+const Lines kOneFile = {"Destination Table Opened", "Loading file *", "2 rows loaded from file",
+                        "1 readings stored, 0 rows skipped"};
+Lines purged(const std::string& cutoff) {
+  Lines lines{purgeLine(cutoff)};
+  lines.insert(lines.end(), kOneFile.begin(), kOneFile.end());
+  return lines;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Names, InvalidTableName,
-    ::testing::Values(TableNameCase{"second_statement", "CSVDATA; DELETE FROM CSVDATA"},
-                      TableNameCase{"comment", "CSVDATA --"},
-                      TableNameCase{"condition", "CSVDATA WHERE 1=1"}, TableNameCase{"empty", ""}),
-    [](const auto& info) { return info.param.label; });
-
-TEST_F(ImportRunTest, QualifiedAndBracketedTableNamesAreAccepted) {
-  writeCsv("plant1.csv", kPlant1);
-  form().txtDestTable.setText("main.[CSVDATA]");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(tableRows().size(), 1u);
-}
-
-class ArchiveIntoSource : public ImportRunTest,
-                          public ::testing::WithParamInterface<std::string> {};
-
-TEST_P(ArchiveIntoSource, EndsTheRunBeforeAnyFileIsTouched) {
-  writeCsv("plant1.csv", kPlant1);
-  form().chkArchive.setValue(1);
-  form().txtArchiveFolder.setText(GetParam() == "same"  ? sourceFolder.string() + "/"
-                                  : GetParam() == "dot" ? sourceFolder.string() + "/."
-                                                        : " " + sourceFolder.string() + " ");
-
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-
-  const auto lines = logTexts();
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_TRUE(startsWith(lines[4], "Error 75 - The archive folder ")) << lines[4];
-  EXPECT_NE(lines[4].find("is the source folder"), std::string::npos);
-  EXPECT_EQ(namesIn(sourceFolder), Lines{"plant1.csv"});
-  EXPECT_TRUE(tableRows().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Spellings, ArchiveIntoSource, ::testing::Values("same", "dot", "spaces"),
-                         [](const auto& info) { return info.param; });
-
-TEST_F(ImportRunTest, ArchiveFolderEqualToSourceIsFineWhileArchivingIsOff) {
-  writeCsv("plant1.csv", kPlant1);
-  form().txtArchiveFolder.setText(sourceFolder.string());
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(tableRows().size(), 1u);
-}
-
-// Rows on both sides of every cut-off: the purge deletes those strictly before it.
-struct PurgeCase {
-  std::string name;
-  std::string days;
-  std::string logLine;  // "" when there is no purge
-  std::size_t rowsLeft;
-};
-
-class Purge : public ImportRunTest, public ::testing::WithParamInterface<PurgeCase> {};
-
-TEST_P(Purge, DeletesRowsBeforeTheCutOffOfTheFixedDay) {
-  database.exec(
-      "INSERT INTO CSVDATA VALUES ('2024-06-02 23:59:59', 'A', 1), ('2024-06-03 00:00:00', 'B', "
-      "2), ('2024-06-09 23:59:59.5', 'C', 3), ('2024-06-10 00:00:00', 'D', 4), ('2024-06-10 "
-      "23:59:59', 'E', 5), ('2024-06-11 00:00:00', 'F', 6)");
-  test.clock.set(DateTime::fromParts(2024, 6, 10, 14, 20, 5));
-  form().chkDelOldRecs.setValue(1);
-  form().txtDeleteDays.setText(GetParam().days);
-
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-
-  const auto lines = logTexts();
-  if (GetParam().logLine.empty()) {
-    EXPECT_EQ(lines[4], "Destination Table Opened");
-  } else {
-    EXPECT_EQ(lines[4], "Old recs Removed with: " + GetParam().logLine);
-  }
-  EXPECT_EQ(tableRows().size(), GetParam().rowsLeft);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Days, Purge,
+    Steps, Run,
     ::testing::Values(
-        PurgeCase{"seven", "7", "DELETE FROM CSVDATA WHERE DateTime < '2024-06-03 00:00:00'", 5},
-        PurgeCase{"zero", "0", "DELETE FROM CSVDATA WHERE DateTime < '2024-06-10 00:00:00'", 3},
-        PurgeCase{"minus_one", "-1", "DELETE FROM CSVDATA WHERE DateTime < '2024-06-11 00:00:00'",
-                  1},
-        PurgeCase{"half_to_even", " 2.5 ",
-                  "DELETE FROM CSVDATA WHERE DateTime < '2024-06-08 00:00:00'", 4},
-        PurgeCase{"not_numeric", "abc", "", 6}, PurgeCase{"empty", "", "", 6}),
-    [](const auto& info) { return info.param.name; });
+        RunCase{
+            "every_step",
+            {{"chkUtcOffset", "1"},
+             {"chkDelOldRecs", "1"},
+             {"txtDeleteDays", "7"},
+             {"chkArchive", "1"}},
+            kNormal,
+            {"Times will be adjusted from UTC", purgeLine("2024-06-03"), "Destination Table Opened",
+             "Loading file *", "2 rows loaded from file", "1 readings stored, 0 rows skipped",
+             "1 readings outside every UTC period stored unconverted", "Archiving plant1.csv to *"},
+            1},
+        RunCase{"folder_typed_with_spaces", {{"txtSourceCSV", "  $/in  "}}, kNormal, kOneFile, 2},
+        RunCase{"connection_cannot_open",
+                {{"cboOleProvider", "NoSuch"}},
+                kFailed,
+                {"Error 3706 - Provider cannot be found.*"},
+                1},
+        RunCase{"time_out_no_number",
+                {{"txtConnectionTimeout", "soon"}},
+                kFailed,
+                {"Error 13 - Type mismatch"},
+                1},
+        RunCase{"layout_no_number",
+                {{"txtColDateTime", "two"}},
+                kFailed,
+                {"Destination Table Opened", "Error 13 - Type mismatch"},
+                1},
+        RunCase{"table_without_tag",
+                {{"txtDestTable", " NOTAG "}, {"chkArchive", "1"}},
+                kFailed,
+                {"Destination Table Opened", "Loading file *", "2 rows loaded from file",
+                 "Error 3265 - *"},
+                1},
+        RunCase{"second_statement_in_table_name",
+                {{"txtDestTable", "CSVDATA; DELETE FROM CSVDATA"},
+                 {"chkDelOldRecs", "1"},
+                 {"txtDeleteDays", "0"}},
+                kFailed,
+                {"Error 5 - The destination table name \"CSVDATA; DELETE FROM CSVDATA" + kBadName},
+                1},
+        RunCase{"qualified_and_bracketed_table_name",
+                {{"txtDestTable", "main.[CSVDATA]"}},
+                kNormal,
+                kOneFile,
+                2},
+        RunCase{"archive_folder_is_the_source_folder",
+                {{"chkArchive", "1"}, {"txtArchiveFolder", " $/in/. "}},
+                kFailed,
+                {"Error 75 - The archive folder *"},
+                1},
+        RunCase{"error_folder_is_the_source_folder",
+                {{"txtErrorFolder", " $/in "}},
+                kFailed,
+                {"Error 75 - The error folder *"},
+                1},
+        RunCase{"same_folders_while_archiving_is_off",
+                {{"txtArchiveFolder", "$/in"}},
+                kNormal,
+                kOneFile,
+                2},
+        RunCase{"purge_zero_days",
+                {{"chkDelOldRecs", "1"}, {"txtDeleteDays", "0"}},
+                kNormal,
+                purged("2024-06-10"),
+                1},
+        RunCase{"purge_days_not_numeric",
+                {{"chkDelOldRecs", "1"}, {"txtDeleteDays", "abc"}},
+                kNormal,
+                kOneFile,
+                2},
+        RunCase{"purge_only_when_plainly_checked",
+                {{"chkDelOldRecs", "2"}, {"txtDeleteDays", "0"}},
+                kNormal,
+                kOneFile,
+                2},
+        RunCase{"purge_days_overflow",
+                {{"chkDelOldRecs", "1"}, {"txtDeleteDays", "32768"}},
+                kFailed,
+                {"Error 6 - Overflow"},
+                1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ImportRunTest, PurgeOnlyInThePlainCheckedState) {
-  database.exec("INSERT INTO CSVDATA VALUES ('2000-01-01 00:00:00', 'OLD', 1)");
-  form().chkDelOldRecs.setValue(2);
-  form().txtDeleteDays.setText("1");
+TEST_F(ImportRunTest, LogShowsTheConnectionWithoutThePasswordAndTheFileWithItsFolder) {
+  form().txtPassword.setText("hush");
+  writeCsv("plant1.csv", kPlant1);
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(tableRows().size(), 1u);
-}
-
-TEST_F(ImportRunTest, PurgeDaysOutOfRangeIsAnOverflow) {
-  form().chkDelOldRecs.setValue(1);
-  form().txtDeleteDays.setText("32768");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-  EXPECT_EQ(logTexts().back(), "Error 6 - Overflow");
-}
-
-TEST_F(ImportRunTest, ScheduledRunTellsTheScheduleAndKeepsTheLogOpen) {
-  schedule.automaticRunsOn = true;
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  form().cboOleProvider.setText("NoSuchProvider");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-
-  EXPECT_EQ(schedule.ends,
-            (std::vector<std::pair<bool, RunEnd>>{{true, RunEnd::Normal}, {true, RunEnd::Failed}}));
-  EXPECT_FALSE(log.LogFileName().empty());
-  EXPECT_FALSE(form().btnTransferData.enabled());
-}
-
-TEST_F(ImportRunTest, ButtonRunsOnOneDayEachOpenAndCloseTheirOwnLog) {
-  test.clock.set(DateTime::fromParts(2024, 3, 7, 9, 0));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  test.clock.set(DateTime::fromParts(2024, 3, 7, 9, 30));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(namesIn(log.logFolder()),
-            (Lines{"R27731_____03_07_2024__09_00.log", "R27731_____03_07_2024__09_30.log"}));
-  for (const auto& name : namesIn(log.logFolder())) {
-    const auto lines = readLines(log.logFolder() / name);
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_NE(lines[2].find(" : Trans Data Start"), std::string::npos);
-    EXPECT_NE(lines.back().find(" : Logging off."), std::string::npos);
-  }
-}
-
-TEST_F(ImportRunTest, ScheduledRunsOfOneDayShareALogAndANewDayOpensANewOne) {
-  schedule.automaticRunsOn = true;
-  test.clock.set(DateTime::fromParts(2024, 3, 7, 9, 0));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  test.clock.set(DateTime::fromParts(2024, 3, 7, 23, 59));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  test.clock.set(DateTime::fromParts(2024, 3, 8, 0, 4));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-
-  EXPECT_EQ(namesIn(log.logFolder()),
-            (Lines{"R27731_____03_07_2024__09_00.log", "R27731_____03_08_2024__00_04.log"}));
-  std::vector<std::string> first;
-  for (const auto& line : readLines(log.logFolder() / "R27731_____03_07_2024__09_00.log")) {
-    first.push_back(line.substr(line.find(" : ") + 3));
-  }
-  EXPECT_EQ(std::count(first.begin(), first.end(), "Trans Data Start"), 1);
-  EXPECT_EQ(std::count(first.begin(), first.end(), "Woke up, checking for files"), 1);
-  EXPECT_EQ(first.back(), "Logging off.");
-  const auto second = readLines(log.logFolder() / "R27731_____03_08_2024__00_04.log");
-  ASSERT_GE(second.size(), 3u);
-  EXPECT_NE(second[2].find(" : Trans Data Start"), std::string::npos);
-  EXPECT_EQ(run.LogOpenedAt, DateTime::fromParts(2024, 3, 8, 0, 4));
-  EXPECT_FALSE(log.LogFileName().empty());
-}
-
-TEST_F(ImportRunTest, LogLeftOpenByAFailedRunIsUsedOnTheSameDayOfTheNextMonth) {
-  form().cboOleProvider.setText("NoSuchProvider");
-  test.clock.set(DateTime::fromParts(2024, 3, 5, 9, 0));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-  const std::string openLog = log.LogFileName();
-
-  form().cboOleProvider.setText("SQLite");
-  test.clock.set(DateTime::fromParts(2024, 4, 5, 9, 0));
-  const std::size_t before = logTexts().size();
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-
-  EXPECT_EQ(logTextsFrom(before)[0], "Woke up, checking for files");
-  EXPECT_EQ(run.LogOpenedAt, DateTime::fromParts(2024, 3, 5, 9, 0));
-  EXPECT_EQ(namesIn(log.logFolder()), Lines{openLog});
-  EXPECT_TRUE(form().btnTransferData.enabled()) << "a normal end enables the button again";
+  EXPECT_TRUE(startsWith(logTexts()[3], "Connected to Dest: Provider=SQLite;Data Source=dest.db;"));
+  for (const auto& line : logTexts()) EXPECT_EQ(line.find("hush"), std::string::npos) << line;
+  EXPECT_EQ(logTexts()[5], "Loading file " + (sourceFolder / "plant1.csv").string());
+  EXPECT_EQ(test.eventLoop.yields, 1);
 }
 
 // Every edit a window allows during a yield, each its own case: none reaches the run under way.
-struct EditCase {
-  const char* name;
-  std::function<void(const std::filesystem::path& programFolder, FrmMain&)> edit;
-};
-
-class EditDuringTheYield : public ImportRunTest, public ::testing::WithParamInterface<EditCase> {};
+using Edit = std::vector<std::pair<std::string, std::string>>;
+class EditDuringTheYield : public ImportRunTest, public ::testing::WithParamInterface<Edit> {};
 
 TEST_P(EditDuringTheYield, ChangesNothingInTheRunUnderWay) {
   const std::filesystem::path other = test.folder.path() / "other";
@@ -329,63 +206,87 @@ TEST_P(EditDuringTheYield, ChangesNothingInTheRunUnderWay) {
   form().chkArchive.setValue(1);
   form().chkUtcOffset.setValue(1);
   setUtcTable({{"2024-01-01", "2024-12-31", "1"}});
-  test.eventLoop.onYield = [&] { GetParam().edit(test.folder.path(), form()); };
+  test.eventLoop.onYield = [&] {
+    setControls(form(), GetParam(), test.folder.path());
+    form().spUTC.setCell(1, 3, "5");
+  };
 
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
 
-  EXPECT_EQ(tableRows(), (std::vector<TableRow>{{"2024-03-07 15:00:00", "A", "1.0"},
-                                                {"2024-03-07 16:00:00", "B", "2.0"}}));
+  EXPECT_EQ(tableRows(), (Lines{"2024-03-07 15:00:00|A|1.0", "2024-03-07 16:00:00|B|2.0"}));
   EXPECT_EQ(namesIn(sourceFolder), Lines{});
   EXPECT_EQ(namesIn(archiveFolder).size(), 2u);
   EXPECT_EQ(namesIn(other), Lines{"b.csv"});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, EditDuringTheYield,
-    ::testing::Values(EditCase{"source_folder",
-                               [](const std::filesystem::path& folder, FrmMain& form) {
-                                 form.txtSourceCSV.setText((folder / "other").string());
-                               }},
-                      EditCase{"archive_folder",
-                               [](const std::filesystem::path& folder, FrmMain& form) {
-                                 form.txtArchiveFolder.setText((folder / "other").string());
-                               }},
-                      EditCase{"archive_off", [](const std::filesystem::path&,
-                                                 FrmMain& form) { form.chkArchive.setValue(0); }},
-                      EditCase{"table", [](const std::filesystem::path&,
-                                           FrmMain& form) { form.txtDestTable.setText("NONE"); }},
-                      EditCase{"layout",
-                               [](const std::filesystem::path&, FrmMain& form) {
-                                 form.txtColDateTime.setText("3");
-                                 form.txtColValue.setText("1");
-                                 form.txtHeaderRows.setText("2");
-                               }},
-                      EditCase{"utc_table", [](const std::filesystem::path&,
-                                               FrmMain& form) { form.spUTC.setCell(1, 3, "5"); }},
-                      EditCase{"utc_off", [](const std::filesystem::path&,
-                                             FrmMain& form) { form.chkUtcOffset.setValue(0); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Settings, EditDuringTheYield,
+                         ::testing::Values(Edit{{"txtSourceCSV", "$/other"}},
+                                           Edit{{"txtArchiveFolder", "$/other"}},
+                                           Edit{{"chkArchive", "0"}},
+                                           Edit{{"txtDestTable", "NONE"}},
+                                           Edit{{"txtColDateTime", "3"}, {"txtHeaderRows", "2"}},
+                                           Edit{{"chkUtcOffset", "0"}}));
 
-TEST_F(ImportRunTest, RunStartedDuringAYieldIsIgnored) {
-  writeCsv("a.csv", kPlant1);
-  writeCsv("b.csv", kPlant1);
-  std::vector<RunEnd> nested;
-  test.eventLoop.onYield = [&] {
-    EXPECT_TRUE(run.inProgress());
-    EXPECT_TRUE(destination.runInProgress);
-    const std::size_t before = logTexts().size();
-    nested.push_back(run.btnTransferData_Click());
-    EXPECT_EQ(logTexts().size(), before) << "the nested call must do nothing";
-  };
+TEST_F(ImportRunTest, RunsTellTheScheduleHowTheyEndedAndKeepTheLogOpenWhenItRuns) {
+  schedule.automaticRunsOn = true;
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(nested, (std::vector<RunEnd>{RunEnd::Normal, RunEnd::Normal}));
-  EXPECT_EQ(tableRows().size(), 2u);
+  form().cboOleProvider.setText("NoSuchProvider");
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
+  EXPECT_EQ(schedule.ends,
+            (std::vector<std::pair<bool, RunEnd>>{{true, RunEnd::Normal}, {true, RunEnd::Failed}}));
+  EXPECT_FALSE(log.LogFileName().empty());
 }
 
-TEST_F(ImportRunTest, TestButtonDuringAYieldLeavesTheRunsConnectionAlone) {
+// The first lines of each log file, as "name: line, line, ...".
+TEST_F(ImportRunTest, LogFilesFollowTheDayOfTheMonthAndTheSchedule) {
+  const auto runAt = [&](int month, int day, int hour, int minute, bool scheduled) {
+    schedule.automaticRunsOn = scheduled;
+    test.clock.set(DateTime::fromParts(2024, month, day, hour, minute));
+    return run.btnTransferData_Click();
+  };
+  runAt(3, 7, 9, 0, false);
+  runAt(3, 7, 9, 30, false);
+  runAt(3, 8, 9, 0, true);
+  runAt(3, 8, 23, 59, true);
+  runAt(3, 9, 0, 4, true);
+  form().cboOleProvider.setText("NoSuchProvider");
+  runAt(4, 9, 0, 5, true);  // fails: the log stays open
+  form().cboOleProvider.setText("SQLite");
+  EXPECT_EQ(runAt(5, 9, 9, 0, false), RunEnd::Normal);  // same day of another month
+
+  EXPECT_EQ(namesIn(log.logFolder()),
+            (Lines{"R27731_____03_07_2024__09_00.log", "R27731_____03_07_2024__09_30.log",
+                   "R27731_____03_08_2024__09_00.log", "R27731_____03_09_2024__00_04.log"}));
+  const auto texts = [&](const std::string& name) {
+    Lines lines;
+    for (const auto& line : readLines(log.logFolder() / name)) {
+      if (const auto at = line.find(" : "); at != std::string::npos)
+        lines.push_back(line.substr(at + 3));
+    }
+    return lines;
+  };
+  const auto count = [](const Lines& lines, const std::string& text) {
+    return std::count(lines.begin(), lines.end(), text);
+  };
+  const Lines shared = texts("R27731_____03_08_2024__09_00.log");
+  EXPECT_EQ(count(shared, "Trans Data Start"), 1);
+  EXPECT_EQ(count(shared, "Woke up, checking for files"), 1);
+  EXPECT_EQ(shared.back(), "Logging off.") << "a new day closes the old log";
+  const Lines last = texts("R27731_____03_09_2024__00_04.log");
+  EXPECT_EQ(count(last, "Woke up, checking for files"), 2);
+  EXPECT_EQ(last.back(), "Logging off.");
+  EXPECT_EQ(run.LogOpenedAt, DateTime::fromParts(2024, 3, 9, 0, 4));
+}
+
+TEST_F(ImportRunTest, DuringAYieldANestedRunDoesNothingAndTestLeavesTheConnectionAlone) {
   writeCsv("a.csv", kPlant1);
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,2"}));
-  test.eventLoop.onYield = [&] { destination.btnConnectDest_Click(); };
+  test.eventLoop.onYield = [&] {
+    const std::size_t before = logTexts().size();
+    EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+    EXPECT_EQ(logTexts().size(), before) << "the nested call must do nothing";
+    destination.btnConnectDest_Click();
+  };
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 2u);
   EXPECT_EQ(test.messageBox.shown.size(), 2u) << "the operator is told, twice";
@@ -397,10 +298,8 @@ TEST_F(ImportRunTest, StopRequestEndsTheRunNormallyAfterTheCurrentFile) {
   test.eventLoop.onYield = [&] { run.requestStop(); };
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 1u);
-  EXPECT_EQ(test.eventLoop.yields, 1);
   EXPECT_TRUE(inSource("b.csv"));
   EXPECT_EQ(logTexts().back(), "Logging off.");
-  EXPECT_TRUE(form().btnTransferData.enabled());
 }
 
 }  // namespace

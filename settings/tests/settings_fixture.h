@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,37 +14,60 @@
 
 namespace csv2sql::testing {
 
-using UtcRows = std::vector<std::array<std::string, 3>>;
+// Settings controls by name and their state as text: a text box's text, a check box's value,
+// the offset table's rows.
+using States = std::map<std::string, std::string>;
+
+// "name=state|name=state": settings controls by name and their states; "" gives none.
+inline States statesOf(const std::string& text) {
+  States states;
+  for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = std::min(text.find('|', start), text.size());
+    const std::string part = text.substr(start, end - start);
+    states[part.substr(0, part.find('='))] = part.substr(part.find('=') + 1);
+  }
+  return states;
+}
 
 // One window with its controls at their defaults and a message box that records what it is
-// shown, in a fresh program folder or in the folder given.
+// shown, in a fresh program folder. Every text and check box of the window is a setting.
 struct SettingsWindow {
-  SettingsWindow() = default;
-  explicit SettingsWindow(const std::filesystem::path& folder) {
-    test.session.programFolder = folder;
-  }
-
   FrmMain& form() { return test.session.frmMain; }
   std::filesystem::path iniPath() const { return settingsPath(test.session); }
   void load() { GetIniInfo(test.session, messages); }
   void save() { btnSaveSettings_Click(test.session, messages); }
-
-  // The prompts of every box shown so far.
   std::vector<std::string> prompts() const {
     std::vector<std::string> result;
     for (const auto& request : test.messageBox.shown) result.push_back(request.prompt);
     return result;
   }
 
-  // The cells of spUTC's rows 1 to its row count.
-  UtcRows utcRows() {
-    UtcRows rows;
-    const Grid& grid = form().spUTC;
-    for (std::int32_t row = 1; row <= grid.rowCount(); ++row) {
-      rows.push_back({std::string(grid.cell(row, 1)), std::string(grid.cell(row, 2)),
-                      std::string(grid.cell(row, 3))});
+  States states() {
+    States result;
+    for (const Control* control : form().controls()) {
+      if (const auto* box = dynamic_cast<const CheckBox*>(control)) {
+        result[box->name()] = std::to_string(box->value());
+      } else if (const auto* text = dynamic_cast<const TextBox*>(control)) {
+        result[text->name()] = text->text();
+      }
     }
-    return rows;
+    const Grid& utc = form().spUTC;  // "start::end::offset;..." from row 1
+    for (std::int32_t row = 1; row <= utc.rowCount(); ++row) {
+      (result["spUTC"] += row > 1 ? ";" : "").append(utc.cell(row, 1)).append("::");
+      result["spUTC"].append(utc.cell(row, 2)).append("::").append(utc.cell(row, 3));
+    }
+    return result;
+  }
+
+  void set(const std::string& states) {
+    for (const auto& [name, state] : statesOf(states)) {
+      Control* control = form().find(name);
+      if (auto* box = dynamic_cast<CheckBox*>(control)) {
+        box->setValue(std::stoi(state));
+      } else {
+        dynamic_cast<TextBox&>(*control).setText(state);
+      }
+    }
   }
 
   TestSession test;
@@ -52,40 +75,11 @@ struct SettingsWindow {
   Messages messages{test.session, log};
 };
 
-class SettingsTest : public ::testing::Test {
- protected:
-  FrmMain& form() { return window_.form(); }
-  std::filesystem::path iniPath() const { return window_.iniPath(); }
-  const std::filesystem::path& folder() const { return window_.test.session.programFolder; }
-  void writeIni(const std::string& bytes) { writeFile(iniPath(), bytes); }
-  void load() { window_.load(); }
-  void save() { window_.save(); }
-  std::vector<std::string> prompts() const { return window_.prompts(); }
-  const std::vector<MessageBoxRequest>& boxes() const { return window_.test.messageBox.shown; }
-  UtcRows utcRows() { return window_.utcRows(); }
-
-  SettingsWindow window_;
-};
-
-// The settings controls by name.
-inline const std::vector<std::string>& settingsControls() {
-  static const std::vector<std::string> names = {
-      "txtSourceCSV",     "chkDelOldRecs",        "txtDeleteDays",     "chkArchive",
-      "txtArchiveFolder", "txtConnectionTimeout", "txtCommandTimeout", "cboOleProvider",
-      "txtDataSource",    "txtInitialCat",        "txtUserId",         "txtPassword",
-      "txtDestTable",     "txtHeaderRows",        "txtColDateTime",    "txtColTag",
-      "txtColValue",      "chkUtcOffset",         "chkAutoRun",        "txtAutoRun",
-      "txtDestCnn",       "txtErrorFolder"};
-  return names;
-}
-
-// A settings control's state as text: a text box's text, a check box's value.
-inline std::string controlState(const FrmMain& form, const std::string& name) {
-  const Control* control = form.find(name);
-  if (const auto* box = dynamic_cast<const CheckBox*>(control)) return std::to_string(box->value());
-  if (const auto* text = dynamic_cast<const TextBox*>(control)) return text->text();
-  ADD_FAILURE() << "no settings control " << name;
-  return {};
+// The default states with the given ones put over them.
+inline States defaultsWith(const std::string& changed) {
+  States states = SettingsWindow().states();
+  for (const auto& [name, state] : statesOf(changed)) states[name] = state;
+  return states;
 }
 
 }  // namespace csv2sql::testing

@@ -3,16 +3,45 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <optional>
+
 namespace csv2sql::testing {
+namespace {
+
+// Runs SQL on a SQLite file, the rows of its one statement into rows when given (each cell's
+// bytes whole, NUL included); the reason when it fails.
+std::optional<std::string> run(const std::filesystem::path& database, const std::string& sql,
+                               std::vector<std::string>* rows, int flags) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* statement = nullptr;
+  int status = sqlite3_open_v2(database.string().c_str(), &db, flags, nullptr);
+  if (status == SQLITE_OK && rows == nullptr) {
+    status = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  } else if (status == SQLITE_OK &&
+             (status = sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr)) == SQLITE_OK) {
+    while ((status = sqlite3_step(statement)) == SQLITE_ROW) {
+      std::string row;
+      for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+        const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(statement, i));
+        row += (i > 0 ? "|" : "") + (text ? std::string(text, bytes) : std::string("NULL"));
+      }
+      rows->push_back(row);
+    }
+    if (status == SQLITE_DONE) status = SQLITE_OK;
+  }
+  std::optional<std::string> error;
+  if (status != SQLITE_OK) error = database.string() + ": " + sql + ": " + sqlite3_errmsg(db);
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return error;
+}
+
+}  // namespace
 
 void execSql(const std::filesystem::path& database, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(database.string().c_str(), &db), SQLITE_OK) << database;
-  char* message = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-      << sql << ": " << (message != nullptr ? message : "");
-  sqlite3_free(message);
-  sqlite3_close(db);
+  if (const auto error = run(database, sql, nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE))
+    ADD_FAILURE() << *error;
 }
 
 void createDestination(const std::filesystem::path& database) {
@@ -20,39 +49,15 @@ void createDestination(const std::filesystem::path& database) {
 }
 
 long long countRows(const std::filesystem::path& database) {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* statement = nullptr;
-  long long count = -1;
-  if (sqlite3_open_v2(database.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM CSVDATA", -1, &statement, nullptr) ==
-          SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW) {
-    count = sqlite3_column_int64(statement, 0);
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return count;
+  std::vector<std::string> rows;
+  const bool read = !run(database, "SELECT COUNT(*) FROM CSVDATA", &rows, SQLITE_OPEN_READONLY);
+  return read && rows.size() == 1 ? std::stoll(rows.front()) : -1;
 }
 
-std::vector<std::string> readingLines(const std::filesystem::path& database) {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* statement = nullptr;
-  std::vector<std::string> lines;
-  EXPECT_EQ(sqlite3_open_v2(database.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
-            SQLITE_OK);
-  EXPECT_EQ(sqlite3_prepare_v2(db,
-                               "SELECT DateTime || '|' || Tag || '|' || Value FROM CSVDATA "
-                               "ORDER BY rowid",
-                               -1, &statement, nullptr),
-            SQLITE_OK);
-  while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-    const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(statement, 0));
-    lines.push_back(text != nullptr ? std::string(text, bytes) : "NULL");
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return lines;
+std::vector<std::string> queryRows(const std::filesystem::path& database, const std::string& sql) {
+  std::vector<std::string> rows;
+  if (const auto error = run(database, sql, &rows, SQLITE_OPEN_READONLY)) ADD_FAILURE() << *error;
+  return rows;
 }
 
 }  // namespace csv2sql::testing

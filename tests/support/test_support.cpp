@@ -10,23 +10,21 @@ namespace csv2sql::testing {
 TempDir::TempDir() {
   static std::atomic<unsigned> counter{0};
   std::random_device random;
-  const auto base = std::filesystem::temp_directory_path();
   do {
-    path_ = base / ("csv2sql-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
-  } while (std::filesystem::exists(path_));
-  std::filesystem::create_directories(path_);
+    path_ = std::filesystem::temp_directory_path() /
+            ("csv2sql-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+  } while (!std::filesystem::create_directory(path_));
 }
 
 TempDir::~TempDir() {
-  std::error_code ec;
+  std::error_code ec;  // a test may have taken the owner's rights away
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, ec);
   std::filesystem::remove_all(path_, ec);
 }
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -43,11 +41,6 @@ std::vector<std::string> readLines(const std::filesystem::path& path) {
   }
   if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
-}
-
-int FakeMessageBox::show(const MessageBoxRequest& request) {
-  shown.push_back(request);
-  return nextAnswer != 0 ? nextAnswer : answer::Ok;
 }
 
 TestSession::TestSession() {

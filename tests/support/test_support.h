@@ -25,35 +25,29 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// Writes bytes to a file exactly as given (no line-end translation).
+// Files as bytes, exactly as given (no line-end translation); readLines splits at CR LF.
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
-// Splits a file's text at CR LF.
 std::vector<std::string> readLines(const std::filesystem::path& path);
 
-class FakeClock final : public Clock {
- public:
-  explicit FakeClock(DateTime start = DateTime::fromParts(2026, 12, 5, 8, 15, 41)) : now_(start) {}
+struct FakeClock final : Clock {
   DateTime now() const override { return now_; }
   void set(DateTime value) { now_ = value; }
-  void advanceSeconds(double seconds) {
-    now_ = now_.addMicroseconds(static_cast<std::int64_t>(seconds * 1e6));
+  void advanceSeconds(double seconds) { now_ = now_.addMicroseconds(std::int64_t(seconds * 1e6)); }
+  DateTime now_ = DateTime::fromParts(2026, 12, 5, 8, 15, 41);
+};
+
+// Records every box and answers with a scripted code (0: the default button's, OK).
+struct FakeMessageBox final : MessageBoxPort {
+  int show(const MessageBoxRequest& request) override {
+    shown.push_back(request);
+    return nextAnswer != 0 ? nextAnswer : answer::Ok;
   }
-
- private:
-  DateTime now_;
-};
-
-// Records every box and answers with a scripted code (the default button's when none).
-class FakeMessageBox final : public MessageBoxPort {
- public:
-  int show(const MessageBoxRequest& request) override;
   std::vector<MessageBoxRequest> shown;
-  int nextAnswer = 0;  // 0: answer OK
+  int nextAnswer = 0;
 };
 
-class FakeEventLoop final : public EventLoopPort {
- public:
+struct FakeEventLoop final : EventLoopPort {
   void yield() override {
     ++yields;
     if (onYield) onYield();
@@ -62,15 +56,18 @@ class FakeEventLoop final : public EventLoopPort {
   std::function<void()> onYield;
 };
 
-class FakeUrlOpener final : public UrlOpenerPort {
- public:
+struct FakeUrlOpener final : UrlOpenerPort {
   void open(const std::string& url) override { opened.push_back(url); }
   std::vector<std::string> opened;
 };
 
-// A session whose program folder is a fresh temporary folder and whose ports are fakes.
+// An installation: a session in a fresh program folder, its ports fakes.
 struct TestSession {
   TestSession();
+  // Writes config.ini beside the program; without lines the controls keep their first contents.
+  void writeConfig(const std::string& lines = "") const {
+    writeFile(folder.path() / "config.ini", lines);
+  }
   TempDir folder;
   FakeClock clock;
   FakeMessageBox messageBox;

@@ -1,25 +1,26 @@
 #pragma once
 
+// The test support's calls into the operating system: another platform swaps this file's .cpp.
 namespace csv2sql::testing {
 
-// A TCP port on 127.0.0.1 that takes connections and never says a word: a server that hangs
-// after connect. The kernel completes each connection from the listen queue, so no thread is
-// needed; nothing is ever read or sent. Stops listening when destroyed.
+// A TCP port on 127.0.0.1 that takes connections (from the kernel's listen queue) and never
+// says a word, until destroyed; std::runtime_error when no port can be had.
 class LoopbackListener {
  public:
-  LoopbackListener();  // throws std::runtime_error when no port can be had
+  LoopbackListener();
   ~LoopbackListener();
   LoopbackListener(const LoopbackListener&) = delete;
   LoopbackListener& operator=(const LoopbackListener&) = delete;
-
   int port() const { return port_; }
 
  private:
-  int socket_ = -1;
+  int socket_;
   int port_ = 0;
 };
 
 // A port on 127.0.0.1 with nothing listening: one the system just gave out and took back.
-int closedLoopbackPort();
+inline int closedLoopbackPort() {
+  return LoopbackListener().port();
+}
 
 }  // namespace csv2sql::testing

@@ -1,0 +1,468 @@
+// How the program starts: the entry routine on a test session, the headless host, the real
+// program in its own process, what it makes of bad input and what it reads from its environment.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/entry.h"
+#include "app/headless_host.h"
+#include "app/schedule_seam.h"
+#include "app/tests/app_fixture.h"
+#include "core/platform.h"
+
+namespace csv2sql::testing {
+namespace {
+
+TEST(ArgumentText, JoinsTheWordsAfterTheProgramNameWithSingleBlanks) {
+  char name[] = "csv2sql", one[] = "NTSERVICE", two[] = "a  b";
+  char* words[] = {name, one, two, nullptr};
+  EXPECT_EQ(argumentText(1, words), "");
+  EXPECT_EQ(argumentText(3, words), "NTSERVICE a  b");
+}
+
+// A host whose loop only notes how it was started.
+struct RecordingHost final : Host {
+  void installPorts(Session&) override {}
+  void attach(Program&) override {}
+  int run(bool showWindow) override {
+    loop = showWindow ? "shown" : "hidden";
+    return 7;
+  }
+  std::string loop = "none";
+};
+
+struct StartCase {
+  const char* name;
+  const char* arguments;
+  const char* extraConfig;
+  const char* loop;
+  int status;
+  bool unattended;
+  bool timerOn;
+  long long rows;
+};
+
+class RunProgram : public AppTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(RunProgram, SetsTheModesAndStartsWhatTheArgumentsAsk) {
+  const StartCase& c = GetParam();
+  writeConfig(c.extraConfig);
+  drop("a.csv");
+  session.UnattendedMode = !c.unattended;  // Form_Load decides it afresh
+  RecordingHost host;
+  EXPECT_EQ(runProgram(session, c.arguments, host), c.status);
+  EXPECT_EQ(host.loop, c.loop);
+  EXPECT_EQ(session.ServiceMode, host.loop == "hidden");
+  EXPECT_EQ(session.UnattendedMode, c.unattended);
+  EXPECT_EQ(session.frmMain.Timer1.enabled(), c.timerOn);
+  EXPECT_EQ(rows(), c.rows);
+  EXPECT_TRUE(test.messageBox.shown.empty());
+}
+
+constexpr const char* kOn = "AUTORUNEVERY=10\r\n";  // chkAutoRun checked
+constexpr const char* kOff = "AUTORUNEVERY=-1\r\n";
+
+// A service start runs automatic runs whatever chkAutoRun holds; "2" only when it is checked.
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, RunProgram,
+    ::testing::Values(StartCase{"none", "", kOn, "shown", 7, false, false, 0},
+                      StartCase{"service", "ntservice", kOff, "hidden", 7, false, true, 0},
+                      StartCase{"two_unchecked", "2", kOff, "shown", 7, true, false, 0},
+                      StartCase{"two_checked", "2", kOn, "shown", 7, true, true, 0},
+                      StartCase{"one", "1", kOn, "none", 0, true, false, 2},
+                      StartCase{"one_failed", "1", "CNN_DATASOURCE=missing/dest.db\r\n", "none", 1,
+                                true, false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The service start on the headless host, with a clock that runs 6000 times as fast from the
+// test clock's time and a tick every millisecond: one scheduled minute passes in 10 ms.
+class HeadlessServiceTest : public AppTest {
+ protected:
+  HeadlessServiceTest() {
+    session.clock = &fastClock;
+    writeConfig("AUTORUNEVERY=1\r\n");
+  }
+
+  FastClock fastClock{test.clock, 6000};
+  HeadlessHost host{1};
+};
+
+TEST_F(HeadlessServiceTest, EndsWithStatusOneWhenAFailedRunLeavesAutomaticRunsOff) {
+  writeConfig("AUTORUNEVERY=1\r\nCNN_DATASOURCE=missing/dest.db\r\n");
+  EXPECT_EQ(runProgram(session, "NTSERVICE", host), 1);
+  EXPECT_NE(test.errors.str().find("automatic runs are off"), std::string::npos);
+}
+
+TEST_F(HeadlessServiceTest, StopSignalDuringARunFinishesTheCurrentFileAndEndsWithStatusZero) {
+  drop("a.csv", 2);
+  drop("b.csv", 3);
+  // The signal arrives as the first scheduled run disables "Load Data" at its start.
+  session.frmMain.btnTransferData.changed().connect([] { std::raise(SIGTERM); });
+  EXPECT_EQ(runProgram(session, "NTSERVICE", host), 0);
+  // One file was imported whole; the other waits for the next start.
+  EXPECT_NE(inSource("a.csv"), inSource("b.csv"));
+  EXPECT_EQ(rows(), inSource("a.csv") ? 3 : 2);
+}
+
+TEST(HeadlessHost, WritesBoxesAndAddressesToStandardErrorAndAnswersTheDefaultButton) {
+  TestSession test;
+  HeadlessHost host;
+  host.installPorts(test.session);
+  EXPECT_EQ(test.session.messageBox->show({"Replace?", mb::YesNo | mb::DefaultButton2, "Archive"}),
+            answer::No);
+  EXPECT_EQ(test.session.messageBox->show({"Stop?", mb::OkOnly, std::nullopt}), answer::Ok);
+  test.session.urlOpener->open("file:///opt/user-guide.html");
+  const std::string text = test.errors.str();
+  for (const std::string& part : std::vector<std::string>{"Archive: Replace?", "button NO is taken",
+                                                          std::string(kProgramTitle) + ": Stop?",
+                                                          "file:///opt/user-guide.html"}) {
+    EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+  }
+}
+
+// Polls until the condition holds or 20 seconds have passed.
+bool eventually(const std::function<bool()>& condition) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+// A copy of the real program in a fresh folder with a config.ini beside it, started with fork
+// and exec (test code only), every wait bounded.
+class Installation : public AppTest {
+ protected:
+  Installation() {
+    std::filesystem::copy_file(platform::executablePath().parent_path() / CSV2SQL_PROGRAM_FILE,
+                               program);
+  }
+  ~Installation() override {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  // Starts the program through env(1), which execs it in the same process, without the display
+  // variables (so any attempt at a window shows) and with `setting` ("NAME=value") if any.
+  void start(const std::string& argument, const std::string& setting = "") {
+    std::vector<const char*> argv = {"env", "--unset=DISPLAY", "--unset=WAYLAND_DISPLAY",
+                                     "--unset=QT_QPA_PLATFORM",
+                                     "--unset=CSV2SQL_TIMER_INTERVAL_MS"};
+    if (!setting.empty()) argv.push_back(setting.c_str());
+    argv.insert(argv.end(), {program.c_str(), argument.c_str(), nullptr});
+    const int out = ::open((folder / "output.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_ = ::fork();
+    ASSERT_GE(pid_, 0);
+    if (pid_ == 0) {
+      ::dup2(out, 1);
+      ::dup2(out, 2);
+      ::execvp(argv[0], const_cast<char* const*>(argv.data()));
+      ::_exit(127);
+    }
+    ::close(out);
+  }
+  // The exit status once the program has ended by itself, or nothing after 20 seconds.
+  std::optional<int> waitForEnd() {
+    int status = 0;
+    if (!eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; })) return {};
+    pid_ = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+  }
+  std::string output() const { return readFile(folder / "output.txt"); }
+
+  const std::filesystem::path program = folder / "csv2sql";
+  pid_t pid_ = 0;
+};
+
+TEST_F(Installation, OneImportsTheFolderAndEndsWithStatusZeroAndTheLogClosed) {
+  writeConfig();
+  drop("a.csv", 5);
+  start("1");
+  EXPECT_EQ(waitForEnd(), 0) << output();
+  EXPECT_EQ(rows(), 5);
+  EXPECT_TRUE(logText().ends_with(" : Logging off.\r\n")) << logText();
+}
+
+TEST_F(Installation, WindowStartWithoutADisplayExplainsTheOtherStartsAndEndsWithStatusTwo) {
+  writeConfig();
+  start("2");
+  EXPECT_EQ(waitForEnd(), 2);
+  EXPECT_NE(output().find(kStartsWithoutWindow), std::string::npos) << output();
+  EXPECT_FALSE(std::filesystem::exists(folder / "log"));
+}
+
+// What the starts without a window print, for scripts and for the journal.
+struct PrintedCase {
+  const char* name;
+  const char* argument;
+  const char* config;  // after the installation's lines; a later key wins
+  int status;
+  const char* printed;
+};
+
+class Printed : public Installation, public ::testing::WithParamInterface<PrintedCase> {};
+
+TEST_P(Printed, OnStandardOutputOrError) {
+  writeConfig(GetParam().config);
+  std::filesystem::copy_file(CSV2SQL_SAMPLE_FILE, source / "plant1.csv");
+  start(GetParam().argument);
+  EXPECT_EQ(waitForEnd(), GetParam().status) << output();
+  EXPECT_NE(output().find(GetParam().printed), std::string::npos) << output();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, Printed,
+    ::testing::Values(PrintedCase{"help", "--help", "", 0, "Usage: csv2sql "},
+                      PrintedCase{"version", "--version", "", 0, "csv2sql 1."},
+                      PrintedCase{"run_figures_of_the_sample", "1", "", 0,
+                                  "Run done: 1 files, 5 readings stored, 2 rows skipped, "},
+                      PrintedCase{"failed_run", "1", "CNN_DATASOURCE=missing.db\r\n", 1,
+                                  "csv2sql: the run failed: Error "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class ServiceStart : public Installation, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ServiceStart, ImportsADroppedFileAndEndsWithStatusZeroOnTheSignal) {
+  writeConfig("AUTORUNEVERY=1\r\n");
+  // One scheduled minute lasts 200 ms under the test seam.
+  start("ntservice", "CSV2SQL_TIMER_INTERVAL_MS=200");
+  drop("a.csv", 3);
+  EXPECT_TRUE(eventually([&] { return !inSource("a.csv") && rows() == 3; })) << output();
+  ::kill(pid_, GetParam());
+  EXPECT_EQ(waitForEnd(), 0) << output();
+  EXPECT_FALSE(std::filesystem::is_empty(archive));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ServiceStart, ::testing::Values(SIGTERM, SIGINT),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// One bad input given to "csv2sql 1", "{dir}" standing for the installation folder. The
+// destination refuses tags longer than 8 characters.
+struct BadInput {
+  const char* name;
+  std::string config;                                      // after the installation's lines
+  std::vector<std::pair<std::string, std::string>> files;  // written into the source folder
+  std::function<void(const std::filesystem::path& in)> setup;
+  int status;
+  std::vector<std::string> lines;  // starts of run log lines in this order, after the time stamps
+  std::vector<std::string> rows;   // CSVDATA as "DateTime|Tag|Value"
+  std::string note = {};           // the .err file in {dir}/errors; none when empty
+};
+
+const std::string kHeader = "DateTime,Tag,Value\r\n";
+const std::string kReading = "2024-01-01 00:00:00,T,1\r\n";
+const std::string kRow = "2024-01-01 00:00:00|T|1.0";
+const std::string kLongTag = "2024-01-01 00:01:00,LONGER_THAN_8,2";
+std::string repeated(const std::string& line, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += line;
+  return text;
+}
+
+// a.csv: the header line, then the lines given; no other setting.
+BadInput lines(const char* name, const std::string& text, std::string line,
+               std::vector<std::string> rows) {
+  return {name, "", {{"a.csv", kHeader + text}}, {}, 0, {std::move(line)}, std::move(rows)};
+}
+// A setting that ends the run before a.csv, a good file, is read.
+BadInput fault(const char* name, std::string config, std::string line) {
+  return {name, std::move(config), {{"a.csv", kHeader + kReading}}, {}, 1, {std::move(line)}, {}};
+}
+// An entry a.csv made by setup that is passed over; b.csv, a good file, is imported.
+BadInput passedOver(const char* name, std::function<void(const std::filesystem::path&)> setup,
+                    const std::string& why) {
+  return {name,
+          "",
+          {{"b.csv", kHeader + kReading}},
+          std::move(setup),
+          0,
+          {"Passed over {dir}/in/a.csv: it cannot be read as a file (" + why + ")"},
+          {kRow}};
+}
+
+class BadInputRun : public Installation, public ::testing::WithParamInterface<BadInput> {
+ protected:
+  std::string placed(std::string text) const {
+    for (auto at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}"))
+      text.replace(at, 5, folder.string());
+    return text;
+  }
+};
+
+TEST_P(BadInputRun, GivesItsSkipOrErrorLineAndExactlyItsRows) {
+  const BadInput& c = GetParam();
+  execSql(database,
+          "CREATE TRIGGER short_tags BEFORE INSERT ON CSVDATA WHEN length(NEW.Tag) > 8 "
+          "BEGIN SELECT RAISE(ABORT, 'tag longer than 8'); END");
+  std::filesystem::create_directories(folder / "errors");
+  writeConfig(placed(c.config));
+  for (const auto& [name, bytes] : c.files) writeFile(source / name, bytes);
+  if (c.setup) c.setup(source);
+  start("1");
+  EXPECT_EQ(waitForEnd(), c.status) << output();
+  const std::string log = logText();
+  std::size_t from = 0;
+  for (const std::string& line : c.lines) {
+    from = log.find(" : " + placed(line), from);
+    EXPECT_NE(from, std::string::npos) << "no line " << placed(line).substr(0, 400);
+  }
+  EXPECT_EQ(queryRows(database, "SELECT DateTime, Tag, Value FROM CSVDATA ORDER BY rowid"), c.rows);
+  std::vector<std::string> notes;
+  for (const auto& entry : std::filesystem::directory_iterator(folder / "errors")) {
+    if (entry.path().extension() == ".err") notes.push_back(readFile(entry.path()));
+  }
+  EXPECT_EQ(notes, c.note.empty() ? std::vector<std::string>{} : std::vector{c.note});
+}
+
+const std::string kNul(1, '\0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, BadInputRun,
+    ::testing::Values(
+        BadInput{
+            "cr_only_line_ends",
+            "",
+            {{"a.csv", "DateTime,Tag,Value\r2024-01-01 00:00:00,T,1\r2024-01-01 00:01:00,U,2\r"}},
+            {},
+            0,
+            {"3 rows loaded from file"},
+            {kRow, "2024-01-01 00:01:00|U|2.0"}},
+        BadInput{"byte_order_mark",
+                 "HEADERROWS=0\r\n",
+                 {{"a.csv", "\xEF\xBB\xBF" + kReading}},
+                 {},
+                 0,
+                 {"1 rows loaded from file"},
+                 {kRow}},
+        fault("missing_source_folder", "CSVFOLDER={dir}/gone\r\n",
+              "Error 76 - Path not found: source folder {dir}/gone/"),
+        fault("column_zero", "COLTAG=0\r\n",
+              "Error 5 - Invalid procedure call or argument: COLTAG (Tag Column #) is 0, it must "
+              "be 1 or more"),
+        fault("column_below_zero", "COLVALUE=-3\r\n",
+              "Error 5 - Invalid procedure call or argument: COLVALUE (Value Column #) is -3, it "
+              "must be 1 or more"),
+        fault("header_count_below_zero", "HEADERROWS=-1\r\n",
+              "Error 5 - Invalid procedure call or argument: HEADERROWS (Header Rows) is -1, it "
+              "must be 0 or more"),
+        BadInput{"refused_row_inside_a_batch_moved_to_the_error_folder",
+                 "ERRORFOLDER={dir}/errors\r\n",
+                 {{"a.csv", kHeader + repeated(kReading, 2500) + kLongTag + "\r\n" +
+                                repeated(kReading, 500)},
+                  {"b.csv", kHeader + kReading}},
+                 {},
+                 0,
+                 {"Moved a.csv to {dir}/errors: tag longer than 8", "Loading file {dir}/in/b.csv",
+                  "Run done: 2 files, 1 readings stored, 0 rows skipped, "},
+                 {kRow},
+                 "File: a.csv\r\nRow: 2502\r\nLine: " + kLongTag +
+                     "\r\nDatabase: tag longer than 8\r\n"},
+        fault("error_folder_missing", "ERRORFOLDER={dir}/gone\r\n",
+              "Error 76 - Path not found: error folder {dir}/gone/"),
+        BadInput{"refused_tag_without_error_folder",
+                 "",
+                 {{"a.csv", kHeader + kReading + kLongTag}, {"b.csv", kHeader + kReading}},
+                 {},
+                 1,
+                 {"Error -2147467259 - tag longer than 8 (file a.csv, row 3: " + kLongTag + ")"},
+                 {}},
+        passedOver(
+            "dangling_link",
+            [](const auto& in) { std::filesystem::create_symlink(in / "gone", in / "a.csv"); },
+            "it is a link to nothing"),
+        passedOver(
+            "link_loop",
+            [](const auto& in) { std::filesystem::create_symlink(in / "a.csv", in / "a.csv"); },
+            "Too many levels of symbolic links"),
+        passedOver(
+            "folder_named_a_csv",
+            [](const auto& in) { std::filesystem::create_directory(in / "a.csv"); },
+            "it is a folder"),
+        lines("nul_bytes", "2024-01-01 00:00:00,T" + kNul + "A,1\r\n2024" + kNul + "-01-01,T,1",
+              "Row 3 invalid date (2024" + kNul + "-01-01) record skipped",
+              {"2024-01-01 00:00:00|T" + kNul + "A|1.0"}),
+        lines("invalid_utf8_read_as_windows_1252", "2024-01-01 00:00:00,\xFF\xC3,1",
+              "2 rows loaded from file", {"2024-01-01 00:00:00|\xC3\xBF\xC3\x83|1.0"}),
+        BadInput{"line_of_64_mib",
+                 "",
+                 {},
+                 [](const auto& in) {
+                   writeFile(in / "a.csv",
+                             kHeader + std::string(64 << 20, '1') + ",T,1\r\n" + kReading);
+                 },
+                 0,
+                 {"Row 2 invalid date (" + std::string(300, '1') +
+                  "...(cut, 67108864 bytes in all)) record skipped"},
+                 {kRow}},
+        lines("hundred_thousand_columns", "2024-01-01 00:00:00,T,1" + std::string(99'997 * 2, ','),
+              "2 rows loaded from file", {kRow}),
+        BadInput{"empty_file", "", {{"a.csv", "\r\n\r\n"}}, {}, 0, {"0 rows loaded from file"}, {}},
+        BadInput{"zero_byte_file", "", {{"a.csv", ""}}, {}, 0, {"0 rows loaded from file"}, {}},
+        lines("value_1e400", "2024-01-01 00:00:00,T,1e400",
+              "Row 2 invalid value (1e400) record skipped", {}),
+        lines("value_minus_zero_is_zero", "2024-01-01 00:00:00,T,-0", "2 rows loaded from file",
+              {"2024-01-01 00:00:00|T|0.0"}),
+        lines("value_nan", "2024-01-01 00:00:00,T,NaN", "Row 2 invalid value (NaN) record skipped",
+              {}),
+        lines("value_infinity", "2024-01-01 00:00:00,T,Infinity",
+              "Row 2 invalid value (Infinity) record skipped", {}),
+        lines("value_hex", "2024-01-01 00:00:00,T,0x1A",
+              "Row 2 invalid value (0x1A) record skipped", {}),
+        lines("dates_at_the_range_limits",
+              "0001-01-01 00:00:00,T,1\r\n9999-12-31 23:59:59,T,2\r\n10000-01-01 00:00:00,T,3",
+              "Row 4 invalid date (10000-01-01 00:00:00) record skipped",
+              {"0001-01-01 00:00:00|T|1.0", "9999-12-31 23:59:59|T|2.0"}),
+        lines("february_29_in_a_common_year", "2023-02-29 00:00:00,T,1\r\n2024-02-29 00:00:00,T,2",
+              "Row 2 invalid date (2023-02-29 00:00:00) record skipped",
+              {"2024-02-29 00:00:00|T|2.0"})),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A variable unset for the test's time and put back after it.
+class Unset {
+ public:
+  explicit Unset(const char* name) : name_(name) {
+    if (const char* value = std::getenv(name)) saved_ = value;
+    ::unsetenv(name);
+  }
+  ~Unset() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+TEST(Environment, ADisplayVariableWithAValueMeansADisplay) {
+  const Unset display("DISPLAY"), wayland("WAYLAND_DISPLAY"), qpa("QT_QPA_PLATFORM");
+  ::setenv("WAYLAND_DISPLAY", "", 1);
+  EXPECT_FALSE(platform::hasDisplay()) << "an empty value names no display";
+  ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+  EXPECT_TRUE(platform::hasDisplay());
+}
+
+TEST(Environment, TimerSeamTakesOnlyAWholeNumberOfMillisecondsUpToAMinute) {
+  const Unset seam("CSV2SQL_TIMER_INTERVAL_MS");
+  EXPECT_EQ(timerIntervalSeam(), std::nullopt);
+  const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+      {"1", 1}, {"60000", 60000}, {"0", {}}, {"60001", {}}, {"", {}}, {"200ms", {}}};
+  for (const auto& [value, interval] : cases) {
+    ::setenv("CSV2SQL_TIMER_INTERVAL_MS", value, 1);
+    EXPECT_EQ(timerIntervalSeam(), interval) << '"' << value << '"';
+  }
+}
+
+}  // namespace
+}  // namespace csv2sql::testing

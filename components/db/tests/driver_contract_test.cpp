@@ -1,0 +1,417 @@
+// One contract run against SQLite (a real file), PostgreSQL through libpq and through psqlODBC
+// (the test script's data source); then what one driver does its own way, a row per quirk.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <optional>
+#include <thread>
+
+#include "components/db/connection.h"
+#include "components/db/drivers.h"
+#include "components/db/odbc_connection_string.h"
+#include "components/db/odbc_text.h"
+#include "components/db/pg_text.h"
+#include "tests/support/pg_server.h"
+#include "tests/support/sqlite_file.h"
+#include "tests/support/test_platform.h"
+#include "tests/support/test_support.h"
+
+namespace csv2sql::db {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+// How a call fails: SQLSTATE, else native code, else error number ("none": it did not fail).
+struct Failure {
+  std::string code = "none", text;
+};
+
+Failure failure(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const DatabaseError& error) {
+    const bool hasState = !error.sqlState().empty();
+    return {hasState ? error.sqlState() : std::to_string(error.nativeCode()), error.description()};
+  } catch (const Error& error) {
+    return {std::to_string(error.number()), error.description()};
+  }
+  return {};
+}
+
+// How a backend answers, as failure() gives the code.
+struct Codes {
+  std::string missingTable, refusedRow, timeout, nested, noTransaction;
+};
+
+// A destination, seen apart from the driver under test (run, rows), and how it answers.
+struct Backend {
+  ConnectionSettings settings;
+  std::string slowSql;  // runs for seconds unless cut
+  Codes codes;
+  std::function<void(const std::string&)> run;
+  std::function<Rows(const std::string&)> rows;
+};
+
+std::optional<Backend> sqlite(const std::filesystem::path& folder) {
+  const auto file = folder / "data.db";
+  const auto code = [](int number) { return std::to_string(number); };
+  return Backend{{"SQLite", "data.db", "Readings", "loader", "se;cret\"pw"},
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                 "WHERE i < 5000000000) SELECT count(*) FROM n",
+                 {"1", code(SQLITE_CONSTRAINT_CHECK), code(SQLITE_INTERRUPT), "1", "1"},
+                 [file](const std::string& sql) { csv2sql::testing::execSql(file, sql); },
+                 [file](const std::string& sql) { return csv2sql::testing::queryRows(file, sql); }};
+}
+
+// PostgreSQL natively, or through psqlODBC: MSDASQL with the test script's data source.
+std::optional<Backend> postgres(bool odbc) {
+  const auto server = csv2sql::testing::pgServer();
+  if (!server) return std::nullopt;
+  return Backend{
+      {odbc ? "MSDASQL" : "PostgreSQL", odbc ? server->dsn : server->host + ":" + server->port,
+       server->database, server->user, server->password},
+      "SELECT pg_sleep(3)",
+      {"42P01", "23514", "57014", "25001", "25P01"},
+      [server](const std::string& sql) { csv2sql::testing::pgRun(*server, sql); },
+      [server](const std::string& sql) { return csv2sql::testing::pgRun(*server, sql); }};
+}
+
+struct BackendCase {
+  const char* name;
+  std::optional<Backend> (*make)(const std::filesystem::path& folder);
+};
+const BackendCase kSqlite{"sqlite", sqlite};
+const BackendCase kPostgres{"postgres", [](const auto&) { return postgres(false); }};
+const BackendCase kPsqlOdbc{"psqlodbc", [](const auto&) { return postgres(true); }};
+auto byName = [](const auto& info) { return std::string(info.param.name); };
+
+// The program's way of writing a connection string, the password in quotes (";" and '"').
+std::string openString(const ConnectionSettings& s) {
+  return "Provider=" + s.provider + ";Data Source=" + s.dataSource +
+         ";initial catalog=" + s.initialCatalog + ";User ID=" + s.userId +
+         ";Password=" + connectionStringValue(s.password) + ";OLE DB Services =-2;";
+}
+
+DateTime at(int minute) {
+  return DateTime::fromParts(2024, 3, 1, 12, minute, 56);
+}
+
+class DriverContract : public ::testing::TestWithParam<BackendCase> {
+ protected:
+  void SetUp() override {
+    backend = GetParam().make(folder.path());
+    CSV2SQL_REQUIRE_PG(backend);
+    // Unquoted, so PostgreSQL folds it to lower case and the fields still match.
+    table = csv2sql::testing::uniqueName("readings");
+    backend->run("CREATE TABLE " + table +
+                 " (DateTime timestamp, Tag text, Value double precision CHECK (Value >= 0))");
+    connection.Open(openString(backend->settings));
+    recordset = open(table);
+  }
+  void TearDown() override {
+    recordset.reset();
+    connection.Close();
+    if (!table.empty()) backend->run("DROP TABLE " + table);
+  }
+
+  std::unique_ptr<Recordset> open(const std::string& name) {
+    return connection.OpenRecordset(TableName::check(name));
+  }
+
+  static void add(Recordset& rows,
+                  std::initializer_list<std::pair<const char*, FieldValue>> fields) {
+    rows.addNew();
+    for (const auto& [name, value] : fields) rows.setField(name, value);
+    rows.update();
+  }
+  static void addRow(Recordset& rows, DateTime stamp, std::string_view tag, double value) {
+    add(rows, {{"DateTime", stamp}, {"Tag", tag}, {"Value", value}});
+  }
+  static void addRows(Recordset& rows, int count) {
+    for (int i = 0; i < count; ++i) addRow(rows, at(i), "T" + std::to_string(i), i);
+  }
+  Rows rows(const std::string& sql) { return backend->rows(sql); }
+  std::string count() { return rows("SELECT count(*) FROM " + table).at(0); }
+  static std::string expectError(const std::function<void()>& call, const std::string& code) {
+    const Failure failed = failure(call);
+    EXPECT_EQ(failed.code, code) << failed.text;
+    return failed.text;
+  }
+
+  csv2sql::testing::TempDir folder;
+  std::optional<Backend> backend;
+  std::string table;
+  Connection connection{folder.path()};
+  std::unique_ptr<Recordset> recordset;
+};
+
+TEST_P(DriverContract, ExecuteBindsOutsideQuotesAndCommentsAndSingleRowsAreWrittenAtOnce) {
+  const FieldValue values[] = {DateTime::fromParts(2024, 3, 1, 14, 7, 9, 250000),
+                               std::string_view("it's"), 2.5};
+  connection.Execute(
+      "INSERT INTO " + table + " (DateTime, Tag, Value) VALUES (?, '?' || ? /* ? */, ?) -- ?",
+      values);
+  const FieldValue nulls[] = {std::monostate{}, std::monostate{}, std::monostate{}};
+  connection.Execute("INSERT INTO " + table + " (DateTime, Tag, Value) VALUES (?, ?, ?)", nulls);
+  addRow(*recordset, DateTime::fromParts(2024, 3, 1, 12, 0, 0, 500000), "Line1.Temp", 21.5);
+  expectError([&] { addRow(*recordset, at(1), "refused", -1); }, backend->codes.refusedRow);
+  addRow(*recordset, DateTime::fromParts(2024, 2, 29, 23, 59, 59, 999999), "purged", 1);
+  const FieldValue cutoff[] = {DateTime::fromParts(2024, 3, 1)};  // compared in time order
+  connection.Execute("DELETE FROM " + table + " WHERE DateTime < ?", cutoff);
+  EXPECT_EQ(rows("SELECT DateTime, Tag, Value FROM " + table + " ORDER BY coalesce(Value, -1)"),
+            (Rows{"NULL|NULL|NULL", "2024-03-01 14:07:09.25|?it's|2.5",
+                  "2024-03-01 12:00:00.5|Line1.Temp|21.5"}));
+}
+
+TEST_P(DriverContract, RefusedCallsCarryTheirCodeAndText) {
+  const FieldValue one[] = {1.0};
+  const std::tuple<const char*, std::string, const char*, std::function<void()>> calls[] = {
+      {"too_few", "3001", "", [&] { connection.Execute("SELECT ? + ?", one); }},
+      {"missing_table", backend->codes.missingTable, "no_such_table",
+       [&] { connection.Execute("DELETE FROM no_such_table"); }},
+      {"missing_recordset", backend->codes.missingTable, "", [&] { open("no_such_table"); }},
+      {"commit_alone", backend->codes.noTransaction, "", [&] { connection.CommitTrans(); }},
+      {"field_before_addnew", "3021", "", [&] { recordset->setField("Tag", "x"); }},
+      {"empty_update", "3219", "", [&] { recordset->addNew(), recordset->update(); }}};
+  for (const auto& [name, code, text, call] : calls) {
+    EXPECT_NE(expectError(call, code).find(text), std::string::npos) << name;
+  }
+}
+
+TEST_P(DriverContract, CommandTimeoutEndsASlowStatementSetInATransactionButNotAnOpenBatch) {
+  connection.BeginTrans();
+  connection.setCommandTimeout(1);  // PostgreSQL's SET is undone by the roll-back
+  connection.RollbackTrans();
+  expectError([&] { connection.Execute(backend->slowSql); }, backend->codes.timeout);
+  // PostgreSQL's rows stream in one COPY that stays open between updates: not cut.
+  connection.BeginTrans();
+  addRows(*recordset, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  addRows(*recordset, 1);
+  connection.CommitTrans();
+  EXPECT_EQ(count(), "2");
+}
+
+TEST_P(DriverContract, CommitKeepsAndRollbackOrCloseDropAndNestingIsRefused) {
+  connection.BeginTrans();
+  addRow(*recordset, at(0), "committed", 1);
+  expectError([&] { connection.BeginTrans(); }, backend->codes.nested);
+  connection.CommitTrans();
+  connection.BeginTrans();
+  addRow(*recordset, at(0), "rolled_back", 1);
+  connection.RollbackTrans();
+  EXPECT_NO_THROW(connection.RollbackTrans());  // nothing to roll back: nothing happens
+  addRow(*recordset, at(0), "automatic", 1);    // automatic commits are back: seen at once
+  {
+    Transaction guard(connection);
+    addRows(*recordset, 3);
+    connection.Execute("SELECT 1");  // the held rows are sent, not committed
+    connection.Close();              // and the guard outliving its connection does not throw
+  }
+  EXPECT_EQ(rows("SELECT Tag FROM " + table + " ORDER BY Tag"), (Rows{"automatic", "committed"}));
+  expectError([&] { recordset->addNew(); }, "3704");  // the recordset closed with it
+  EXPECT_NO_THROW(recordset->close());
+}
+
+TEST_P(DriverContract, BatchesAreAllThereAfterCommitAndNoneAfterRollback) {
+  // SQLite sends statements of 100 rows, ODBC arrays of 1000, PostgreSQL's COPY 64 KiB chunks.
+  for (const int size : {250, 2500, 3000}) {
+    connection.BeginTrans();
+    addRows(*recordset, size);
+    EXPECT_EQ(count(), "0");  // another session sees nothing before the commit
+    connection.CommitTrans();
+    EXPECT_EQ(rows("SELECT count(DISTINCT Tag), CAST(sum(Value) AS INTEGER) FROM " + table),
+              Rows{std::to_string(size) + "|" + std::to_string(size * (size - 1) / 2)});
+    connection.Execute("DELETE FROM " + table);
+    connection.BeginTrans();
+    addRows(*recordset, size);
+    connection.RollbackTrans();
+    EXPECT_EQ(count(), "0") << size;
+  }
+}
+
+TEST_P(DriverContract, HeldRowsAreSentBeforeAnExecuteAndWhenTheRecordsetCloses) {
+  connection.BeginTrans();
+  addRows(*recordset, 10);
+  connection.Execute("DELETE FROM " + table + " WHERE Value < 4");
+  addRows(*recordset, 3);
+  recordset->close();
+  addRows(*open(table), 2);  // dropped unclosed
+  connection.CommitTrans();
+  EXPECT_EQ(count(), "11");
+}
+
+TEST_P(DriverContract, TagsSurviveTheBatchAsGivenAndEmptyIsNotNull) {
+  const char* tags[] = {"it's \"x\"", "a\tb", "a\nb", "a\r\nb",
+                        "C:\\data\\", "\\N",  "",     "\u00b0C \u20ac \U0001F321"};
+  Rows expected;
+  connection.BeginTrans();
+  for (const char* tag : tags) {
+    addRow(*recordset, at(0), tag, static_cast<double>(expected.size()));
+    expected.push_back(tag);
+  }
+  connection.CommitTrans();
+  EXPECT_EQ(rows("SELECT coalesce(Tag, 'NULL') FROM " + table + " ORDER BY Value"), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, DriverContract, ::testing::Values(kSqlite, kPostgres, kPsqlOdbc),
+                         byName);
+
+using ServerDriver = DriverContract;
+
+TEST_P(ServerDriver, LoginFailureIsOneLineWithTheDriversCodeAndAnOddPasswordLogsIn) {
+  ConnectionSettings role = backend->settings;
+  role.password = "wrong;\"pw";
+  // psqlODBC reports any failed open as 08001; the server's 28P01 shows only in the text.
+  const std::string text = expectError([&] { connection.Open(openString(role)); },
+                                       role.provider == "MSDASQL" ? "08001" : "28P01");
+  EXPECT_NE(text.find("password authentication failed"), std::string::npos) << text;
+  EXPECT_EQ(text.find('\n'), std::string::npos) << "one line for the log";
+  EXPECT_EQ(connection.State(), Connection::StateClosed);
+  role.userId = csv2sql::testing::uniqueName("role");
+  role.password = " a;b{c}}d=e\"f ";
+  backend->run("CREATE ROLE " + role.userId + " LOGIN PASSWORD ' a;b{c}}d=e\"f '");
+  EXPECT_NO_THROW(connection.Open(openString(role)));
+  connection.Close();
+  backend->run("DROP ROLE " + role.userId);
+}
+
+TEST_P(ServerDriver, TextTheServerCannotStoreIsRefused) {
+  connection.BeginTrans();
+  addRows(*recordset, 1);
+  expectError([&] { addRow(*recordset, at(1), std::string_view("a\0b", 3), 1); }, "22021");
+  addRow(*recordset, at(2), "after", 2);
+  connection.CommitTrans();
+  EXPECT_EQ(count(), "2");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ServerDriver, ::testing::Values(kPostgres, kPsqlOdbc), byName);
+
+// ---- what one driver or the connection string does its own way: a row per quirk ------------
+
+// A program folder holding data.db (the CSVDATA table) and notes.txt, for every row.
+const std::filesystem::path& programFolder() {
+  static const csv2sql::testing::TempDir folder;
+  [[maybe_unused]] static const bool made =
+      (csv2sql::testing::createDestination(folder.path() / "data.db"),
+       csv2sql::testing::writeFile(folder.path() / "notes.txt", std::string(2048, 'x')), true);
+  return folder.path();
+}
+std::string fails(const std::function<void(Connection&)>& use) {
+  Connection connection{programFolder()};
+  return failure([&] { use(connection); }).code;
+}
+std::string opens(const std::string& text) {
+  return fails([&](Connection& c) { c.Open(text); });
+}
+std::string sqliteOpen(const std::string& file) {
+  const std::string code = opens("Provider=SQLite;Data Source=" + file);
+  return std::filesystem::exists(programFolder() / file) ? code : code + " (no file)";
+}
+// As PostgreSQL and as SQL Server are sent it, or the code of its refusal.
+std::string tableName(const char* typed) {
+  std::string sent;
+  const Failure failed = failure([&] {
+    const TableName name = TableName::check(typed);
+    sent = name.quoted('"', '"', BareNameCase::Lower) + " " +
+           name.quoted('[', ']', BareNameCase::AsTyped);
+  });
+  return sent.empty() ? failed.code : sent;
+}
+std::string pgAddress(const char* dataSource) {
+  const pg::ServerAddress address = pg::splitDataSource(dataSource);
+  return address.host + " " + address.port;
+}
+std::string placeholders(const char* sql) {
+  std::size_t markers = 0;
+  return pg::numberPlaceholders(sql, true, markers);
+}
+// How an open at a loopback port that is closed, or silent, fails within the time-out.
+std::string openAt(const std::string& provider, bool silent) {
+  const csv2sql::testing::LoopbackListener listener;
+  const int port = silent ? listener.port() : csv2sql::testing::closedLoopbackPort(),
+            timeout = silent ? 1 : 5;
+  return fails([&](Connection& c) {
+    c.setConnectionTimeout(timeout);
+    c.Open("Provider=" + provider + ";Data Source=127.0.0.1" +
+           (provider == "PostgreSQL" ? ":" : ",") + std::to_string(port));
+  });
+}
+std::string odbcString(const char* dataSource, const char* driver) {
+  return odbc::odbcConnectionString({"MSOLEDBSQL", dataSource, "", "", ""}, driver);
+}
+
+struct Quirk {
+  const char* name;
+  std::function<std::string()> result;
+  std::string expected;
+};
+class DriverQuirk : public ::testing::TestWithParam<Quirk> {};
+
+TEST_P(DriverQuirk, GivesItsResult) {
+  EXPECT_EQ(GetParam().result(), GetParam().expected);
+}
+
+const std::string kBadString = "-2147217805", kCantOpen = std::to_string(SQLITE_CANTOPEN);
+const Quirk kQuirks[] = {
+    {"unclosed_quote", [] { return opens("Password=\"abc;"); }, kBadString},
+    {"after_quote", [] { return opens("Password=\"a\"b"); }, kBadString},
+    {"no_equals", [] { return opens("Provider=SQLite;; ;x;"); }, kBadString},
+    {"closed", [] { return fails([](auto& c) { c.Execute("SELECT 1"); }); }, "3704"},
+    {"negative_timeout", [] { return fails([](auto& c) { c.setCommandTimeout(-1); }); }, "3001"},
+    {"unknown_provider", [] { return opens("Provider=Jet"); }, "3706"},
+    {"sqlite_missing", [] { return sqliteOpen("missing.db"); }, kCantOpen + " (no file)"},
+    {"sqlite_empty", [] { return sqliteOpen(""); }, kCantOpen},
+    {"sqlite_no_database", [] { return sqliteOpen("notes.txt"); }, std::to_string(SQLITE_NOTADB)},
+    {"table_marks", [] { return tableName("[a\"b].\"c]d\".#t@$_1"); },
+     "\"a\"\"b\".\"c]d\".\"#t@$_1\" [a\"b].[c]]d].[#t@$_1]"},
+    {"table_line_break", [] { return tableName("[a\nb]"); }, "5"},
+    {"pg_host", [] { return pgAddress("db.example"); }, "db.example "},
+    {"pg_v6_port", [] { return pgAddress("[::1]:5433"); }, "::1 5433"},
+    {"pg_v6", [] { return pgAddress("fe80::1"); }, "fe80::1 "},
+    {"pg_escape", [] { return placeholders("E'\\'?' = ?"); }, "E'\\'?' = $1"},
+    {"pg_comments", [] { return placeholders("/* ? /* ? */ ? */ ?"); }, "/* ? /* ? */ ? */ $1"},
+    {"pg_unclosed", [] { return placeholders("'it''s ?"); }, "'it''s ?"},
+    {"pg_dollars", [] { return placeholders("$x$ ? $x$ || $$?$$ || ?"); },
+     "$x$ ? $x$ || $$?$$ || $1"},
+    {"pg_closed_port", [] { return openAt("PostgreSQL", false); }, "08001"},
+    {"pg_silent_port", [] { return openAt("PostgreSQL", true); }, "HYT00"},
+    {"tds_closed_port", [] { return openAt("msoledbsql.1", false); }, "08S01"},
+    {"tds_port", [] { return odbcString("h,1", "FreeTDS"); },
+     "DRIVER={FreeTDS};SERVER=h;PORT=1;TDS_Version=7.4;"},
+    {"tds_no_port", [] { return odbcString("a,b", "/libtdsodbc.so"); },
+     "DRIVER={/libtdsodbc.so};SERVER=a,b;TDS_Version=7.4;"},
+    {"microsoft", [] { return odbcString("h,1", "ODBC Driver 18 for SQL Server"); },
+     "DRIVER={ODBC Driver 18 for SQL Server};SERVER=h,1;Encrypt=yes;"
+     "TrustServerCertificate=yes;"},
+    {"odbc_bad_utf8", [] { return failure([] { odbc::toWide("a\x80", "x"); }).code; }, "22021"},
+    {"odbc_unpaired",
+     [] {
+       return odbc::toUtf8(std::vector<SQLWCHAR>{'a', 0xD800, 0xDC00, 0xDC00}.data(), 4);
+     },
+     "a\xF0\x90\x80\x80\xEF\xBF\xBD"}};
+INSTANTIATE_TEST_SUITE_P(Rows, DriverQuirk, ::testing::ValuesIn(kQuirks), byName);
+
+// In a process of its own, with no driver list: opens through FreeTDS found by its library.
+[[noreturn]] void openThroughUnregisteredFreeTds() {
+  csv2sql::testing::writeFile(programFolder() / "odbcinst.ini", "");
+  ::setenv("ODBCSYSINI", programFolder().c_str(), 1);
+  const std::string driver = bestSqlServerOdbcDriver();
+  std::fprintf(stderr, "driver: %s\n", driver.c_str());
+  const std::string server = "127.0.0.1," + std::to_string(csv2sql::testing::closedLoopbackPort());
+  const auto open = [&] {
+    openOdbc({"MSOLEDBSQL", server, "", "sa", ""}, OpenOptions{5, 5, {}}, driver);
+  };
+  std::exit(failure(open).code == "08S01" ? 0 : 3);
+}
+
+TEST(SqlServerDriver, UnregisteredFreeTdsIsFoundByItsLibrary) {
+  // The driver manager reads its driver list once per process: a fresh one.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(openThroughUnregisteredFreeTds(), ::testing::ExitedWithCode(0),
+              "driver: /.*libtdsodbc\\.so");
+}
+
+}  // namespace
+}  // namespace csv2sql::db

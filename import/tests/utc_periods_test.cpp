@@ -1,0 +1,97 @@
+#include "import/utc_periods.h"
+
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+
+namespace csv2sql::testing {
+namespace {
+
+DateTime at(int year, int month, int day, int hour, int minute = 0, int second = 0) {
+  return DateTime::fromParts(year, month, day, hour, minute, second);
+}
+
+struct ZoneCase {
+  std::string name;
+  std::string zone;
+  int year;
+  std::vector<UtcPeriod> periods;
+};
+
+class ZonePeriods : public ::testing::TestWithParam<ZoneCase> {};
+
+// The change instants are the published ones, in UTC.
+TEST_P(ZonePeriods, FollowTheZonesChangesThroughTheYear) {
+  EXPECT_EQ(utcPeriodsOf(GetParam().zone, GetParam().year, GetParam().year), GetParam().periods);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Zones, ZonePeriods,
+    ::testing::Values(
+        ZoneCase{"berlin_summer_time",
+                 "Europe/Berlin",
+                 2024,
+                 {{at(2024, 1, 1, 0), at(2024, 3, 31, 0, 59, 59), 1},
+                  {at(2024, 3, 31, 1), at(2024, 10, 27, 0, 59, 59), 2},
+                  {at(2024, 10, 27, 1), at(2024, 12, 31, 23, 59, 59), 1}}},
+        ZoneCase{"new_york_summer_time",
+                 "America/New_York",
+                 2025,
+                 {{at(2025, 1, 1, 0), at(2025, 3, 9, 6, 59, 59), -5},
+                  {at(2025, 3, 9, 7), at(2025, 11, 2, 5, 59, 59), -4},
+                  {at(2025, 11, 2, 6), at(2025, 12, 31, 23, 59, 59), -5}}},
+        ZoneCase{"adelaide_half_hours_southern_summer",
+                 "Australia/Adelaide",
+                 2024,
+                 {{at(2024, 1, 1, 0), at(2024, 4, 6, 16, 29, 59), 10.5},
+                  {at(2024, 4, 6, 16, 30), at(2024, 10, 5, 16, 29, 59), 9.5},
+                  {at(2024, 10, 5, 16, 30), at(2024, 12, 31, 23, 59, 59), 10.5}}},
+        ZoneCase{"kolkata_no_summer_time",
+                 "Asia/Kolkata",
+                 2024,
+                 {{at(2024, 1, 1, 0), at(2024, 12, 31, 23, 59, 59), 5.5}}},
+        ZoneCase{"utc", "UTC", 2024, {{at(2024, 1, 1, 0), at(2024, 12, 31, 23, 59, 59), 0}}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(UtcPeriods, YearsWithoutAChangeMakeOnePeriod) {
+  EXPECT_EQ(utcPeriodsOf("Asia/Kolkata", 2023, 2025),
+            (std::vector<UtcPeriod>{{at(2023, 1, 1, 0), at(2025, 12, 31, 23, 59, 59), 5.5}}));
+}
+
+struct RefusedCase {
+  std::string name;
+  std::string zone;
+  int first;
+  int last;
+};
+
+class RefusedPeriods : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedPeriods, AreError5) {
+  try {
+    utcPeriodsOf(GetParam().zone, GetParam().first, GetParam().last);
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), err::InvalidProcedureCall);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, RefusedPeriods,
+                         ::testing::Values(RefusedCase{"unknown_zone", "Mars/Olympus", 2024, 2024},
+                                           RefusedCase{"years_reversed", "UTC", 2025, 2024},
+                                           RefusedCase{"year_too_early", "UTC", 1899, 1900}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(UtcPeriods, FillReplacesTheGridRowsWithShortestOffsets) {
+  Grid grid("spUTC", "", {}, 0, {"Start", "End", "Offset"});
+  grid.setCell(5, 1, "old");
+  fillUtcGrid(grid, utcPeriodsOf("Australia/Adelaide", 2024, 2024));
+  ASSERT_EQ(grid.rowCount(), 3);
+  EXPECT_EQ(grid.cell(2, 1), "2024-04-06 16:30:00");
+  EXPECT_EQ(grid.cell(2, 2), "2024-10-05 16:29:59");
+  EXPECT_EQ(grid.cell(2, 3), "9.5");
+  EXPECT_EQ(grid.cell(3, 3), "10.5");
+}
+
+}  // namespace
+}  // namespace csv2sql::testing
