@@ -32,6 +32,19 @@ std::FILE* openFile(const std::filesystem::path& file, const char* mode);
 // between); the error when it cannot.
 std::error_code createNewFile(const std::filesystem::path& file);
 
+// Writes a file's buffered bytes and asks the system to put them on the disk before it returns;
+// the error when it cannot.
+std::error_code flushToDisk(std::FILE* file);
+
+// Renames a file, never over an existing one (the error is then "file exists").
+std::error_code renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// True when both names lie on the same file system, so that a rename can move one to the other.
+bool sameVolume(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Ends the process at once, as a kill signal would: no clean-up, no buffers written.
+[[noreturn]] void killSelf();
+
 // Makes a file readable and writable by its owner only, where the platform has permissions.
 void restrictToOwner(const std::filesystem::path& file);
 

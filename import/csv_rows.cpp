@@ -55,22 +55,22 @@ void skip(RunLog& log, RowObserver* observer, const Grid& sp, std::int32_t row, 
 
 }  // namespace
 
-FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
-                          const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
-                          RowObserver* observer) {
+void loadFileRows(Grid& sp, const std::filesystem::path& path) {
   // A file that is there but cannot be read must not count as imported: archiving would move
   // its readings away unread. One that has gone loads no rows.
   std::error_code ec;
   if (!sp.loadTextFile(path) && std::filesystem::exists(path, ec)) {
     throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
   }
-  const std::int32_t rows = sp.rowCount();
-  log.WriteLog(std::to_string(rows) + " rows loaded from file");
+}
 
+FileCounts importRows(const Grid& sp, RowSpan span, const FileLayout& layout,
+                      const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
+                      RowObserver* observer) {
   FileCounts counts;
   std::string tagBuffer;
-  const std::int64_t firstRow = std::int64_t{std::max(layout.headerRows, 0)} + 1;
-  for (std::int64_t row64 = firstRow; row64 <= rows; ++row64) {
+  const std::int64_t firstRow = std::max(span.first, std::int64_t{layout.headerRows} + 1);
+  for (std::int64_t row64 = firstRow; row64 <= span.last; ++row64) {
     const auto row = static_cast<std::int32_t>(row64);
     const std::int64_t read = row64 - firstRow + 1;
     if (observer != nullptr && read % RowObserver::kRowsBetweenReports == 0) {

@@ -4,13 +4,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "app/entry.h"
@@ -247,6 +250,109 @@ TEST_P(ServiceStart, ImportsADroppedFileAndEndsWithStatusZeroOnTheSignal) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, ServiceStart, ::testing::Values(SIGTERM, SIGINT),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// Every reading once however a run is killed: one file of readings, a run killed at a fault
+// point (or run to its end where the point is not on its path), then a run without faults.
+// Across two file systems the archive folder is a tmpfs the test mounts.
+class FaultPoint : public Installation,
+                   public ::testing::WithParamInterface<std::tuple<const char*, bool, bool>> {
+ protected:
+  static constexpr int kReadings = 9;
+  ~FaultPoint() override {
+    if (mounted_) std::system(("umount " + other.string()).c_str());
+  }
+  // The archive folder: on a tmpfs for two file systems, when one can be mounted.
+  std::optional<std::filesystem::path> archiveFolder(bool twoVolumes) {
+    if (!twoVolumes) return archive;
+    std::filesystem::create_directory(other);
+    mounted_ =
+        std::system(
+            ("mount -t tmpfs -o size=8m tmpfs " + other.string() + " 2>/dev/null").c_str()) == 0;
+    if (!mounted_) return std::nullopt;
+    return other;
+  }
+  long long distinctRows() const {
+    return std::stoll(queryRows(database,
+                                "SELECT COUNT(*) FROM (SELECT DISTINCT DateTime, Tag, Value FROM "
+                                "CSVDATA)")
+                          .front());
+  }
+  const std::filesystem::path other = folder / "other";
+  bool mounted_ = false;
+};
+
+// The windows the user guide names: without the ledger a file committed but not yet moved is
+// imported again; on one file system the move is one rename, so only "after-commit" remains.
+bool duplicatesWithoutLedger(std::string_view point, bool twoVolumes) {
+  return point == "after-commit" || (twoVolumes && point == "after-rename");
+}
+
+TEST_P(FaultPoint, NextRunLeavesEveryReadingOnceOrTheDuplicateTheGuideNames) {
+  const auto [point, ledger, twoVolumes] = GetParam();
+  const auto folder = archiveFolder(twoVolumes);
+  if (!folder) GTEST_SKIP() << "a tmpfs cannot be mounted here: one file system only";
+  writeConfig("ARCHIVEFOLDER=" + folder->string() + "\r\n" +
+              (ledger ? "LEDGERTABLE=CSVLEDGER\r\n" : ""));
+  drop("a.csv", kReadings);
+  start("1", std::string("CSV2SQL_FAULT_POINT=") + point);
+  const std::optional<int> killed = waitForEnd();
+  // The killed run's archive name is taken until the next second.
+  if (point == std::string_view("after-rename")) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  }
+  start("1");
+  EXPECT_EQ(waitForEnd(), 0) << output();
+  const long long stored = rows(), distinct = distinctRows();
+  const long long duplicated =
+      !ledger && duplicatesWithoutLedger(point, twoVolumes) ? kReadings : 0;
+  std::printf(
+      "| %-13s | %-3s | %s | ended %-4d | expected %d | stored %lld | lost %lld | "
+      "duplicated %lld |\n",
+      point, ledger ? "on" : "off", twoVolumes ? "two" : "one", killed.value_or(-1), kReadings,
+      stored, kReadings - distinct, stored - distinct);
+  EXPECT_EQ(distinct, kReadings);
+  EXPECT_EQ(stored - distinct, duplicated);
+  EXPECT_FALSE(inSource("a.csv"));
+}
+
+INSTANTIATE_TEST_SUITE_P(PointsLedgerVolumes, FaultPoint,
+                         ::testing::Combine(::testing::Values("before-commit", "ledger-write",
+                                                              "after-commit", "mid-copy",
+                                                              "after-rename"),
+                                            ::testing::Bool(), ::testing::Bool()),
+                         [](const auto& info) {
+                           std::string name = std::get<0>(info.param);
+                           std::erase(name, '-');
+                           return name + (std::get<1>(info.param) ? "_ledger" : "_noledger") +
+                                  (std::get<2>(info.param) ? "_twovolumes" : "_onevolume");
+                         });
+
+// A logger that keeps its file open, caught in mid-line: the run takes the complete lines, the
+// next run goes on from the ledgered length once the line is done.
+TEST_F(Installation, GrowingFileIsContinuedWithEveryCompletedReadingOnceAndNoneCut) {
+  writeConfig("LEDGERTABLE=CSVLEDGER\r\n");
+  const std::filesystem::path file = source / "grow.csv";
+  writeFile(file, "DateTime,Tag,Value\r\n2026-03-01 10:00:00,T,1\r\n2026-03-01 10:00:01,T,12");
+  std::atomic<bool> writing = true;
+  std::thread writer([&] {
+    while (writing) {
+      std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now());
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  });
+  start("1");
+  const std::optional<int> first = waitForEnd();
+  writing = false;
+  writer.join();
+  EXPECT_EQ(first, 0) << output();
+  EXPECT_EQ(queryRows(database, "SELECT Value FROM CSVDATA"), std::vector<std::string>{"1.0"});
+  std::ofstream(file, std::ios::app) << "34.5\r\n2026-03-01 10:00:02,T,7\r\n";
+  start("1");
+  EXPECT_EQ(waitForEnd(), 0) << output();
+  EXPECT_EQ(queryRows(database, "SELECT Value FROM CSVDATA ORDER BY DateTime"),
+            (std::vector<std::string>{"1.0", "1234.5", "7.0"}));
+  EXPECT_FALSE(inSource("grow.csv"));
+}
 
 // A variable unset for the test's time and put back after it.
 class Unset {

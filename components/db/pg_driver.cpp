@@ -39,11 +39,23 @@ PgDriver::~PgDriver() {
 }
 
 void PgDriver::execute(std::string_view sql, std::span<const FieldValue> parameters) {
-  endCopy(true);
-  if (parameters.empty()) {
-    check(PQexec(session_.get(), std::string(sql).c_str()));
-    return;
+  run(sql, parameters);
+}
+
+TextRows PgDriver::query(std::string_view sql, std::span<const FieldValue> parameters) {
+  const Result result = run(sql, parameters);
+  TextRows rows(static_cast<std::size_t>(PQntuples(result.get())));
+  for (int row = 0; row < PQntuples(result.get()); ++row) {
+    for (int column = 0; column < PQnfields(result.get()); ++column) {
+      rows[static_cast<std::size_t>(row)].emplace_back(PQgetvalue(result.get(), row, column));
+    }
   }
+  return rows;
+}
+
+Result PgDriver::run(std::string_view sql, std::span<const FieldValue> parameters) {
+  endCopy(true);
+  if (parameters.empty()) return check(PQexec(session_.get(), std::string(sql).c_str()));
   const char* standard = PQparameterStatus(session_.get(), "standard_conforming_strings");
   std::size_t markers = 0;
   const std::string text =
@@ -51,8 +63,8 @@ void PgDriver::execute(std::string_view sql, std::span<const FieldValue> paramet
   if (markers != parameters.size()) throw parameterCountError(markers, parameters.size());
   parameters_.clear();
   for (const FieldValue& value : parameters) parameters_.add(value);
-  check(PQexecParams(session_.get(), text.c_str(), parameters_.count(), nullptr,
-                     parameters_.values(), nullptr, nullptr, 0));
+  return check(PQexecParams(session_.get(), text.c_str(), parameters_.count(), nullptr,
+                            parameters_.values(), nullptr, nullptr, 0));
 }
 
 void PgDriver::begin() {

@@ -35,6 +35,8 @@ class PgDriver final : public Driver {
   ~PgDriver() override;
 
   void execute(std::string_view sql, std::span<const FieldValue> parameters) override;
+  TextRows query(std::string_view sql, std::span<const FieldValue> parameters) override;
+  Dialect dialect() const override { return Dialect::PostgreSql; }
   void begin() override;
   void commit() override;  // rolls back before it reports a failure
   void rollback() override;
@@ -53,6 +55,7 @@ class PgDriver final : public Driver {
 
  private:
   Result exec(const std::string& sql);
+  Result run(std::string_view sql, std::span<const FieldValue> parameters);
   Result check(PGresult* result);
   DatabaseError sessionError() const;
   // Reads the results of the last command to their end: the first failure, if any.
