@@ -51,6 +51,7 @@ struct StartCase {
   bool unattended;
   bool timerOn;
   long long rows;
+  std::size_t boxes = 0;
 };
 
 class RunProgram : public AppTest, public ::testing::WithParamInterface<StartCase> {};
@@ -67,22 +68,29 @@ TEST_P(RunProgram, SetsTheModesAndStartsWhatTheArgumentsAsk) {
   EXPECT_EQ(session.UnattendedMode, c.unattended);
   EXPECT_EQ(session.frmMain.Timer1.enabled(), c.timerOn);
   EXPECT_EQ(rows(), c.rows);
-  EXPECT_TRUE(test.messageBox.shown.empty());
+  EXPECT_EQ(test.messageBox.shown.size(), c.boxes);
+  EXPECT_EQ(logText().find(" : Error ") != std::string::npos, c.status == 1) << logText();
 }
 
 constexpr const char* kOn = "AUTORUNEVERY=10\r\n";  // chkAutoRun checked
 constexpr const char* kOff = "AUTORUNEVERY=-1\r\n";
+// chkAutoRun checked, then a load that fails (6 - Overflow) before the archiving is set.
+constexpr const char* kPartial = "AUTORUNEVERY=10\r\nDELRECDAYS=40000\r\nARCHIVEFILES=YES\r\n";
 
 // A service start runs automatic runs whatever chkAutoRun holds; "2" only when it is checked.
 INSTANTIATE_TEST_SUITE_P(
     Arguments, RunProgram,
-    ::testing::Values(StartCase{"none", "", kOn, "shown", 7, false, false, 0},
-                      StartCase{"service", "ntservice", kOff, "hidden", 7, false, true, 0},
-                      StartCase{"two_unchecked", "2", kOff, "shown", 7, true, false, 0},
-                      StartCase{"two_checked", "2", kOn, "shown", 7, true, true, 0},
-                      StartCase{"one", "1", kOn, "none", 0, true, false, 2},
-                      StartCase{"one_failed", "1", "CNN_DATASOURCE=missing/dest.db\r\n", "none", 1,
-                                true, false, 0}),
+    ::testing::Values(
+        StartCase{"none", "", kOn, "shown", 7, false, false, 0},
+        StartCase{"service", "ntservice", kOff, "hidden", 7, false, true, 0},
+        StartCase{"two_unchecked", "2", kOff, "shown", 7, true, false, 0},
+        StartCase{"two_checked", "2", kOn, "shown", 7, true, true, 0},
+        StartCase{"one", "1", kOn, "none", 0, true, false, 2},
+        StartCase{"one_failed", "1", "CNN_DATASOURCE=missing/dest.db\r\n", "none", 1, true, false,
+                  0},
+        StartCase{"one_partial_settings", "1", kPartial, "none", 1, true, false, 0, 1},
+        StartCase{"two_partial_settings", "2", kPartial, "shown", 7, true, false, 0, 1},
+        StartCase{"service_partial_settings", "ntservice", kPartial, "hidden", 7, false, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The service start on the headless host, with a clock that runs 6000 times as fast from the
@@ -231,7 +239,11 @@ INSTANTIATE_TEST_SUITE_P(
                       PrintedCase{"run_figures_of_the_sample", "1", "", 0,
                                   "Run done: 1 files, 5 readings stored, 2 rows skipped, "},
                       PrintedCase{"failed_run", "1", "CNN_DATASOURCE=missing.db\r\n", 1,
-                                  "csv2sql: the run failed: Error "}),
+                                  "csv2sql: the run failed: Error "},
+                      PrintedCase{"partial_settings", "1", kPartial, 1,
+                                  "csv2sql: the run failed: Error in Proc GetIniInfo:6 - Overflow"},
+                      PrintedCase{"service_on_partial_settings", "ntservice", kPartial, 1,
+                                  "automatic runs are off"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class ServiceStart : public Installation, public ::testing::WithParamInterface<int> {};
