@@ -208,13 +208,14 @@ std::uint64_t peakResidentBytes() {
 #endif
 }
 
-bool waitForSocket(int socket, bool forWrite, int timeoutMs) {
+bool waitForSocket(int socket, SocketWait what, int timeoutMs) {
+  const bool read = what != SocketWait::Write, write = what != SocketWait::Read;
 #ifdef _WIN32
   WSAPOLLFD entry{static_cast<SOCKET>(socket),
-                  static_cast<SHORT>(forWrite ? POLLWRNORM : POLLRDNORM), 0};
+                  static_cast<SHORT>((read ? POLLRDNORM : 0) | (write ? POLLWRNORM : 0)), 0};
   return WSAPoll(&entry, 1, timeoutMs < 0 ? -1 : timeoutMs) > 0;
 #else
-  pollfd entry{socket, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+  pollfd entry{socket, static_cast<short>((read ? POLLIN : 0) | (write ? POLLOUT : 0)), 0};
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     int wait = timeoutMs;

@@ -55,8 +55,9 @@ std::uint64_t peakResidentBytes();
 // WAYLAND_DISPLAY or QT_QPA_PLATFORM (an offscreen or other chosen platform) is set.
 bool hasDisplay();
 
-// Waits until a network socket can be read (forWrite false) or written, or reports an error or
+// Waits until a network socket can be read, written or either, as asked, or reports an error or
 // hang-up; false when timeoutMs (negative: no limit) passes first.
-bool waitForSocket(int socket, bool forWrite, int timeoutMs);
+enum class SocketWait { Read, Write, ReadOrWrite };
+bool waitForSocket(int socket, SocketWait what, int timeoutMs);
 
 }  // namespace csv2sql::platform

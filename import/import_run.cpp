@@ -25,8 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kLogPrefix = "R27731";
-
 // Marks a run as in progress for its whole length, however it ends.
 class RunningFlags {
  public:

@@ -21,6 +21,8 @@
 #include "app/schedule_seam.h"
 #include "app/tests/app_fixture.h"
 #include "core/platform.h"
+#include "tests/support/pg_server.h"
+#include "tests/support/test_platform.h"
 
 namespace csv2sql::testing {
 namespace {
@@ -52,6 +54,7 @@ struct StartCase {
   bool unattended;
   bool timerOn;
   long long rows;
+  std::size_t boxes = 0;
 };
 
 class RunProgram : public AppTest, public ::testing::WithParamInterface<StartCase> {};
@@ -68,22 +71,29 @@ TEST_P(RunProgram, SetsTheModesAndStartsWhatTheArgumentsAsk) {
   EXPECT_EQ(session.UnattendedMode, c.unattended);
   EXPECT_EQ(session.frmMain.Timer1.enabled(), c.timerOn);
   EXPECT_EQ(rows(), c.rows);
-  EXPECT_TRUE(test.messageBox.shown.empty());
+  EXPECT_EQ(test.messageBox.shown.size(), c.boxes);
+  EXPECT_EQ(logText().find(" : Error ") != std::string::npos, c.status == 1) << logText();
 }
 
 constexpr const char* kOn = "AUTORUNEVERY=10\r\n";  // chkAutoRun checked
 constexpr const char* kOff = "AUTORUNEVERY=-1\r\n";
+// chkAutoRun checked, then a load that fails (6 - Overflow) before the archiving is set.
+constexpr const char* kPartial = "AUTORUNEVERY=10\r\nDELRECDAYS=40000\r\nARCHIVEFILES=YES\r\n";
 
 // A service start runs automatic runs whatever chkAutoRun holds; "2" only when it is checked.
 INSTANTIATE_TEST_SUITE_P(
     Arguments, RunProgram,
-    ::testing::Values(StartCase{"none", "", kOn, "shown", 7, false, false, 0},
-                      StartCase{"service", "ntservice", kOff, "hidden", 7, false, true, 0},
-                      StartCase{"two_unchecked", "2", kOff, "shown", 7, true, false, 0},
-                      StartCase{"two_checked", "2", kOn, "shown", 7, true, true, 0},
-                      StartCase{"one", "1", kOn, "none", 0, true, false, 2},
-                      StartCase{"one_failed", "1", "CNN_DATASOURCE=missing/dest.db\r\n", "none", 1,
-                                true, false, 0}),
+    ::testing::Values(
+        StartCase{"none", "", kOn, "shown", 7, false, false, 0},
+        StartCase{"service", "ntservice", kOff, "hidden", 7, false, true, 0},
+        StartCase{"two_unchecked", "2", kOff, "shown", 7, true, false, 0},
+        StartCase{"two_checked", "2", kOn, "shown", 7, true, true, 0},
+        StartCase{"one", "1", kOn, "none", 0, true, false, 2},
+        StartCase{"one_failed", "1", "CNN_DATASOURCE=missing/dest.db\r\n", "none", 1, true, false,
+                  0},
+        StartCase{"one_partial_settings", "1", kPartial, "none", 1, true, false, 0, 1},
+        StartCase{"two_partial_settings", "2", kPartial, "shown", 7, true, false, 0, 1},
+        StartCase{"service_partial_settings", "ntservice", kPartial, "hidden", 7, false, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The service start on the headless host, with a clock that runs 6000 times as fast from the
@@ -232,7 +242,11 @@ INSTANTIATE_TEST_SUITE_P(
                       PrintedCase{"run_figures_of_the_sample", "1", "", 0,
                                   "Run done: 1 files, 5 readings stored, 2 rows skipped, "},
                       PrintedCase{"failed_run", "1", "CNN_DATASOURCE=missing.db\r\n", 1,
-                                  "csv2sql: the run failed: Error "}),
+                                  "csv2sql: the run failed: Error "},
+                      PrintedCase{"partial_settings", "1", kPartial, 1,
+                                  "csv2sql: the run failed: Error in Proc GetIniInfo:6 - Overflow"},
+                      PrintedCase{"service_on_partial_settings", "ntservice", kPartial, 1,
+                                  "automatic runs are off"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class ServiceStart : public Installation, public ::testing::WithParamInterface<int> {};
@@ -353,6 +367,95 @@ TEST_F(Installation, GrowingFileIsContinuedWithEveryCompletedReadingOnceAndNoneC
             (std::vector<std::string>{"1.0", "1234.5", "7.0"}));
   EXPECT_FALSE(inSource("grow.csv"));
 }
+
+// The server stops answering at the login (a port that never answers), or its backend is
+// stopped (SIGSTOP) while a trigger holds it in the purge's DELETE, the COPY or the commit.
+// psqlODBC waits for a stopped backend without limit: through ODBC only the login is bounded.
+struct FrozenCase {
+  const char* name;
+  const char* provider;
+  const char* trigger;  // "CREATE " + this + " EXECUTE ...", "@" the table; "" at the login
+};
+
+class FrozenServer : public Installation, public ::testing::WithParamInterface<FrozenCase> {
+ protected:
+  void SetUp() override {
+    CSV2SQL_REQUIRE_PG(server);
+    // The trigger names its session, so that the test finds it among those of other tests.
+    pg("CREATE TABLE " + table + " (DateTime timestamp, Tag text, Value double precision); " +
+       "CREATE FUNCTION " + table + "_hold() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN " +
+       "PERFORM set_config('application_name', '" + table + "', false); " +
+       "PERFORM pg_sleep(60); RETURN NEW; END $$");
+  }
+  void TearDown() override {
+    if (!server) return;
+    if (backend > 0 && ::kill(backend, SIGCONT) == 0) {
+      pg("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity WHERE pid = " +
+         std::to_string(backend));
+    }
+    EXPECT_EQ(pg("SELECT count(*) FROM " + table), std::vector<std::string>{"0"});
+    pg("DROP TABLE " + table + "; DROP FUNCTION " + table + "_hold()");
+  }
+  std::vector<std::string> pg(const std::string& sql) { return pgRun(*server, sql); }
+
+  const std::optional<PgServer> server = pgServer();
+  const std::string table = uniqueName("frozen");
+  pid_t backend = 0;
+};
+
+TEST_P(FrozenServer, EndsTheRunWithinTheTimeOutWithOneErrorAndTheFileLeftInPlace) {
+  const auto [name, provider, trigger] = GetParam();
+  const bool odbc = std::string_view(provider) == "MSDASQL";
+  LoopbackListener silent;
+  const std::string port = *trigger ? server->port : std::to_string(silent.port());
+  writeFile(folder / "odbc.ini",
+            "[dsn]\nDriver = PostgreSQL Unicode\nServername = 127.0.0.1\n"
+            "Port = " +
+                port + "\n");
+  if (*trigger) {
+    std::string create = std::string("CREATE ") + trigger + " EXECUTE FUNCTION @_hold()";
+    for (std::size_t at; (at = create.find('@')) != std::string::npos;)
+      create.replace(at, 1, table);
+    pg(create);
+  }
+  writeConfig(std::string("CNN_PROVIDER=") + provider +
+              "\r\nCNN_DATASOURCE=" + (odbc ? "dsn" : "127.0.0.1:" + port) +
+              "\r\nCNN_INITIALCATALOG=" + server->database + "\r\nCNN_USERID=" + server->user +
+              "\r\nCNN_PASSWORD=" + server->password + "\r\nDESTTABLE=" + table +
+              "\r\nDELRECDAYS=30\r\n" + "CNN_CONNECTION_TIMEOUT=2\r\nCNN_COMMAND_TIMEOUT=2\r\n");
+  drop("a.csv", 3);
+  const auto started = std::chrono::steady_clock::now();
+  start("1", "ODBCINI=" + (folder / "odbc.ini").string());
+  const std::string sleeping =
+      "SELECT pid FROM pg_stat_activity WHERE wait_event = 'PgSleep' "
+      "AND application_name = '" +
+      table + "'";
+  if (*trigger) {
+    ASSERT_TRUE(eventually([&] { return !pg(sleeping).empty(); })) << output();
+    backend = std::stoi(pg(sleeping).at(0));
+    ASSERT_EQ(::kill(backend, SIGSTOP), 0);
+  }
+  EXPECT_EQ(waitForEnd(), 1) << output();
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+  std::printf("frozen server, %s: the run ended after %.1f s\n", name, took.count());
+  EXPECT_LT(took.count(), 2 + 5);
+  const std::string log = logText();
+  EXPECT_EQ(log.find(" : Error "), log.rfind(" : Error ")) << log;
+  EXPECT_NE(log.find(" : Error "), std::string::npos) << log;
+  EXPECT_TRUE(inSource("a.csv"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Waits, FrozenServer,
+    ::testing::Values(
+        FrozenCase{"login", "PostgreSQL", ""},
+        FrozenCase{"statement", "PostgreSQL", "TRIGGER hold BEFORE DELETE ON @ FOR EACH STATEMENT"},
+        FrozenCase{"copy", "PostgreSQL", "TRIGGER hold BEFORE INSERT ON @ FOR EACH ROW"},
+        FrozenCase{"commit", "PostgreSQL",
+                   "CONSTRAINT TRIGGER hold AFTER INSERT ON @ DEFERRABLE INITIALLY "
+                   "DEFERRED FOR EACH ROW"},
+        FrozenCase{"login_odbc", "MSDASQL", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A variable unset for the test's time and put back after it.
 class Unset {
