@@ -58,6 +58,13 @@ class LoadedFile {
     }
   }
 
+  std::string_view bytes() const { return {bytes_.get(), static_cast<std::size_t>(size_)}; }
+
+  std::uint64_t lineEnd(std::int32_t row) const {
+    if (row < 1 || row > rows()) return 0;
+    return std::min(lineStart(static_cast<std::uint32_t>(row)), size_);
+  }
+
   // Lines from 1 to the last one that holds data.
   std::int32_t rows() const { return starts_ == 0 ? 0 : static_cast<std::int32_t>(starts_ - 1); }
 
@@ -99,6 +106,7 @@ class LoadedFile {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     if (size == 0) return true;
+    size_ = size;
     // One byte of room for the LF that a final line without a line end is given.
     bytes_ = std::make_unique_for_overwrite<char[]>(size + 1);
     platform::preferLargePages(bytes_.get(), size + 1);
@@ -174,6 +182,7 @@ class LoadedFile {
   }
 
   std::unique_ptr<char[]> bytes_;
+  std::uint64_t size_ = 0;
   std::vector<Block> blocks_;
   std::uint32_t starts_ = 0;
 };
@@ -244,6 +253,14 @@ std::string_view Grid::cell(std::int32_t row, std::int32_t column) const {
   if (found == storage_->written.end()) return field(storage_->file.line(row), column);
   const auto text = found->second.find(column);
   return text == found->second.end() ? std::string_view{} : std::string_view{text->second};
+}
+
+std::string_view Grid::bytes() const {
+  return storage_->file.bytes();
+}
+
+std::uint64_t Grid::rowEnd(std::int32_t row) const {
+  return storage_->file.lineEnd(row);
 }
 
 std::string_view Grid::line(std::int32_t row) const {

@@ -44,6 +44,12 @@ class Grid : public Control {
   // The loaded file's line of a row as it was read, without its line end; "" outside the file.
   std::string_view line(std::int32_t row) const;
 
+  // The loaded file's bytes as read; empty after a clear or a failed load.
+  std::string_view bytes() const;
+  // The byte just past a loaded row's line end (past its LF, or the file's end for a last line
+  // without one); 0 for row 0.
+  std::uint64_t rowEnd(std::int32_t row) const;
+
   // The cursor of the original control: following text()/setText() address this cell.
   std::int32_t row() const { return row_; }
   void setRow(std::int32_t row) { row_ = row; }

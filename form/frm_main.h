@@ -47,6 +47,8 @@ class FrmMain {
   ComboBox cboOleProvider;
   Label Label15;
   TextBox txtDestTable;
+  Label Label16;
+  TextBox txtLedgerTable;
   Label Label3;
   TextBox txtUserId;
   Label Label6;

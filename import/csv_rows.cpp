@@ -54,15 +54,15 @@ void addReading(db::Recordset& destination, DateTime when, std::string_view tag,
   destination.update();
 }
 
-// Calls skip(row, what, text) for each row after the header lines, up to lastRow, whose date or
+// Calls skip(row, what, text) for each row of the span after the header lines whose date or
 // value is no reading, and add(when, unconverted, tag, value) for every other; unconverted: no
 // UTC period held the time, so it is as read. observer, when given, hears of the rows read.
 template <typename Skip, typename Add>
 void forEachReading(const Grid& sp, const FileLayout& layout, const UtcOffsetTable* utc,
-                    std::int32_t lastRow, RowObserver* observer, Skip skip, Add add) {
+                    RowSpan span, RowObserver* observer, Skip skip, Add add) {
   std::string tagBuffer;
-  const std::int64_t firstRow = std::int64_t{std::max(layout.headerRows, 0)} + 1;
-  for (std::int64_t row64 = firstRow; row64 <= lastRow; ++row64) {
+  const std::int64_t firstRow = std::max(span.first, std::int64_t{layout.headerRows} + 1);
+  for (std::int64_t row64 = firstRow; row64 <= span.last; ++row64) {
     const auto row = static_cast<std::int32_t>(row64);
     const std::int64_t read = row64 - firstRow + 1;
     if (observer != nullptr && read % RowObserver::kRowsBetweenReports == 0) {
@@ -87,15 +87,15 @@ void forEachReading(const Grid& sp, const FileLayout& layout, const UtcOffsetTab
   }
 }
 
-// Whether the database takes the readings up to lastRow: they are held and sent by the
+// Whether the database takes the readings of the span: they are held and sent by the
 // recordset's close inside a transaction that is rolled back.
 bool readingsTaken(const Grid& sp, const FileLayout& layout, const UtcOffsetTable* utc,
-                   db::Connection& connection, const db::TableName& table, std::int32_t lastRow) {
+                   db::Connection& connection, const db::TableName& table, RowSpan span) {
   const db::Transaction transaction(connection);
   try {
     const std::unique_ptr<db::Recordset> recordset = connection.OpenRecordset(table);
     forEachReading(
-        sp, layout, utc, lastRow, nullptr, [](std::int32_t, std::string_view, std::string_view) {},
+        sp, layout, utc, span, nullptr, [](std::int32_t, std::string_view, std::string_view) {},
         [&](DateTime when, bool, std::string_view tag, double value) {
           addReading(*recordset, when, tag, value);
         });
@@ -109,20 +109,21 @@ bool readingsTaken(const Grid& sp, const FileLayout& layout, const UtcOffsetTabl
 
 }  // namespace
 
-FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
-                          const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
-                          RowObserver* observer) {
+void loadFileRows(Grid& sp, const std::filesystem::path& path) {
   // A file that is there but cannot be read must not count as imported: archiving would move
   // its readings away unread. One that has gone loads no rows.
   std::error_code ec;
   if (!sp.loadTextFile(path) && std::filesystem::exists(path, ec)) {
     throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
   }
-  const std::int32_t rows = sp.rowCount();
-  log.WriteLog(std::to_string(rows) + " rows loaded from file");
+}
+
+FileCounts importRows(const Grid& sp, RowSpan span, const FileLayout& layout,
+                      const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
+                      RowObserver* observer) {
   FileCounts counts;
   forEachReading(
-      sp, layout, utc, rows, observer,
+      sp, layout, utc, span, observer,
       [&](std::int32_t row, std::string_view what, std::string_view text) {
         ++counts.skipped;
         const std::string reason = "invalid " + std::string(what);
@@ -138,16 +139,17 @@ FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const Fil
   return counts;
 }
 
-std::optional<std::int32_t> findRefusedRow(const Grid& sp, const FileLayout& layout,
+std::optional<std::int32_t> findRefusedRow(const Grid& sp, RowSpan span, const FileLayout& layout,
                                            const UtcOffsetTable* utc, db::Connection& connection,
                                            const db::TableName& table) {
-  // Every run of readings from the first row on that holds the refused one is refused too.
-  std::int32_t taken = 0;
-  std::int32_t refused = sp.rowCount();
-  if (readingsTaken(sp, layout, utc, connection, table, refused)) return std::nullopt;
+  // Every run of readings from the span's first row on that holds the refused one is refused too.
+  auto taken = static_cast<std::int32_t>(span.first - 1);
+  auto refused = static_cast<std::int32_t>(span.last);
+  if (readingsTaken(sp, layout, utc, connection, table, span)) return std::nullopt;
   while (refused - taken > 1) {
     const std::int32_t middle = taken + (refused - taken) / 2;
-    (readingsTaken(sp, layout, utc, connection, table, middle) ? taken : refused) = middle;
+    (readingsTaken(sp, layout, utc, connection, table, {span.first, middle}) ? taken : refused) =
+        middle;
   }
   return refused;
 }

@@ -53,6 +53,7 @@ RunPlan readRunPlan(const Session& session) {
       .table = Deferred<db::TableName>::of(
           [&] { return db::TableName::check(form.txtDestTable.text()); }),
       .layout = Deferred<FileLayout>::of([&] { return readLayout(form); }),
+      .ledger = std::nullopt,
       .utc = std::nullopt,
       .purgeCutoff = purgeCutoff(session),
       .archive = form.chkArchive.value() != 0,
@@ -65,6 +66,9 @@ RunPlan readRunPlan(const Session& session) {
     plan.errorFolder = folderFromText(plan.errorFolderText);
   }
   if (form.chkUtcOffset.value() != 0) plan.utc.emplace(form.spUTC);
+  if (const std::string& ledger = form.txtLedgerTable.text(); !trimSpaces(ledger).empty()) {
+    plan.ledger = Deferred<db::TableName>::of([&] { return db::TableName::check(ledger); });
+  }
   return plan;
 }
 

@@ -24,6 +24,8 @@ struct RunPlan {
   std::filesystem::path sourceFolder;
   Deferred<db::TableName> table;
   Deferred<FileLayout> layout;
+  // The import ledger's table; none when its setting is empty.
+  std::optional<Deferred<db::TableName>> ledger;
 
   // The offset table as it stood at the start, when conversion is on.
   std::optional<UtcOffsetTable> utc;

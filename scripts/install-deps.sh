@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev odbc-postgresql tdsodbc libsqliteodbc
   libpq-dev postgresql postgresql-client
-  libhowardhinnant-date-dev tzdata
+  libhowardhinnant-date-dev tzdata libxxhash-dev
   xvfb xauth time dpkg-dev fakeroot
 )
 

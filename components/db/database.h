@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "components/db/table_name.h"
 #include "core/datetime.h"
@@ -45,6 +46,12 @@ class DatabaseError : public Error {
   bool dataRefused_;
 };
 
+// The server behind a session, for statements whose types or words differ between servers.
+enum class Dialect { Sqlite, PostgreSql, SqlServer, Other };
+
+// A query's rows, each value as text ("" for NULL).
+using TextRows = std::vector<std::vector<std::string>>;
+
 // The parts of a connection string that the drivers use.
 struct ConnectionSettings {
   std::string provider;
@@ -80,6 +87,9 @@ class Driver {
   virtual ~Driver() = default;
   // Runs a statement; "?" marks each parameter, in order.
   virtual void execute(std::string_view sql, std::span<const FieldValue> parameters) = 0;
+  // Runs a query as execute does and returns its rows.
+  virtual TextRows query(std::string_view sql, std::span<const FieldValue> parameters) = 0;
+  virtual Dialect dialect() const = 0;
   virtual void begin() = 0;
   virtual void commit() = 0;    // sends held rows first
   virtual void rollback() = 0;  // drops held rows
