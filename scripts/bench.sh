@@ -57,7 +57,7 @@ install() {
     echo "UTCOFFSET=$4"
     [ "$4" = YES ] && utc_lines
     echo "AUTORUNEVERY=-1"
-    [ -n "${5:-}" ] && echo "LEDGERTABLE=$5"
+    if [ -n "${5:-}" ]; then echo "LEDGERTABLE=$5"; fi
   } >"$1/config.ini"
 }
 
