@@ -25,9 +25,10 @@ class Grid : public Control {
 
   const std::vector<std::string>& columnHeaders() const { return columnHeaders_; }
 
-  // Replaces the whole contents with a text file: "," separates columns, CR LF or a bare LF
-  // ends a row (a CR before the LF never reaches a cell), no quoting. Line k becomes row k.
-  // Returns false, leaving no rows at all, when the file cannot be read.
+  // Replaces the whole contents with a text file: "," separates columns, CR LF, a bare LF or a
+  // lone CR ends a row (a line end never reaches a cell), no quoting; a UTF-8 byte order mark
+  // at the start is dropped. Line k becomes row k. Returns false, leaving no rows at all, when
+  // the file cannot be read.
   bool loadTextFile(const std::filesystem::path& path);
 
   // Empties every cell.

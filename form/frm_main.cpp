@@ -55,7 +55,9 @@ FrmMain::FrmMain()
                     "Delete Records Older Than" + std::string(20, ' ') + "Days"),
       txtDeleteDays("txtDeleteDays", kArchive, {7440, 240, 735, 285}, 29),
       Label8("Label8", kArchive, {360, 600, 1455, 255}, 27, "Archive Folder"),
-      txtArchiveFolder("txtArchiveFolder", kArchive, {1560, 600, 7335, 285}, 28),
+      txtArchiveFolder("txtArchiveFolder", kArchive, {1560, 600, 3615, 285}, 28),
+      lblErrorFolder("lblErrorFolder", kArchive, {5280, 600, 1095, 255}, 56, "Error Folder"),
+      txtErrorFolder("txtErrorFolder", kArchive, {6360, 600, 2535, 285}, 57),
       chkAutoRun("chkAutoRun", kAutoRun, {480, 300, 2895, 255}, 46,
                  "Run Every" + std::string(18, ' ') + "minutes"),
       txtAutoRun("txtAutoRun", kAutoRun, {1600, 280, 615, 285}, 47, "5"),
@@ -128,7 +130,8 @@ FrmMain::FrmMain()
                &chkUtcOffset,
                &spUTC};
   controls_.insert(controls_.end(),
-                   {&lblProgress, &txtUtcZone, &btnFillUtc, &Label16, &txtLedgerTable});
+                   {&lblProgress, &txtUtcZone, &btnFillUtc, &Label16, &txtLedgerTable,
+                    &lblErrorFolder, &txtErrorFolder});
 }
 
 Control* FrmMain::find(const std::string& name) const {

@@ -65,6 +65,8 @@ class FrmMain {
   TextBox txtDeleteDays;
   Label Label8;
   TextBox txtArchiveFolder;
+  Label lblErrorFolder;
+  TextBox txtErrorFolder;
 
   // Frame6, "Automatic Run Frequency".
   CheckBox chkAutoRun;

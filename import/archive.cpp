@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <system_error>
 #include <utility>
@@ -115,6 +116,41 @@ void checkArchiveFolder(const fs::path& sourceFolder, const fs::path& archiveFol
     throw Error(err::PathFileAccess, "The archive folder " + archiveFolder.string() +
                                          " is the source folder: archived files would be "
                                          "imported again. Choose another archive folder.");
+  }
+}
+
+void checkErrorFolder(const fs::path& sourceFolder, const fs::path& errorFolder) {
+  std::error_code ec;
+  if (!fs::is_directory(errorFolder, ec)) {
+    throw Error(err::PathNotFound, "Path not found: error folder " + errorFolder.string());
+  }
+  if (sameFolder(sourceFolder, errorFolder)) {
+    throw Error(err::PathFileAccess, "The error folder " + errorFolder.string() +
+                                         " is the source folder: files moved there would be "
+                                         "imported again. Choose another error folder.");
+  }
+}
+
+void quarantineFile(const fs::path& sourceFolder, const fs::path& errorFolder,
+                    std::string_view fileName, DateTime now, std::string_view why) {
+  requireRemovableFrom(sourceFolder);
+  const ArchiveMove move(sourceFolder / fileName, errorFolder / archiveName(fileName, now));
+  fs::path note = move.to;
+  note += ".err";
+  std::error_code ec;
+  {
+    std::ofstream out(note, std::ios::binary | std::ios::trunc);
+    out << why;
+    if (!out.flush()) {
+      fs::remove(note, ec);
+      throw Error(err::PathFileAccess, "Path/File access error: cannot write " + note.string());
+    }
+  }
+  try {
+    ArchiveFile(move);
+  } catch (const Error&) {
+    fs::remove(note, ec);
+    throw;
   }
 }
 

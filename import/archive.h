@@ -50,6 +50,18 @@ ArchiveMove planArchive(const std::filesystem::path& sourceFolder,
                         const std::filesystem::path& archiveFolder, std::string_view fileName,
                         DateTime now);
 
+// Error 76 when the error folder does not exist, 75 when it is the source folder (files moved
+// there would be imported again).
+void checkErrorFolder(const std::filesystem::path& sourceFolder,
+                      const std::filesystem::path& errorFolder);
+
+// Moves a file of the source folder that the database refused into the error folder under its
+// archive name, with a text file beside it of the same name + ".err" that holds why. The text
+// file is written first and removed again when the move fails.
+void quarantineFile(const std::filesystem::path& sourceFolder,
+                    const std::filesystem::path& errorFolder, std::string_view fileName,
+                    DateTime now, std::string_view why);
+
 // Moves the file in one rename, or renames its copy and removes the source; never over an
 // existing file (error 58). Failures are Errors.
 void ArchiveFile(const ArchiveMove& move);

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
+#include "components/db/connection.h"
 #include "components/db/database.h"
 #include "components/grid.h"
 #include "import/utc_offsets.h"
@@ -59,5 +61,14 @@ struct RowSpan {
 FileCounts importRows(const Grid& sp, RowSpan span, const FileLayout& layout,
                       const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
                       RowObserver* observer = nullptr);
+
+// After the database refused a file's rows for their data (a driver that sends rows in batches
+// tells only the batch): the first row of the span of the file still in sp whose reading it
+// refuses. Runs of the readings from the span's first row on are sent again in transactions that
+// are rolled back, halving the rows in doubt each time. Nothing when every run is taken (a
+// refusal that only the commit raises). Other errors of the database pass to the caller.
+std::optional<std::int32_t> findRefusedRow(const Grid& sp, RowSpan span, const FileLayout& layout,
+                                           const UtcOffsetTable* utc, db::Connection& connection,
+                                           const db::TableName& table);
 
 }  // namespace csv2sql

@@ -12,6 +12,7 @@
 
 #include "core/error.h"
 #include "core/fault_point.h"
+#include "core/text.h"
 #include "import/archive.h"
 #include "import/csv_rows.h"
 #include "import/ledger.h"
@@ -188,11 +189,12 @@ void commitFile(db::Transaction& transaction) {
 }
 
 // One file: its rows, then its move into the archive folder when asked. What it stored, nothing
-// when its rows were rolled back or the ledger holds them already.
-FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
-                      db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
-                      Ledger* ledger, const std::string& name,
-                      const std::optional<FileStamp>& listed, FileProgress& progress) {
+// when its rows were rolled back or the ledger holds them already. span: the rows it sends.
+FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log,
+                            db::Connection& connection, db::Recordset& recordset,
+                            const RunPlan& plan, const FileLayout& layout, Ledger* ledger,
+                            const std::string& name, const std::optional<FileStamp>& listed,
+                            FileProgress& progress, RowSpan& span) {
   const fs::path path = plan.sourceFolder / name;
   loadFileRows(sp, path);
   const std::string_view bytes = sp.bytes();
@@ -223,9 +225,9 @@ FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connect
   // The file's rows are committed together, with its ledger row, so a failure part-way leaves
   // none of them and the next run's re-read of the file imports each reading once.
   db::Transaction transaction(connection);
+  span = {rowsEndingBy(sp, from) + 1, rowsEndingBy(sp, end)};
   const FileCounts counts =
-      importRows(sp, {rowsEndingBy(sp, from) + 1, rowsEndingBy(sp, end)}, layout,
-                 plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
+      importRows(sp, span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
   log.WriteLog(fileCountsLine(counts));
   if (counts.unconverted > 0) {
     log.WriteLog(std::to_string(counts.unconverted) +
@@ -255,6 +257,37 @@ FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connect
   return counts;
 }
 
+// A file whose rows the database refuses for their data (its transaction rolled back) would
+// stop every run at the same place: with an error folder it goes there with a note of why, and
+// the run goes on; without one the run ends, naming the file and the row.
+// What the file stored, nothing when it was moved to the error folder.
+FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
+                      db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
+                      Ledger* ledger, const std::string& name,
+                      const std::optional<FileStamp>& listed, FileProgress& progress) {
+  RowSpan span;
+  try {
+    return importAndArchive(session, sp, log, connection, recordset, plan, layout, ledger, name,
+                            listed, progress, span);
+  } catch (const db::DatabaseError& error) {
+    if (!error.refusesData()) throw;
+    const std::optional<std::int32_t> row = findRefusedRow(
+        sp, span, layout, plan.utc ? &*plan.utc : nullptr, connection, plan.table.get());
+    const std::string rowText = row ? std::to_string(*row) : "unknown";
+    const std::string line = row ? echoedCell(sp.line(*row)) : "";
+    if (!plan.errorFolder) {
+      throw Error(error.number(), error.description() + " (file " + name + ", row " + rowText +
+                                      (row ? ": " + line : "") + ")");
+    }
+    quarantineFile(plan.sourceFolder, *plan.errorFolder, name, session.clock->now(),
+                   "File: " + name + "\r\nRow: " + rowText + "\r\nLine: " + line +
+                       "\r\nDatabase: " + error.description() + "\r\n");
+    log.WriteLog("Moved " + name + " to " + plan.errorFolderText + ": " +
+                 echoedCell(error.message()));
+    return {};
+  }
+}
+
 }  // namespace
 
 ImportRun::ImportRun(Session& session, RunLog& log, Destination& destination, RunSchedule& schedule)
@@ -280,6 +313,7 @@ RunEnd ImportRun::btnTransferData_Click() {
 
     const db::TableName& table = plan.table.get();
     if (plan.archive) checkArchiveFolder(plan.sourceFolder, plan.archiveFolder);
+    if (plan.errorFolder) checkErrorFolder(plan.sourceFolder, *plan.errorFolder);
     if (plan.utc) log_.WriteLog("Times will be adjusted from UTC");
     if (plan.purgeCutoff) purgeOldRows(log_, connection, table, plan.purgeCutoff->get());
 
@@ -289,7 +323,12 @@ RunEnd ImportRun::btnTransferData_Click() {
     if (plan.ledger) ledger.emplace(connection, plan.ledger->get());
 
     const FileLayout& layout = plan.layout.get();
-    const std::vector<std::string> names = listSourceFiles(plan.sourceFolder);
+    const SourceListing listing = listSourceFiles(plan.sourceFolder);
+    for (const auto& [name, why] : listing.passedOver) {
+      log_.WriteLog("Passed over " + (plan.sourceFolder / name).string() +
+                    ": it cannot be read as a file (" + why + ")");
+    }
+    const std::vector<std::string>& names = listing.names;
     // Taken with the listing, so a change at any time until the file is archived is seen.
     std::vector<std::optional<FileStamp>> listed;
     for (const std::string& name : names) listed.push_back(stampOf(plan.sourceFolder / name));

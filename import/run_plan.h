@@ -38,6 +38,10 @@ struct RunPlan {
   std::filesystem::path archiveFolder;
   // As typed, for the log line.
   std::string archiveFolderText;
+
+  // Where files the database refuses for their data go; empty: such a file ends the run.
+  std::optional<std::filesystem::path> errorFolder;
+  std::string errorFolderText;  // as typed, for the log line
 };
 
 RunPlan readRunPlan(const Session& session);

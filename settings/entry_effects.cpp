@@ -82,7 +82,7 @@ struct KeyEffect {
 };
 
 // Compared in this order; the first key that matches applies.
-constexpr std::array<KeyEffect, 21> kKeyEffects{{
+constexpr std::array<KeyEffect, 22> kKeyEffects{{
     {"CSVFOLDER", setTrimmed<&FrmMain::txtSourceCSV>},
     {"DELOLDRECS", deleteOldRecords},
     {"DELRECDAYS", deleteRecordDays},
@@ -104,6 +104,7 @@ constexpr std::array<KeyEffect, 21> kKeyEffects{{
     {"AUTORUNEVERY", autoRunEvery},
     {"UTC", utcRow},
     {"LEDGERTABLE", setTrimmed<&FrmMain::txtLedgerTable>},
+    {"ERRORFOLDER", setTrimmed<&FrmMain::txtErrorFolder>},
 }};
 
 }  // namespace

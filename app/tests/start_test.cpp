@@ -1,5 +1,5 @@
 // How the program starts: the entry routine on a test session, the headless host, the real
-// program in its own process and what it reads from its environment.
+// program in its own process, what it makes of bad input and what it reads from its environment.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,9 +11,11 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/entry.h"
@@ -264,6 +266,179 @@ TEST_P(ServiceStart, ImportsADroppedFileAndEndsWithStatusZeroOnTheSignal) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, ServiceStart, ::testing::Values(SIGTERM, SIGINT),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// One bad input given to "csv2sql 1" beside b.csv, a good file; "{dir}" stands for the
+// installation folder. The destination refuses tags longer than 8 characters.
+struct BadInput {
+  const char* name;
+  std::string config;  // after the installation's lines
+  std::string file;    // a.csv, unless setup makes it
+  int status;
+  std::vector<std::string> lines;  // starts of run log lines in this order, after the time stamps
+  std::vector<std::string> rows;   // CSVDATA as "DateTime|Tag|Value"
+  std::string note = {};           // the .err file in {dir}/errors; none when empty
+  std::function<void(const std::filesystem::path& in)> setup = {};
+};
+
+const std::string kHeader = "DateTime,Tag,Value\r\n";
+const std::string kReading = "2024-01-01 00:00:00,T,1\r\n";
+const std::string kRow = "2024-01-01 00:00:00|T|1.0";  // b.csv's reading, and kReading's
+const std::string kLongTag = "2024-01-01 00:01:00,LONGER_THAN_8,2";
+const std::string kNul(1, '\0');
+std::string repeated(const std::string& line, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += line;
+  return text;
+}
+
+// a.csv: the header line and the given lines; its rows are stored before b.csv's.
+BadInput rows(const char* name, const std::string& lines, std::string line,
+              std::vector<std::string> stored) {
+  stored.push_back(kRow);
+  return {name, "", kHeader + lines, 0, {std::move(line)}, std::move(stored)};
+}
+// A setting that ends the run before any file is read.
+BadInput fault(const char* name, std::string config, std::string line) {
+  return {name, std::move(config), kHeader + kReading, 1, {std::move(line)}, {}};
+}
+// An entry a.csv made by setup, which is passed over.
+BadInput passedOver(const char* name, std::function<void(const std::filesystem::path&)> setup,
+                    const std::string& why) {
+  return {name,
+          "",
+          "",
+          0,
+          {"Passed over {dir}/in/a.csv: it cannot be read as a file (" + why + ")"},
+          {kRow},
+          "",
+          std::move(setup)};
+}
+
+class BadInputRun : public Installation, public ::testing::WithParamInterface<BadInput> {
+ protected:
+  std::string placed(std::string text) const {
+    for (auto at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}"))
+      text.replace(at, 5, folder.string());
+    return text;
+  }
+};
+
+TEST_P(BadInputRun, GivesItsSkipOrErrorLineAndExactlyItsRows) {
+  const BadInput& c = GetParam();
+  execSql(database,
+          "CREATE TRIGGER short_tags BEFORE INSERT ON CSVDATA WHEN length(NEW.Tag) > 8 "
+          "BEGIN SELECT RAISE(ABORT, 'tag longer than 8'); END");
+  std::filesystem::create_directories(folder / "errors");
+  writeConfig(placed(c.config));
+  c.setup ? c.setup(source) : writeFile(source / "a.csv", c.file);
+  writeFile(source / "b.csv", kHeader + kReading);
+  start("1");
+  EXPECT_EQ(waitForEnd(), c.status) << output();
+  const std::string log = logText();
+  std::size_t from = 0;
+  for (const std::string& line : c.lines) {
+    from = log.find(" : " + placed(line), from);
+    EXPECT_NE(from, std::string::npos) << "no line " << placed(line).substr(0, 400);
+  }
+  EXPECT_EQ(queryRows(database, "SELECT DateTime, Tag, Value FROM CSVDATA ORDER BY rowid"), c.rows);
+  std::vector<std::string> notes;
+  for (const auto& entry : std::filesystem::directory_iterator(folder / "errors")) {
+    if (entry.path().extension() == ".err") notes.push_back(readFile(entry.path()));
+  }
+  EXPECT_EQ(notes, c.note.empty() ? std::vector<std::string>{} : std::vector{c.note});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, BadInputRun,
+    ::testing::Values(
+        rows("lone_cr_line_ends", "2024-01-01 00:00:00,T,1\r2024-01-01 00:01:00,U,2\r",
+             "3 rows loaded from file", {kRow, "2024-01-01 00:01:00|U|2.0"}),
+        BadInput{"byte_order_mark",
+                 "HEADERROWS=0\r\n",
+                 "\xEF\xBB\xBF" + kReading,
+                 0,
+                 {"1 rows loaded from file"},
+                 {kRow, kRow}},
+        fault("missing_source_folder", "CSVFOLDER={dir}/gone\r\n",
+              "Error 76 - Path not found: source folder {dir}/gone/"),
+        fault("column_zero", "COLTAG=0\r\n",
+              "Error 5 - Invalid procedure call or argument: COLTAG (Tag Column #) is 0, it must "
+              "be 1 or more"),
+        fault("column_below_zero", "COLVALUE=-3\r\n",
+              "Error 5 - Invalid procedure call or argument: COLVALUE (Value Column #) is -3, it "
+              "must be 1 or more"),
+        fault("header_count_below_zero", "HEADERROWS=-1\r\n",
+              "Error 5 - Invalid procedure call or argument: HEADERROWS (Header Rows) is -1, it "
+              "must be 0 or more"),
+        fault("error_folder_missing", "ERRORFOLDER={dir}/gone\r\n",
+              "Error 76 - Path not found: error folder {dir}/gone/"),
+        // Not counted in the run's figures; the row found inside the driver's batch of rows.
+        BadInput{"refused_row_inside_a_batch_moved_to_the_error_folder",
+                 "ERRORFOLDER={dir}/errors\r\n",
+                 kHeader + repeated(kReading, 2500) + kLongTag + "\r\n" + repeated(kReading, 500),
+                 0,
+                 {"Moved a.csv to {dir}/errors: tag longer than 8", "Loading file {dir}/in/b.csv",
+                  "Run done: 2 files, 1 readings stored, 0 rows skipped, "},
+                 {kRow},
+                 "File: a.csv\r\nRow: 2502\r\nLine: " + kLongTag +
+                     "\r\nDatabase: tag longer than 8\r\n"},
+        BadInput{"refused_tag_without_error_folder",
+                 "",
+                 kHeader + kReading + kLongTag,
+                 1,
+                 {"Error -2147467259 - tag longer than 8 (file a.csv, row 3: " + kLongTag + ")"},
+                 {}},
+        passedOver(
+            "dangling_link",
+            [](const auto& in) { std::filesystem::create_symlink(in / "gone", in / "a.csv"); },
+            "it is a link to nothing"),
+        passedOver(
+            "link_loop",
+            [](const auto& in) { std::filesystem::create_symlink(in / "a.csv", in / "a.csv"); },
+            "Too many levels of symbolic links"),
+        passedOver(
+            "folder_named_a_csv",
+            [](const auto& in) { std::filesystem::create_directory(in / "a.csv"); },
+            "it is a folder"),
+        rows("nul_bytes", "2024-01-01 00:00:00,T" + kNul + "A,1\r\n2024" + kNul + "-01-01,T,1",
+             "Row 3 invalid date (2024" + kNul + "-01-01) record skipped",
+             {"2024-01-01 00:00:00|T" + kNul + "A|1.0"}),
+        rows("invalid_utf8_read_as_windows_1252", "2024-01-01 00:00:00,\xFF\xC3,1",
+             "2 rows loaded from file", {"2024-01-01 00:00:00|\xC3\xBF\xC3\x83|1.0"}),
+        BadInput{"line_of_64_mib",
+                 "",
+                 "",
+                 0,
+                 {"Row 2 invalid date (" + std::string(300, '1') +
+                  "...(cut, 67108864 bytes in all)) record skipped"},
+                 {kRow, kRow},
+                 "",
+                 [](const auto& in) {
+                   writeFile(in / "a.csv",
+                             kHeader + std::string(64 << 20, '1') + ",T,1\r\n" + kReading);
+                 }},
+        rows("hundred_thousand_columns", "2024-01-01 00:00:00,T,1" + std::string(99'997 * 2, ','),
+             "2 rows loaded from file", {kRow}),
+        BadInput{"empty_file", "", "\r\n\r\n", 0, {"0 rows loaded from file"}, {kRow}},
+        BadInput{"zero_byte_file", "", "", 0, {"0 rows loaded from file"}, {kRow}},
+        rows("value_1e400", "2024-01-01 00:00:00,T,1e400",
+             "Row 2 invalid value (1e400) record skipped", {}),
+        rows("value_minus_zero_is_zero", "2024-01-01 00:00:00,T,-0", "2 rows loaded from file",
+             {"2024-01-01 00:00:00|T|0.0"}),
+        rows("value_nan", "2024-01-01 00:00:00,T,NaN", "Row 2 invalid value (NaN) record skipped",
+             {}),
+        rows("value_infinity", "2024-01-01 00:00:00,T,Infinity",
+             "Row 2 invalid value (Infinity) record skipped", {}),
+        rows("value_hex", "2024-01-01 00:00:00,T,0x1A", "Row 2 invalid value (0x1A) record skipped",
+             {}),
+        rows("dates_at_the_range_limits",
+             "0001-01-01 00:00:00,T,1\r\n9999-12-31 23:59:59,T,2\r\n10000-01-01 00:00:00,T,3",
+             "Row 4 invalid date (10000-01-01 00:00:00) record skipped",
+             {"0001-01-01 00:00:00|T|1.0", "9999-12-31 23:59:59|T|2.0"}),
+        rows("february_29_in_a_common_year", "2023-02-29 00:00:00,T,1\r\n2024-02-29 00:00:00,T,2",
+             "Row 2 invalid date (2023-02-29 00:00:00) record skipped",
+             {"2024-02-29 00:00:00|T|2.0"})),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Every reading once however a run is killed: one file of readings, a run killed at a fault
 // point (or run to its end where the point is not on its path), then a run without faults.

@@ -27,16 +27,23 @@ using FieldValue = std::variant<std::monostate, DateTime, double, std::string_vi
 class DatabaseError : public Error {
  public:
   enum class NativeCode { IsNumber, NotANumber };
+  // dataRefused: the driver knows the refusal is for the data sent (SQLite, which has no
+  // SQLSTATE); otherwise the SQLSTATE tells.
   DatabaseError(std::int32_t nativeCode, std::string sqlState, std::string message,
-                NativeCode use = NativeCode::IsNumber);
+                NativeCode use = NativeCode::IsNumber, bool dataRefused = false);
   std::int32_t nativeCode() const noexcept { return nativeCode_; }
   const std::string& sqlState() const noexcept { return sqlState_; }
   const std::string& message() const noexcept { return message_; }
+  // The database refused the data it was sent (a value too long or out of range, a constraint,
+  // an encoding it rejects: SQLSTATE class 22 or 23), not the session (a lost connection, a
+  // time-out, a permission): another file may still be taken.
+  bool refusesData() const noexcept { return dataRefused_; }
 
  private:
   std::int32_t nativeCode_;
   std::string sqlState_;
   std::string message_;
+  bool dataRefused_;
 };
 
 // The server behind a session, for statements whose types or words differ between servers.

@@ -16,8 +16,12 @@ namespace csv2sql::db::sqlite {
 
 // SQLite's result codes are small numbers that would read as the program's own error numbers,
 // so its errors carry the unspecified provider number; the code stays the native code.
+// A constraint, a value too big or of the wrong type is a refusal of the data.
 inline DatabaseError sqliteError(int code, std::string message) {
-  return DatabaseError(code, "", std::move(message), DatabaseError::NativeCode::NotANumber);
+  const int primary = code & 0xFF;
+  return DatabaseError(
+      code, "", std::move(message), DatabaseError::NativeCode::NotANumber,
+      primary == SQLITE_CONSTRAINT || primary == SQLITE_TOOBIG || primary == SQLITE_MISMATCH);
 }
 
 struct StatementFinalizer {
