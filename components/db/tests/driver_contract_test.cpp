@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <limits>
 #include <optional>
 #include <thread>
 
@@ -287,6 +288,65 @@ TEST_P(ServerDriver, TextTheServerCannotStoreIsRefused) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ServerDriver, ::testing::Values(kPostgres, kPsqlOdbc), byName);
+
+// A value into a column of each type the PostgreSQL driver's COPY sends in binary, or leaves
+// to text, after a row that sets it NULL: stored as the text COPY stores it (read back as
+// text; a timestamptz in UTC), or refused with the text COPY's code.
+struct ColumnCase {
+  const char* name;
+  const char* type;
+  FieldValue value;
+  std::string stored;
+  const char* zone = "UTC";  // the driver's session
+};
+const DateTime kStamp = DateTime::fromParts(2024, 3, 1, 12, 34, 56, 789012);
+const ColumnCase kColumnCases[] = {
+    {"timestamptz_utc", "timestamptz", kStamp, "2024-03-01 12:34:56.789012"},
+    {"timestamptz_zone", "timestamptz", kStamp, "2024-03-01 17:34:56.789012", "America/New_York"},
+    {"stamp_as_text", "timestamp", std::string_view("2024-03-01 12:00:00.5"),
+     "2024-03-01 12:00:00.5"},
+    {"text_from_stamp", "text", kStamp, "2024-03-01 12:34:56.789012"},
+    {"varchar_too_long", "varchar(5)", std::string_view("a\tb\\cd"), "22001"},
+    {"real_rounded", "real", 0.1, "0.1"},
+    {"real_out_of_range", "real", 1e300, "22003"},
+    {"double_nan", "double precision", std::numeric_limits<double>::quiet_NaN(), "NaN"},
+    {"double_minus_inf", "double precision", -std::numeric_limits<double>::infinity(), "-Infinity"},
+    {"numeric_as_text", "numeric", 2.5, "2.5"},
+    {"integer_whole", "integer", 7.0, "7"},
+    {"integer_fraction", "integer", 7.5, "22P02"},
+    {"bigint_exponent", "bigint", 1e20, "22P02"},
+    {"smallint_range", "smallint", 40000.0, "22003"}};
+
+using PgCopy = DriverContract;
+
+TEST_P(PgCopy, EachColumnTypeStoresOrRefusesAsTheTextCopy) {
+  for (const ColumnCase& c : kColumnCases) {
+    const std::string typed = table + "_typed";
+    backend->run("CREATE TABLE " + typed + " (DateTime timestamp, Tag text, Reading " + c.type +
+                 ")");
+    connection.Execute(std::string("SET TimeZone = '") + c.zone + "'");
+    const Failure failed = failure([&] {
+      connection.BeginTrans();
+      auto typedRows = open(typed);
+      add(*typedRows, {{"DateTime", at(0)}, {"Tag", "null"}, {"Reading", std::monostate{}}});
+      add(*typedRows, {{"DateTime", at(1)}, {"Tag", c.name}, {"Reading", c.value}});
+      connection.CommitTrans();
+    });
+    const std::string reading = std::string_view(c.type) == "timestamptz"
+                                    ? "(Reading AT TIME ZONE 'UTC')::text"
+                                    : "Reading::text";
+    const Rows stored = rows("SELECT " + reading + " FROM " + typed + " ORDER BY DateTime");
+    if (failed.code == "none") {
+      EXPECT_EQ(stored, (Rows{"NULL", c.stored})) << c.name;
+    } else {
+      EXPECT_EQ(failed.code, c.stored) << c.name << ": " << failed.text;
+      EXPECT_EQ(stored, Rows{}) << c.name << ": rolled back";
+    }
+    backend->run("DROP TABLE " + typed);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, PgCopy, ::testing::Values(kPostgres), byName);
 
 // ---- what one driver or the connection string does its own way: a row per quirk ------------
 
