@@ -1,6 +1,8 @@
 #include "import/utc_periods.h"
 
+#if CSV2SQL_WITH_TIME_ZONES
 #include <date/tz.h>
+#endif
 
 #include <charconv>
 #include <chrono>
@@ -15,6 +17,7 @@ namespace {
 
 constexpr int kFirstYear = 1900, kLastYear = 2200;
 
+#if CSV2SQL_WITH_TIME_ZONES
 DateTime dateTimeOf(date::sys_seconds at) {
   const auto day = std::chrono::floor<date::days>(at);
   const date::year_month_day ymd(day);
@@ -34,15 +37,7 @@ const date::time_zone& zoneNamed(const std::string& zone) {
   }
 }
 
-}  // namespace
-
-std::vector<UtcPeriod> utcPeriodsOf(const std::string& zone, int firstYear, int lastYear) {
-  if (firstYear < kFirstYear || lastYear > kLastYear || firstYear > lastYear) {
-    throw Error(err::InvalidProcedureCall,
-                "Invalid procedure call or argument: the years must be "
-                "in order, from 1900 to 2200");
-  }
-  const date::time_zone& tz = zoneNamed(zone);
+std::vector<UtcPeriod> zonePeriods(const date::time_zone& tz, int firstYear, int lastYear) {
   using std::chrono::seconds;
   const date::sys_seconds from{date::sys_days{date::year{firstYear} / date::January / 1}};
   const date::sys_seconds to{date::sys_days{date::year{lastYear + 1} / date::January / 1}};
@@ -62,6 +57,24 @@ std::vector<UtcPeriod> utcPeriodsOf(const std::string& zone, int firstYear, int 
     at = end;
   }
   return periods;
+}
+#endif
+
+}  // namespace
+
+std::vector<UtcPeriod> utcPeriodsOf(const std::string& zone, int firstYear, int lastYear) {
+  if (firstYear < kFirstYear || lastYear > kLastYear || firstYear > lastYear) {
+    throw Error(err::InvalidProcedureCall,
+                "Invalid procedure call or argument: the years must be "
+                "in order, from 1900 to 2200");
+  }
+#if CSV2SQL_WITH_TIME_ZONES
+  return zonePeriods(zoneNamed(zone), firstYear, lastYear);
+#else
+  throw Error(err::InvalidProcedureCall,
+              "Invalid procedure call or argument: this program has no time-zone database for " +
+                  zone + "; enter the UTC= lines by hand");
+#endif
 }
 
 void fillUtcGrid(Grid& spUTC, const std::vector<UtcPeriod>& periods) {

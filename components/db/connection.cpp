@@ -56,10 +56,21 @@ bool isSqlServerProvider(std::string_view provider) {
   return false;
 }
 
+[[noreturn]] void notBuiltIn(std::string_view provider) {
+  throw Error::withDetail(err::ProviderNotFound, "The provider \"" + std::string(provider) +
+                                                     "\" is not built into this program.");
+}
+
 std::unique_ptr<Driver> openDriver(const ConnectionSettings& settings, const OpenOptions& options) {
   const std::string_view provider = trimBlanks(settings.provider);
-  if (equalsIgnoreCase(provider, "SQLite")) return openSqlite(settings, options);
-  if (equalsIgnoreCase(provider, "PostgreSQL")) return openPostgres(settings, options);
+  if (equalsIgnoreCase(provider, "SQLite")) {
+    if constexpr (CSV2SQL_WITH_SQLITE) return openSqlite(settings, options);
+    notBuiltIn(provider);
+  }
+  if (equalsIgnoreCase(provider, "PostgreSQL")) {
+    if constexpr (CSV2SQL_WITH_POSTGRESQL) return openPostgres(settings, options);
+    notBuiltIn(provider);
+  }
   if (equalsIgnoreCase(provider, "MSDASQL")) return openOdbc(settings, options, "");
   if (isSqlServerProvider(provider)) {
     const std::string odbcDriver = bestSqlServerOdbcDriver();

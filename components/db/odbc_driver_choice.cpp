@@ -1,5 +1,4 @@
-#include <sql.h>
-#include <sqlext.h>
+#include "components/db/odbc_api.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <sql.h>
+#include "components/db/odbc_api.h"
 
 #include <string_view>
 

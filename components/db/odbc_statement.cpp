@@ -1,6 +1,6 @@
 #include "components/db/odbc_statement.h"
 
-#include <sqlext.h>
+#include "components/db/odbc_api.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <sqltypes.h>
+#include "components/db/odbc_api.h"
 
 #include <cstddef>
 #include <string>
