@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when any is missing.
+#   --windows: instead, the cross compiler and Wine of scripts/windows-build.sh (about a minute,
+#   kept out of the default set so that the test command stays as fast as before)
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,9 @@ packages=(
   libhowardhinnant-date-dev tzdata libxxhash-dev
   xvfb xauth time dpkg-dev fakeroot
 )
+if [[ ${1:-} == --windows ]]; then
+  packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
