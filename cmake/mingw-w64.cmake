@@ -16,6 +16,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One .exe that needs no MinGW DLLs beside it (libstdc++, libgcc, winpthread).
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# A static import library (odbc32) must not switch the libraries after it back to DLLs.
+set(CMAKE_LINK_SEARCH_END_STATIC ON)
 
 # Test binaries run under Wine, where it is installed (Debian's wine64 alone keeps its loader
 # out of PATH).

@@ -31,7 +31,31 @@ nice -n 15 cmake --build "$build" -j1 --target csv2sql "${tests[@]}"
 # A Wine prefix of its own, made once, so that the user's is never touched.
 export WINEPREFIX=$PWD/$build/wine WINEDEBUG=-all
 [[ -d $WINEPREFIX ]] || "$wine" wineboot --init >/dev/null 2>&1
+# The tests' failures end the script only after the "1" start below has been tried too.
+status=0
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j1 -R "^($(
   IFS='|'
   echo "${tests[*]}"
-))\$"
+))\$" || status=1
+
+# The "1" start under Wine: the sample folder into the test PostgreSQL server through Windows'
+# ODBC, which Wine passes on to the system's unixODBC and psqlODBC (the cluster's data source).
+# shellcheck source=scripts/pg-cluster.sh
+source scripts/pg-cluster.sh
+trap pg_stop EXIT
+pg_start
+export PGPASSWORD=$CSV2SQL_PG_PASSWORD
+query() { psql -qAt -h 127.0.0.1 -p "$CSV2SQL_PG_PORT" -U "$CSV2SQL_PG_USER" "$CSV2SQL_PG_DATABASE" -c "$1"; }
+query 'CREATE TABLE CSVDATA (DateTime TIMESTAMP, Tag VARCHAR(80), Value DOUBLE PRECISION)'
+folder=$build/run-1
+rm -rf "$folder" && mkdir -p "$folder/in"
+cp "$build/bin/csv2sql.exe" "$folder/" && cp sample/*.csv "$folder/in/"
+printf '%s\r\n' "CSVFOLDER=$("$wine" winepath -w "$PWD/$folder/in")" "CNN_PROVIDER=MSDASQL" \
+  "CNN_DATASOURCE=$CSV2SQL_PG_DSN" "CNN_USERID=$CSV2SQL_PG_USER" \
+  "CNN_PASSWORD=$CSV2SQL_PG_PASSWORD" "DESTTABLE=CSVDATA" >"$folder/config.ini"
+"$wine" "$folder/csv2sql.exe" 1
+tr -d '\r' <"$folder"/log/*.log
+stored=$(query 'SELECT COUNT(*) FROM CSVDATA')
+echo "windows-build: csv2sql.exe 1 under Wine stored $stored readings in PostgreSQL through ODBC"
+[[ $stored == 8 ]] || status=1
+exit "$status"
