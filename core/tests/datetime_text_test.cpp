@@ -11,12 +11,6 @@ namespace {
 
 using namespace testing;
 
-// The log's file names and time stamps are checked byte for byte by the run log's tests.
-TEST(FormatDateTime, MmIsTheMinuteRightAfterTheHour) {
-  EXPECT_EQ(formatDateTime(at(2024, 3, 7, 14, 5, 9), "__yymmdd_hhmmss"), "__240307_140509");
-  EXPECT_EQ(formatDateTime(at(2024, 3, 7, 14, 5), "mm hh_ mm dd mm"), "03 14_ 05 07 03");
-}
-
 TEST(FormatGeneralDate, FollowsTheLocaleAndReadsBackToTheSecond) {
   const Row<const DateLocale*, const char*> rows[] = {
       {"united_states", &kUnitedStates, "3/7/2024 2:05:09 PM"},
