@@ -31,10 +31,11 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace csv2sql::testing {
 namespace {
 
-// The one application object of the test process: Qt wants it to outlive every widget.
+// The one application object of the test process: Qt wants it and its arguments to outlive
+// every widget.
+int argc = 1;
+char name[] = "ui_tests", *argv[] = {name, nullptr};
 QApplication& application() {
-  static int argc = 1;
-  static char name[] = "ui_tests", *argv[] = {name, nullptr};
   static auto* const app = new QApplication(argc, argv);
   return *app;
 }
@@ -61,8 +62,6 @@ class WindowTest : public ::testing::Test {
   }
 
   QApplication& app = application();  // the host's own would end with it
-  int argc = 1;
-  char name[9] = "ui_tests", *argv[2] = {name, nullptr};
   TestSession test;
   FrmMain& form = test.session.frmMain;
   std::unique_ptr<Host> host = makeWindowHost(argc, argv, test.session);
