@@ -327,6 +327,7 @@ const Quirk kQuirks[] = {
     {"sqlite_missing", [] { return sqliteOpen("missing.db"); }, kCantOpen + " (no file)"},
     {"sqlite_empty", [] { return sqliteOpen(""); }, kCantOpen},
     {"sqlite_no_database", [] { return sqliteOpen("notes.txt"); }, std::to_string(SQLITE_NOTADB)},
+    {"pg_host", [] { return pgAddress("db.example"); }, "db.example "},
     {"pg_v6_port", [] { return pgAddress("[::1]:5433"); }, "::1 5433"},
     {"pg_escape", [] { return placeholders("E'\\'?' = ?"); }, "E'\\'?' = $1"},
     {"pg_unclosed", [] { return placeholders("'it''s ?"); }, "'it''s ?"},
