@@ -90,8 +90,9 @@ int runProgram(Session& session, const std::string& argumentText, Host& host) {
   program.Form_Load(argumentText);
   if (program.exitRequested()) return program.exitCode();
   if (session.ServiceMode) {
-    // Automatic runs whatever chkAutoRun holds: that is what the service start is for.
-    program.scheduler().btnStartAutoRun_Click();
+    // Automatic runs whatever chkAutoRun holds: that is what the service start is for. None on
+    // partial settings: the host then ends with status 1.
+    if (program.settingsLoaded()) program.scheduler().btnStartAutoRun_Click();
     return host.run(false);
   }
   return host.run(true);

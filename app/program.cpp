@@ -77,7 +77,7 @@ Program::~Program() {
 
 void Program::Form_Load(const std::string& argumentText) {
   for (const char* provider : kProviders) session_.frmMain.cboOleProvider.addItem(provider);
-  GetIniInfo(session_, messages_);
+  settingsFailure_ = GetIniInfo(session_, messages_);
   session_.UnattendedMode = false;
   dispatch(argumentText);
 }
@@ -85,16 +85,38 @@ void Program::Form_Load(const std::string& argumentText) {
 void Program::dispatch(const std::string& argumentText) {
   if (argumentText == "1") {
     session_.UnattendedMode = true;
+    exitRequested_ = true;
+    if (settingsFailure_) {
+      refuseRunOnPartialSettings();
+      return;
+    }
     const RunEnd end = importRun_.btnTransferData_Click();
     if (end == RunEnd::Normal && session_.outputStream != nullptr) {
       *session_.outputStream << importRun_.summary() << std::endl;
     }
-    exitRequested_ = true;
     exitCode_ = end == RunEnd::Normal ? 0 : 1;
   } else if (argumentText == "2") {
     session_.UnattendedMode = true;
-    if (session_.frmMain.chkAutoRun.value() != 0) scheduler_.btnStartAutoRun_Click();
+    if (settingsLoaded() && session_.frmMain.chkAutoRun.value() != 0) {
+      scheduler_.btnStartAutoRun_Click();
+    }
   }
+}
+
+void Program::refuseRunOnPartialSettings() {
+  // A run on partial settings could import into the wrong place, or the same files again.
+  const std::string line = "Error in Proc GetIniInfo:" + settingsFailure_->numberAndDescription();
+  try {
+    runLog_.OpenLogFile(kLogPrefix);
+    runLog_.WriteLog(line);
+    runLog_.CloseLogFile();
+  } catch (const Error&) {
+    // Standard error still has it.
+  }
+  if (session_.errorStream != nullptr) {
+    *session_.errorStream << "csv2sql: the run failed: " << line << std::endl;
+  }
+  exitCode_ = 1;
 }
 
 void Program::Form_Resize(const WindowMetrics& metrics) {

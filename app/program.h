@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/scheduler.h"
+#include "core/error.h"
 #include "db/destination.h"
 #include "form/session.h"
 #include "import/import_run.h"
@@ -32,7 +34,8 @@ class Program {
 
   // Fills the provider list, loads config.ini, clears UnattendedMode, then dispatches the
   // argument text: "1" runs once and asks the program to end; "2" silences messages and starts
-  // automatic runs when chkAutoRun is checked.
+  // automatic runs when chkAutoRun is checked. Settings that failed to load start no run: "1"
+  // ends with status 1 and the load error in the run log and on standard error.
   void Form_Load(const std::string& argumentText);
   // lstLog reaches the bottom of the client area and ends 120 twips short of its right edge.
   void Form_Resize(const WindowMetrics& metrics);
@@ -47,6 +50,8 @@ class Program {
   // run that ended normally, 1 after one that ended in its error path).
   bool exitRequested() const { return exitRequested_; }
   int exitCode() const { return exitCode_; }
+  // False when config.ini failed to load: the controls hold partial settings.
+  bool settingsLoaded() const { return !settingsFailure_; }
 
   Session& session() { return session_; }
   ImportRun& importRun() { return importRun_; }
@@ -55,6 +60,7 @@ class Program {
 
  private:
   void dispatch(const std::string& argumentText);
+  void refuseRunOnPartialSettings();
 
   Session& session_;
   RunLog runLog_;
@@ -64,6 +70,7 @@ class Program {
   ImportRun importRun_;
   bool exitRequested_ = false;
   int exitCode_ = 0;
+  std::optional<Error> settingsFailure_;
 };
 
 }  // namespace csv2sql

@@ -21,8 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "csv2sql maintainers <maintainers@localhost>
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The offsets of --utc-periods and "Fill" come from the system's zone files.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata, passwd")
+# The offsets of --utc-periods and "Fill" come from the system's zone files; the import
+# ledger's hash is libxxhash's.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata, passwd, libxxhash0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "unixodbc, odbc-postgresql, tdsodbc")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/contrib/debian/postinst)
 include(CPack)

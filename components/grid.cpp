@@ -58,16 +58,23 @@ class LoadedFile {
     }
   }
 
+  std::string_view bytes() const { return {bytes_.get(), static_cast<std::size_t>(size_)}; }
+
+  std::uint64_t lineEnd(std::int32_t row) const {
+    if (row < 1 || row > rows()) return 0;
+    return std::min(lineStart(static_cast<std::uint32_t>(row)), size_);
+  }
+
   // Lines from 1 to the last one that holds data.
   std::int32_t rows() const { return starts_ == 0 ? 0 : static_cast<std::int32_t>(starts_ - 1); }
 
-  // The text of a line without its LF or the CR before it; "" outside the lines.
+  // The text of a line without its line end; "" outside the lines.
   std::string_view line(std::int32_t row) const {
     if (row < 1 || row > rows()) return {};
     const auto index = static_cast<std::uint32_t>(row - 1);
     const std::uint64_t begin = lineStart(index);
-    std::uint64_t end = lineStart(index + 1) - 1;  // the LF
-    if (end > begin && bytes_[end - 1] == '\r') --end;
+    std::uint64_t end = lineStart(index + 1) - 1;  // the LF or the lone CR
+    if (end > begin && bytes_[end] == '\n' && bytes_[end - 1] == '\r') --end;
     return {bytes_.get() + begin, static_cast<std::size_t>(end - begin)};
   }
 
@@ -75,6 +82,7 @@ class LoadedFile {
   static constexpr std::uintmax_t kChunkBytes = 1 << 20;
   static constexpr std::size_t kBlockLines = 1 << 16;
   static constexpr std::uint64_t kMaxOffset = std::numeric_limits<std::uint32_t>::max();
+  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
   struct Block {
     std::uint64_t base;                  // byte position the offsets are added to
@@ -98,18 +106,26 @@ class LoadedFile {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     if (size == 0) return true;
+    size_ = size;
     // One byte of room for the LF that a final line without a line end is given.
     bytes_ = std::make_unique_for_overwrite<char[]>(size + 1);
     platform::preferLargePages(bytes_.get(), size + 1);
-    if (!addLineStart(0)) return false;
+    std::uint64_t indexed = 0;
     for (std::uintmax_t done = 0; done < size;) {
       const std::uintmax_t chunk = std::min<std::uintmax_t>(kChunkBytes, size - done);
       if (!in.read(bytes_.get() + done, static_cast<std::streamsize>(chunk))) return false;
-      // Each chunk is indexed while it is still in the cache.
-      if (!indexLineFeeds(done, done + chunk)) return false;
+      if (done == 0) {
+        // A UTF-8 byte order mark is no part of the first cell.
+        indexed = std::string_view(bytes_.get(), chunk).starts_with(kByteOrderMark)
+                      ? kByteOrderMark.size()
+                      : 0;
+        if (!addLineStart(indexed)) return false;
+      }
       done += chunk;
+      // Each chunk is indexed while it is still in the cache.
+      if (!indexLineEnds(indexed, done, done == size)) return false;
     }
-    if (bytes_[size - 1] != '\n') {
+    if (const char last = bytes_[size - 1]; last != '\n' && last != '\r') {
       bytes_[size] = '\n';
       if (!addLineStart(size + 1)) return false;
     }
@@ -117,14 +133,23 @@ class LoadedFile {
     return true;
   }
 
-  bool indexLineFeeds(std::uint64_t from, std::uint64_t to) {
+  // CR LF, LF and a lone CR each end a line. A CR that is the last byte read so far is left
+  // for the next chunk, which tells whether an LF follows; `from` moves past what is done.
+  bool indexLineEnds(std::uint64_t& from, std::uint64_t to, bool atEnd) {
     const char* const data = bytes_.get();
-    for (const char* at = data + from;
-         (at = static_cast<const char*>(
-              std::memchr(at, '\n', static_cast<std::size_t>(data + to - at)))) != nullptr;
-         ++at) {
-      if (!addLineStart(static_cast<std::uint64_t>(at - data) + 1)) return false;
+    for (std::uint64_t at = from; at < to; ++at) {
+      if (data[at] == '\r') {
+        if (at + 1 == to && !atEnd) {
+          from = at;
+          return true;
+        }
+        if (at + 1 < to && data[at + 1] == '\n') ++at;
+      } else if (data[at] != '\n') {
+        continue;
+      }
+      if (!addLineStart(at + 1)) return false;
     }
+    from = to;
     return true;
   }
 
@@ -157,6 +182,7 @@ class LoadedFile {
   }
 
   std::unique_ptr<char[]> bytes_;
+  std::uint64_t size_ = 0;
   std::vector<Block> blocks_;
   std::uint32_t starts_ = 0;
 };
@@ -227,6 +253,14 @@ std::string_view Grid::cell(std::int32_t row, std::int32_t column) const {
   if (found == storage_->written.end()) return field(storage_->file.line(row), column);
   const auto text = found->second.find(column);
   return text == found->second.end() ? std::string_view{} : std::string_view{text->second};
+}
+
+std::string_view Grid::bytes() const {
+  return storage_->file.bytes();
+}
+
+std::uint64_t Grid::rowEnd(std::int32_t row) const {
+  return storage_->file.lineEnd(row);
 }
 
 std::string_view Grid::line(std::int32_t row) const {

@@ -25,9 +25,10 @@ class Grid : public Control {
 
   const std::vector<std::string>& columnHeaders() const { return columnHeaders_; }
 
-  // Replaces the whole contents with a text file: "," separates columns, CR LF or a bare LF
-  // ends a row (a CR before the LF never reaches a cell), no quoting. Line k becomes row k.
-  // Returns false, leaving no rows at all, when the file cannot be read.
+  // Replaces the whole contents with a text file: "," separates columns, CR LF, a bare LF or a
+  // lone CR ends a row (a line end never reaches a cell), no quoting; a UTF-8 byte order mark
+  // at the start is dropped. Line k becomes row k. Returns false, leaving no rows at all, when
+  // the file cannot be read.
   bool loadTextFile(const std::filesystem::path& path);
 
   // Empties every cell.
@@ -42,6 +43,12 @@ class Grid : public Control {
   void setCell(std::int32_t row, std::int32_t column, std::string text);
   // The loaded file's line of a row as it was read, without its line end; "" outside the file.
   std::string_view line(std::int32_t row) const;
+
+  // The loaded file's bytes as read; empty after a clear or a failed load.
+  std::string_view bytes() const;
+  // The byte just past a loaded row's line end (past its LF, or the file's end for a last line
+  // without one); 0 for row 0.
+  std::uint64_t rowEnd(std::int32_t row) const;
 
   // The cursor of the original control: following text()/setText() address this cell.
   std::int32_t row() const { return row_; }

@@ -1,6 +1,8 @@
 #include "core/platform.h"
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -13,6 +15,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 // After windows.h, which it needs.
 #include <psapi.h>
 #else
@@ -21,8 +25,6 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
 #endif
 
 namespace csv2sql::platform {
@@ -109,6 +111,63 @@ std::error_code createNewFile(const std::filesystem::path& file) {
 #endif
 }
 
+std::error_code flushToDisk(std::FILE* file) {
+  if (std::fflush(file) != 0) return std::error_code(errno, std::generic_category());
+#ifdef _WIN32
+  if (!FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))))) {
+    return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+  }
+#else
+  if (::fsync(::fileno(file)) != 0) return std::error_code(errno, std::generic_category());
+#endif
+  return {};
+}
+
+std::error_code renameNoReplace(const std::filesystem::path& from,
+                                const std::filesystem::path& to) {
+#ifdef _WIN32
+  if (!MoveFileExW(from.c_str(), to.c_str(), 0)) {
+    return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+  }
+  return {};
+#else
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  // File systems without the flag answer EINVAL; they get the check before the rename.
+  if (errno != EINVAL && errno != ENOSYS) return std::error_code(errno, std::generic_category());
+#endif
+  std::error_code ec;
+  if (std::filesystem::exists(std::filesystem::symlink_status(to, ec))) {
+    return std::make_error_code(std::errc::file_exists);
+  }
+  std::filesystem::rename(from, to, ec);
+  return ec;
+#endif
+}
+
+bool sameVolume(const std::filesystem::path& a, const std::filesystem::path& b) {
+#ifdef _WIN32
+  wchar_t volumeA[MAX_PATH], volumeB[MAX_PATH];
+  return GetVolumePathNameW(a.c_str(), volumeA, MAX_PATH) &&
+         GetVolumePathNameW(b.c_str(), volumeB, MAX_PATH) &&
+         std::wstring_view(volumeA) == std::wstring_view(volumeB);
+#else
+  struct stat statA {
+  }, statB{};
+  return ::stat(a.c_str(), &statA) == 0 && ::stat(b.c_str(), &statB) == 0 &&
+         statA.st_dev == statB.st_dev;
+#endif
+}
+
+void killSelf() {
+#ifdef _WIN32
+  TerminateProcess(GetCurrentProcess(), 137);
+#else
+  ::kill(::getpid(), SIGKILL);
+#endif
+  std::abort();
+}
+
 void restrictToOwner(const std::filesystem::path& file) {
 #ifndef _WIN32
   ::chmod(file.c_str(), S_IRUSR | S_IWUSR);
@@ -149,13 +208,14 @@ std::uint64_t peakResidentBytes() {
 #endif
 }
 
-bool waitForSocket(int socket, bool forWrite, int timeoutMs) {
+bool waitForSocket(int socket, SocketWait what, int timeoutMs) {
+  const bool read = what != SocketWait::Write, write = what != SocketWait::Read;
 #ifdef _WIN32
   WSAPOLLFD entry{static_cast<SOCKET>(socket),
-                  static_cast<SHORT>(forWrite ? POLLWRNORM : POLLRDNORM), 0};
+                  static_cast<SHORT>((read ? POLLRDNORM : 0) | (write ? POLLWRNORM : 0)), 0};
   return WSAPoll(&entry, 1, timeoutMs < 0 ? -1 : timeoutMs) > 0;
 #else
-  pollfd entry{socket, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+  pollfd entry{socket, static_cast<short>((read ? POLLIN : 0) | (write ? POLLOUT : 0)), 0};
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     int wait = timeoutMs;

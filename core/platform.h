@@ -32,6 +32,19 @@ std::FILE* openFile(const std::filesystem::path& file, const char* mode);
 // between); the error when it cannot.
 std::error_code createNewFile(const std::filesystem::path& file);
 
+// Writes a file's buffered bytes and asks the system to put them on the disk before it returns;
+// the error when it cannot.
+std::error_code flushToDisk(std::FILE* file);
+
+// Renames a file, never over an existing one (the error is then "file exists").
+std::error_code renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// True when both names lie on the same file system, so that a rename can move one to the other.
+bool sameVolume(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Ends the process at once, as a kill signal would: no clean-up, no buffers written.
+[[noreturn]] void killSelf();
+
 // Makes a file readable and writable by its owner only, where the platform has permissions.
 void restrictToOwner(const std::filesystem::path& file);
 
@@ -42,8 +55,9 @@ std::uint64_t peakResidentBytes();
 // WAYLAND_DISPLAY or QT_QPA_PLATFORM (an offscreen or other chosen platform) is set.
 bool hasDisplay();
 
-// Waits until a network socket can be read (forWrite false) or written, or reports an error or
+// Waits until a network socket can be read, written or either, as asked, or reports an error or
 // hang-up; false when timeoutMs (negative: no limit) passes first.
-bool waitForSocket(int socket, bool forWrite, int timeoutMs);
+enum class SocketWait { Read, Write, ReadOrWrite };
+bool waitForSocket(int socket, SocketWait what, int timeoutMs);
 
 }  // namespace csv2sql::platform

@@ -232,6 +232,14 @@ bool endsWithIgnoreCase(std::string_view text, std::string_view tail) {
          equalsIgnoreCase(text.substr(text.size() - tail.size()), tail);
 }
 
+std::string echoedCell(std::string_view text) {
+  if (text.size() <= kEchoedCellBytes) return std::string(text);
+  std::size_t cut = kEchoedCellBytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(text.substr(0, cut)) + "...(cut, " + std::to_string(text.size()) +
+         " bytes in all)";
+}
+
 std::string enclosed(std::string_view text, char open, char close) {
   std::string out(1, open);
   out.reserve(text.size() + 2);

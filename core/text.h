@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,12 @@ char asciiLower(char c);
 std::string asciiLowerCase(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 bool endsWithIgnoreCase(std::string_view text, std::string_view tail);
+
+// A cell as a log line echoes it: whole up to kEchoedCellBytes bytes; a longer one is cut there
+// (back to the start of a UTF-8 sequence) and marked "...(cut, n bytes in all)", so one bad
+// cell cannot make a log line of megabytes.
+constexpr std::size_t kEchoedCellBytes = 300;
+std::string echoedCell(std::string_view text);
 
 // The text between open and close, each close inside doubled: "a\"b" -> "\"a\"\"b\"",
 // "x]y" -> "[x]]y]".

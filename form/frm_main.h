@@ -47,6 +47,8 @@ class FrmMain {
   ComboBox cboOleProvider;
   Label Label15;
   TextBox txtDestTable;
+  Label Label16;
+  TextBox txtLedgerTable;
   Label Label3;
   TextBox txtUserId;
   Label Label6;
@@ -63,6 +65,8 @@ class FrmMain {
   TextBox txtDeleteDays;
   Label Label8;
   TextBox txtArchiveFolder;
+  Label lblErrorFolder;
+  TextBox txtErrorFolder;
 
   // Frame6, "Automatic Run Frequency".
   CheckBox chkAutoRun;

@@ -1,11 +1,17 @@
 #include "import/archive.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <memory>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "core/datetime_text.h"
 #include "core/error.h"
+#include "core/fault_point.h"
 #include "core/platform.h"
 #include "core/system_error.h"
 
@@ -34,17 +40,53 @@ bool nameTaken(const fs::path& path) {
   return fs::exists(fs::symlink_status(path, ec));
 }
 
-void moveAcrossVolumes(const ArchiveMove& move) {
+constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+
+// The copy's name: hidden, so that nothing lists it, and tied to the final name.
+fs::path temporaryName(const fs::path& to) {
+  return to.parent_path() / ("." + to.filename().string() + ".partial");
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+std::error_code lastSystemError() {
+  return std::error_code(errno, std::generic_category());
+}
+
+// Copies the file and puts the copy on the disk; the error when any step fails.
+std::error_code copyToDisk(const fs::path& from, const fs::path& to) {
+  const File in(platform::openFile(from, "rb"));
+  if (!in) return lastSystemError();
+  const File out(platform::openFile(to, "wb"));
+  if (!out) return lastSystemError();
   std::error_code ec;
-  // The file at the new name is the placeholder of this move.
-  fs::copy_file(move.from, move.to, fs::copy_options::overwrite_existing, ec);
-  if (ec) throw errorFromSystem(ec, SystemTarget::File);
-  fs::remove(move.from, ec);
-  if (ec) {
-    const Error error = errorFromSystem(ec, SystemTarget::File);
-    fs::resize_file(move.to, 0, ec);  // back to a placeholder, removed with the plan
-    throw error;
+  const std::uintmax_t size = fs::file_size(from, ec);
+  if (ec) return ec;
+  std::vector<char> buffer(kCopyChunk);
+  std::uintmax_t copied = 0;
+  bool halfway = false;
+  while (const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), in.get())) {
+    if (std::fwrite(buffer.data(), 1, read, out.get()) != read) return lastSystemError();
+    copied += read;
+    if (!halfway && copied * 2 >= size) {
+      halfway = true;
+      if (std::fflush(out.get()) != 0) return lastSystemError();
+      faultPoint("mid-copy");
+    }
   }
+  if (std::ferror(in.get())) return lastSystemError();
+  return platform::flushToDisk(out.get());
+}
+
+void renameOrThrow(const fs::path& from, const fs::path& to) {
+  const std::error_code ec = platform::renameNoReplace(from, to);
+  if (ec == std::errc::file_exists) {
+    throw Error(err::FileAlreadyExists, "File already exists: " + to.string());
+  }
+  if (ec) throw errorFromSystem(ec, SystemTarget::File);
 }
 
 // Moving a file out of a folder needs the right to change that folder. Without it the move
@@ -77,19 +119,54 @@ void checkArchiveFolder(const fs::path& sourceFolder, const fs::path& archiveFol
   }
 }
 
-ArchiveMove::ArchiveMove(fs::path from, fs::path to) : from(std::move(from)), to(std::move(to)) {
-  const std::error_code ec = platform::createNewFile(this->to);
-  if (ec == std::errc::file_exists) {
-    throw Error(err::FileAlreadyExists, "File already exists: " + this->to.string());
+void checkErrorFolder(const fs::path& sourceFolder, const fs::path& errorFolder) {
+  std::error_code ec;
+  if (!fs::is_directory(errorFolder, ec)) {
+    throw Error(err::PathNotFound, "Path not found: error folder " + errorFolder.string());
   }
-  if (ec) throw errorFromSystem(ec);
+  if (sameFolder(sourceFolder, errorFolder)) {
+    throw Error(err::PathFileAccess, "The error folder " + errorFolder.string() +
+                                         " is the source folder: files moved there would be "
+                                         "imported again. Choose another error folder.");
+  }
+}
+
+void quarantineFile(const fs::path& sourceFolder, const fs::path& errorFolder,
+                    std::string_view fileName, DateTime now, std::string_view why) {
+  requireRemovableFrom(sourceFolder);
+  const ArchiveMove move(sourceFolder / fileName, errorFolder / archiveName(fileName, now));
+  fs::path note = move.to;
+  note += ".err";
+  std::error_code ec;
+  {
+    std::ofstream out(note, std::ios::binary | std::ios::trunc);
+    out << why;
+    if (!out.flush()) {
+      fs::remove(note, ec);
+      throw Error(err::PathFileAccess, "Path/File access error: cannot write " + note.string());
+    }
+  }
+  try {
+    ArchiveFile(move);
+  } catch (const Error&) {
+    fs::remove(note, ec);
+    throw;
+  }
+}
+
+ArchiveMove::ArchiveMove(fs::path from, fs::path to) : from(std::move(from)), to(std::move(to)) {
+  if (platform::sameVolume(this->from, this->to.parent_path())) return;
+  copy_ = temporaryName(this->to);
+  if (const std::error_code ec = copyToDisk(this->from, copy_)) {
+    std::error_code ignored;
+    fs::remove(copy_, ignored);
+    throw errorFromSystem(ec);
+  }
 }
 
 ArchiveMove::~ArchiveMove() {
-  if (moved_) return;
-  // Only an empty file is the placeholder; anything else is left alone.
   std::error_code ec;
-  if (fs::file_size(to, ec) == 0 && !ec) fs::remove(to, ec);
+  if (!moved_ && !copy_.empty()) fs::remove(copy_, ec);
 }
 
 ArchiveMove planArchive(const fs::path& sourceFolder, const fs::path& archiveFolder,
@@ -102,16 +179,20 @@ ArchiveMove planArchive(const fs::path& sourceFolder, const fs::path& archiveFol
     throw Error(err::PathNotFound, "Path not found: archive folder " + archiveFolder.string());
   }
   requireRemovableFrom(sourceFolder);
-  return ArchiveMove(from, archiveFolder / archiveName(fileName, now));
+  const fs::path to = archiveFolder / archiveName(fileName, now);
+  if (nameTaken(to)) throw Error(err::FileAlreadyExists, "File already exists: " + to.string());
+  return ArchiveMove(from, to);
 }
 
 void ArchiveFile(const ArchiveMove& move) {
-  std::error_code ec;
-  fs::rename(move.from, move.to, ec);
-  if (ec == std::errc::cross_device_link) {
-    moveAcrossVolumes(move);
-  } else if (ec) {
-    throw errorFromSystem(ec, SystemTarget::File);
+  if (move.copy_.empty()) {
+    renameOrThrow(move.from, move.to);
+  } else {
+    renameOrThrow(move.copy_, move.to);
+    faultPoint("after-rename");
+    std::error_code ec;
+    fs::remove(move.from, ec);
+    if (ec) throw errorFromSystem(ec, SystemTarget::File);
   }
   move.moved_ = true;
 }

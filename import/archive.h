@@ -8,14 +8,18 @@
 
 namespace csv2sql {
 
-// One file's move into the archive folder. It is planned and checked before the file's rows
-// are committed, so that a move that cannot be made rolls the rows back instead of leaving them
-// committed beside a file that the next run would import again. From the plan to the move the
-// archive name is held by an empty placeholder file: that proves the folder can be written to
-// and keeps the name free. A plan dropped without its move removes the placeholder.
+// One file's move into the archive folder. It is prepared before the file's rows are
+// committed, so that a move that cannot be made rolls the rows back instead of leaving them
+// committed beside a file that the next run would import again. When the archive folder is on
+// another file system, the preparation copies the file there under a hidden temporary name and
+// puts the copy on the disk; the move then only renames the copy and removes the source. No
+// file ever holds the final name before the move, so a run killed in between leaves at most a
+// hidden copy, never a name that blocks a later run or a partial file that looks archived. A
+// preparation dropped without its move removes its copy.
 class ArchiveMove {
  public:
-  // Creates the placeholder; error 58 when the name is taken, the platform's error otherwise.
+  // Copies across file systems; the platform's error when the copy cannot be made (a full
+  // disk: 61), with nothing left in the archive folder.
   ArchiveMove(std::filesystem::path from, std::filesystem::path to);
   ~ArchiveMove();
   ArchiveMove(const ArchiveMove&) = delete;
@@ -26,6 +30,7 @@ class ArchiveMove {
 
  private:
   friend void ArchiveFile(const ArchiveMove& move);
+  std::filesystem::path copy_;  // the temporary copy; empty when one rename moves the file
   mutable bool moved_ = false;
 };
 
@@ -45,8 +50,20 @@ ArchiveMove planArchive(const std::filesystem::path& sourceFolder,
                         const std::filesystem::path& archiveFolder, std::string_view fileName,
                         DateTime now);
 
-// Moves the file in one rename over its placeholder; when the archive folder is on another
-// volume, by a copy over the placeholder, then the removal of the source. Failures are Errors.
+// Error 76 when the error folder does not exist, 75 when it is the source folder (files moved
+// there would be imported again).
+void checkErrorFolder(const std::filesystem::path& sourceFolder,
+                      const std::filesystem::path& errorFolder);
+
+// Moves a file of the source folder that the database refused into the error folder under its
+// archive name, with a text file beside it of the same name + ".err" that holds why. The text
+// file is written first and removed again when the move fails.
+void quarantineFile(const std::filesystem::path& sourceFolder,
+                    const std::filesystem::path& errorFolder, std::string_view fileName,
+                    DateTime now, std::string_view why);
+
+// Moves the file in one rename, or renames its copy and removes the source; never over an
+// existing file (error 58). Failures are Errors.
 void ArchiveFile(const ArchiveMove& move);
 
 }  // namespace csv2sql

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "components/db/connection.h"
 #include "core/datetime_text.h"
 #include "core/error.h"
 #include "core/text.h"
@@ -44,33 +46,23 @@ class CleanedDate {
   std::string_view text_;
 };
 
-void skip(RunLog& log, RowObserver* observer, const Grid& sp, std::int32_t row, FileCounts& counts,
-          std::string_view what, std::string_view text) {
-  ++counts.skipped;
-  const std::string reason = "invalid " + std::string(what);
-  log.WriteLog("Row " + std::to_string(row) + " " + reason + " (" + std::string(text) +
-               ") record skipped");
-  if (observer != nullptr) observer->skipped(row, sp.line(row), reason);
+void addReading(db::Recordset& destination, DateTime when, std::string_view tag, double value) {
+  destination.addNew();
+  destination.setField("DateTime", when);
+  destination.setField("Tag", tag);
+  destination.setField("Value", value);
+  destination.update();
 }
 
-}  // namespace
-
-FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
-                          const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
-                          RowObserver* observer) {
-  // A file that is there but cannot be read must not count as imported: archiving would move
-  // its readings away unread. One that has gone loads no rows.
-  std::error_code ec;
-  if (!sp.loadTextFile(path) && std::filesystem::exists(path, ec)) {
-    throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
-  }
-  const std::int32_t rows = sp.rowCount();
-  log.WriteLog(std::to_string(rows) + " rows loaded from file");
-
-  FileCounts counts;
+// Calls skip(row, what, text) for each row of the span after the header lines whose date or
+// value is no reading, and add(when, unconverted, tag, value) for every other; unconverted: no
+// UTC period held the time, so it is as read. observer, when given, hears of the rows read.
+template <typename Skip, typename Add>
+void forEachReading(const Grid& sp, const FileLayout& layout, const UtcOffsetTable* utc,
+                    RowSpan span, RowObserver* observer, Skip skip, Add add) {
   std::string tagBuffer;
-  const std::int64_t firstRow = std::int64_t{std::max(layout.headerRows, 0)} + 1;
-  for (std::int64_t row64 = firstRow; row64 <= rows; ++row64) {
+  const std::int64_t firstRow = std::max(span.first, std::int64_t{layout.headerRows} + 1);
+  for (std::int64_t row64 = firstRow; row64 <= span.last; ++row64) {
     const auto row = static_cast<std::int32_t>(row64);
     const std::int64_t read = row64 - firstRow + 1;
     if (observer != nullptr && read % RowObserver::kRowsBetweenReports == 0) {
@@ -79,7 +71,7 @@ FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const Fil
     const CleanedDate date(sp.cell(row, layout.colDateTime));
     const std::optional<DateTime> stamp = parseDateTime(date.text());
     if (!stamp) {
-      skip(log, observer, sp, row, counts, "date", date.text());
+      skip(row, "date", date.text());
       continue;
     }
     const std::optional<DateTime> local = utc != nullptr ? utc->toLocal(*stamp) : stamp;
@@ -88,18 +80,78 @@ FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const Fil
     const std::optional<double> value = parseNumber(valueText);
     // A number too large for a double (1e400) is no reading: no database stores it as one.
     if (!value || !std::isfinite(*value)) {
-      skip(log, observer, sp, row, counts, "value", valueText);
+      skip(row, "value", valueText);
       continue;
     }
-    destination.addNew();
-    if (!local) ++counts.unconverted;
-    destination.setField("DateTime", local.value_or(*stamp));
-    destination.setField("Tag", tag);
-    destination.setField("Value", *value);
-    destination.update();
-    ++counts.stored;
+    add(local.value_or(*stamp), !local, tag, *value);
   }
+}
+
+// Whether the database takes the readings of the span: they are held and sent by the
+// recordset's close inside a transaction that is rolled back.
+bool readingsTaken(const Grid& sp, const FileLayout& layout, const UtcOffsetTable* utc,
+                   db::Connection& connection, const db::TableName& table, RowSpan span) {
+  const db::Transaction transaction(connection);
+  try {
+    const std::unique_ptr<db::Recordset> recordset = connection.OpenRecordset(table);
+    forEachReading(
+        sp, layout, utc, span, nullptr, [](std::int32_t, std::string_view, std::string_view) {},
+        [&](DateTime when, bool, std::string_view tag, double value) {
+          addReading(*recordset, when, tag, value);
+        });
+    recordset->close();
+    return true;
+  } catch (const db::DatabaseError& error) {
+    if (!error.refusesData()) throw;
+    return false;
+  }
+}
+
+}  // namespace
+
+void loadFileRows(Grid& sp, const std::filesystem::path& path) {
+  // A file that is there but cannot be read must not count as imported: archiving would move
+  // its readings away unread. One that has gone loads no rows.
+  std::error_code ec;
+  if (!sp.loadTextFile(path) && std::filesystem::exists(path, ec)) {
+    throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
+  }
+}
+
+FileCounts importRows(const Grid& sp, RowSpan span, const FileLayout& layout,
+                      const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
+                      RowObserver* observer) {
+  FileCounts counts;
+  forEachReading(
+      sp, layout, utc, span, observer,
+      [&](std::int32_t row, std::string_view what, std::string_view text) {
+        ++counts.skipped;
+        const std::string reason = "invalid " + std::string(what);
+        log.WriteLog("Row " + std::to_string(row) + " " + reason + " (" + echoedCell(text) +
+                     ") record skipped");
+        if (observer != nullptr) observer->skipped(row, sp.line(row), reason);
+      },
+      [&](DateTime when, bool unconverted, std::string_view tag, double value) {
+        if (unconverted) ++counts.unconverted;
+        addReading(destination, when, tag, value);
+        ++counts.stored;
+      });
   return counts;
+}
+
+std::optional<std::int32_t> findRefusedRow(const Grid& sp, RowSpan span, const FileLayout& layout,
+                                           const UtcOffsetTable* utc, db::Connection& connection,
+                                           const db::TableName& table) {
+  // Every run of readings from the span's first row on that holds the refused one is refused too.
+  auto taken = static_cast<std::int32_t>(span.first - 1);
+  auto refused = static_cast<std::int32_t>(span.last);
+  if (readingsTaken(sp, layout, utc, connection, table, span)) return std::nullopt;
+  while (refused - taken > 1) {
+    const std::int32_t middle = taken + (refused - taken) / 2;
+    (readingsTaken(sp, layout, utc, connection, table, {span.first, middle}) ? taken : refused) =
+        middle;
+  }
+  return refused;
 }
 
 }  // namespace csv2sql

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
+#include "components/db/connection.h"
 #include "components/db/database.h"
 #include "components/grid.h"
 #include "import/utc_offsets.h"
@@ -40,14 +42,33 @@ class RowObserver {
   virtual void rowsRead(std::int64_t rows) = 0;
 };
 
-// Imports one file's rows: loads the file into sp (a file that has gone leaves no rows; one that
-// is there but cannot be read is error 75), logs the row count, and adds every row after the header
-// lines whose date-time and value are valid, logging a line for each row it skips. utc, when given,
-// converts every valid time. Errors of the recordset, of the UTC lookup and of the grid pass to the
-// caller. The per-row work allocates nothing, except to log a skipped row or to convert a tag that
-// is not UTF-8. observer, when given, hears of every skipped row and of the rows read.
-FileCounts importFileRows(Grid& sp, const std::filesystem::path& path, const FileLayout& layout,
-                          const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
-                          RowObserver* observer = nullptr);
+// Loads a file into sp: a file that has gone leaves no rows; one that is there but cannot be
+// read is error 75.
+void loadFileRows(Grid& sp, const std::filesystem::path& path);
+
+// The loaded rows an import takes, by row number; rows before the one after the header lines
+// are never taken.
+struct RowSpan {
+  std::int64_t first = 1;
+  std::int64_t last = 0;
+};
+
+// Adds every row of the span of the loaded file whose date-time and value are valid, logging a
+// line for each row it skips. utc, when given, converts every valid time. Errors of the
+// recordset, of the UTC lookup and of the grid pass to the caller. The per-row work allocates
+// nothing, except to log a skipped row or to convert a tag that is not UTF-8. observer, when
+// given, hears of every skipped row and of the rows read.
+FileCounts importRows(const Grid& sp, RowSpan span, const FileLayout& layout,
+                      const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
+                      RowObserver* observer = nullptr);
+
+// After the database refused a file's rows for their data (a driver that sends rows in batches
+// tells only the batch): the first row of the span of the file still in sp whose reading it
+// refuses. Runs of the readings from the span's first row on are sent again in transactions that
+// are rolled back, halving the rows in doubt each time. Nothing when every run is taken (a
+// refusal that only the commit raises). Other errors of the database pass to the caller.
+std::optional<std::int32_t> findRefusedRow(const Grid& sp, RowSpan span, const FileLayout& layout,
+                                           const UtcOffsetTable* utc, db::Connection& connection,
+                                           const db::TableName& table);
 
 }  // namespace csv2sql

@@ -1,16 +1,21 @@
 #include "import/import_run.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/error.h"
+#include "core/fault_point.h"
+#include "core/text.h"
 #include "import/archive.h"
 #include "import/csv_rows.h"
+#include "import/ledger.h"
 #include "import/reject_file.h"
 #include "import/run_plan.h"
 #include "import/source_listing.h"
@@ -20,8 +25,6 @@ namespace csv2sql {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kLogPrefix = "R27731";
 
 // Marks a run as in progress for its whole length, however it ends.
 class RunningFlags {
@@ -152,41 +155,137 @@ std::optional<FileStamp> stampOf(const fs::path& path) {
   return FileStamp{size, written};
 }
 
+// A last line without a line end counts as complete once its file has stood unchanged this
+// long: its writer has closed it rather than paused in mid-line.
+constexpr auto kQuietTime = std::chrono::seconds(2);
+
+// True when the file is as it was listed and has stayed so for the quiet time, waiting for as
+// much of that time as has not passed yet.
+bool quietSince(const fs::path& path, const FileStamp& listed) {
+  const auto age = fs::file_time_type::clock::now() - listed.written;
+  if (age < kQuietTime) std::this_thread::sleep_for(kQuietTime - age);
+  return stampOf(path) == listed;
+}
+
+// The loaded rows that end at or before a byte of the file (the row ends only grow).
+std::int64_t rowsEndingBy(const Grid& sp, std::uint64_t offset) {
+  std::int32_t low = 0, high = sp.rowCount();
+  while (low < high) {
+    const std::int32_t middle = low + (high - low + 1) / 2;
+    if (sp.rowEnd(middle) <= offset) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  return low;
+}
+
+// The steps of one file around its commit, for the fault tests.
+void commitFile(db::Transaction& transaction) {
+  faultPoint("before-commit");
+  transaction.commit();
+  faultPoint("after-commit");
+}
+
 // One file: its rows, then its move into the archive folder when asked. What it stored, nothing
-// when its rows were rolled back.
-FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
-                      db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
-                      const std::string& name, const std::optional<FileStamp>& listed,
-                      FileProgress& progress) {
+// when its rows were rolled back or the ledger holds them already. span: the rows it sends.
+FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log,
+                            db::Connection& connection, db::Recordset& recordset,
+                            const RunPlan& plan, const FileLayout& layout, Ledger* ledger,
+                            const std::string& name, const std::optional<FileStamp>& listed,
+                            FileProgress& progress, RowSpan& span) {
   const fs::path path = plan.sourceFolder / name;
-  // The file's rows are committed together, so a failure part-way leaves none of them and the
-  // next run's re-read of the file imports each reading once.
+  loadFileRows(sp, path);
+  const std::string_view bytes = sp.bytes();
+  // A file still being written is one that changed since it was listed, or whose last line
+  // has no line end and does not stay unchanged for the quiet time. Its complete lines are
+  // its bytes up to its last line feed; the rest may still grow into a longer value.
+  const std::optional<FileStamp> now = stampOf(path);
+  const bool changed = listed && now && *now != *listed;
+  const bool settled =
+      !changed && (bytes.empty() || bytes.back() == '\n' || (listed && quietSince(path, *listed)));
+  const std::uint64_t end = settled ? bytes.size() : bytes.rfind('\n') + 1;
+  const bool archive = plan.archive && settled;
+  std::uint64_t from = 0;
+  if (ledger != nullptr) {
+    const std::optional<std::uint64_t> imported =
+        ledger->importedLength(name, bytes.substr(0, end));
+    if (imported == end) {
+      log.WriteLog("File " + name + " was imported before: not imported again");
+      if (archive) {
+        log.WriteLog("Archiving " + name + " to " + plan.archiveFolderText);
+        ArchiveFile(planArchive(plan.sourceFolder, plan.archiveFolder, name, session.clock->now()));
+      }
+      return {};
+    }
+    from = imported.value_or(0);
+  }
+  log.WriteLog(std::to_string(sp.rowCount()) + " rows loaded from file");
+  // The file's rows are committed together, with its ledger row, so a failure part-way leaves
+  // none of them and the next run's re-read of the file imports each reading once.
   db::Transaction transaction(connection);
+  span = {rowsEndingBy(sp, from) + 1, rowsEndingBy(sp, end)};
   const FileCounts counts =
-      importFileRows(sp, path, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
+      importRows(sp, span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
   log.WriteLog(fileCountsLine(counts));
   if (counts.unconverted > 0) {
     log.WriteLog(std::to_string(counts.unconverted) +
                  " readings outside every UTC period stored unconverted");
   }
-  if (!plan.archive) {
-    transaction.commit();
-    return counts;
-  }
-  // A file still being written (a logger appending to it) would be moved away with readings
-  // that this run never read. Its rows are rolled back and it stays for a later run.
-  if (const auto now = stampOf(path); listed && now && *now != *listed) {
+  if (ledger != nullptr) {
+    // With the ledger a file still being written keeps what it completed; the next run goes on
+    // from there. It is not archived, or the writer's next lines would go with it.
+    ledger->record(name, bytes.substr(0, end), counts, session.clock->now());
+    faultPoint("ledger-write");
+  } else if (!settled) {
+    // Without it, its rows are rolled back and it stays for a later run.
     log.WriteLog("File " + name +
                  " changed while it was being read: its rows are rolled back and it stays "
                  "for the next run");
     return {};
   }
+  if (!archive) {
+    commitFile(transaction);
+    return counts;
+  }
   log.WriteLog("Archiving " + name + " to " + plan.archiveFolderText);
   const ArchiveMove move =
       planArchive(plan.sourceFolder, plan.archiveFolder, name, session.clock->now());
-  transaction.commit();
+  commitFile(transaction);
   ArchiveFile(move);
   return counts;
+}
+
+// A file whose rows the database refuses for their data (its transaction rolled back) would
+// stop every run at the same place: with an error folder it goes there with a note of why, and
+// the run goes on; without one the run ends, naming the file and the row.
+// What the file stored, nothing when it was moved to the error folder.
+FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
+                      db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
+                      Ledger* ledger, const std::string& name,
+                      const std::optional<FileStamp>& listed, FileProgress& progress) {
+  RowSpan span;
+  try {
+    return importAndArchive(session, sp, log, connection, recordset, plan, layout, ledger, name,
+                            listed, progress, span);
+  } catch (const db::DatabaseError& error) {
+    if (!error.refusesData()) throw;
+    const std::optional<std::int32_t> row = findRefusedRow(
+        sp, span, layout, plan.utc ? &*plan.utc : nullptr, connection, plan.table.get());
+    const std::string rowText = row ? std::to_string(*row) : "unknown";
+    const std::string line = row ? echoedCell(sp.line(*row)) : "";
+    if (!plan.errorFolder) {
+      throw Error(error.number(), error.description() + " (file " + name + ", row " + rowText +
+                                      (row ? ": " + line : "") + ")");
+    }
+    quarantineFile(plan.sourceFolder, *plan.errorFolder, name, session.clock->now(),
+                   "File: " + name + "\r\nRow: " + rowText + "\r\nLine: " + line +
+                       "\r\nDatabase: " + error.description() + "\r\n");
+    log.WriteLog("Moved " + name + " to " + plan.errorFolderText + ": " +
+                 echoedCell(error.message()));
+    return {};
+  }
 }
 
 }  // namespace
@@ -214,14 +313,22 @@ RunEnd ImportRun::btnTransferData_Click() {
 
     const db::TableName& table = plan.table.get();
     if (plan.archive) checkArchiveFolder(plan.sourceFolder, plan.archiveFolder);
+    if (plan.errorFolder) checkErrorFolder(plan.sourceFolder, *plan.errorFolder);
     if (plan.utc) log_.WriteLog("Times will be adjusted from UTC");
     if (plan.purgeCutoff) purgeOldRows(log_, connection, table, plan.purgeCutoff->get());
 
     const std::unique_ptr<db::Recordset> recordset = connection.OpenRecordset(table);
     log_.WriteLog("Destination Table Opened");
+    std::optional<Ledger> ledger;
+    if (plan.ledger) ledger.emplace(connection, plan.ledger->get());
 
     const FileLayout& layout = plan.layout.get();
-    const std::vector<std::string> names = listSourceFiles(plan.sourceFolder);
+    const SourceListing listing = listSourceFiles(plan.sourceFolder);
+    for (const auto& [name, why] : listing.passedOver) {
+      log_.WriteLog("Passed over " + (plan.sourceFolder / name).string() +
+                    ": it cannot be read as a file (" + why + ")");
+    }
+    const std::vector<std::string>& names = listing.names;
     // Taken with the listing, so a change at any time until the file is archived is seen.
     std::vector<std::optional<FileStamp>> listed;
     for (const std::string& name : names) listed.push_back(stampOf(plan.sourceFolder / name));
@@ -232,8 +339,9 @@ RunEnd ImportRun::btnTransferData_Click() {
       if (stopRequested_) break;
       log_.WriteLog("Loading file " + (plan.sourceFolder / names[i]).string());
       FileProgress progress(session_, rejects, names[i], i + 1, names.size());
-      const FileCounts counts = importFile(session_, form.sp, log_, connection, *recordset, plan,
-                                           layout, names[i], listed[i], progress);
+      const FileCounts counts =
+          importFile(session_, form.sp, log_, connection, *recordset, plan, layout,
+                     ledger ? &*ledger : nullptr, names[i], listed[i], progress);
       total.stored += counts.stored;
       total.skipped += counts.skipped;
       ++files;

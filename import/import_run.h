@@ -9,6 +9,9 @@
 
 namespace csv2sql {
 
+// The run log's file names begin with it.
+inline constexpr const char* kLogPrefix = "R27731";
+
 enum class RunEnd {
   Normal,  // every step done
   Failed,  // ended in the error path: one "Error n - description" line in the run log

@@ -24,6 +24,8 @@ struct RunPlan {
   std::filesystem::path sourceFolder;
   Deferred<db::TableName> table;
   Deferred<FileLayout> layout;
+  // The import ledger's table; none when its setting is empty.
+  std::optional<Deferred<db::TableName>> ledger;
 
   // The offset table as it stood at the start, when conversion is on.
   std::optional<UtcOffsetTable> utc;
@@ -36,6 +38,10 @@ struct RunPlan {
   std::filesystem::path archiveFolder;
   // As typed, for the log line.
   std::string archiveFolderText;
+
+  // Where files the database refuses for their data go; empty: such a file ends the run.
+  std::optional<std::filesystem::path> errorFolder;
+  std::string errorFolderText;  // as typed, for the log line
 };
 
 RunPlan readRunPlan(const Session& session);

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/error.h"
 #include "core/platform.h"
 #include "core/system_error.h"
 #include "core/text.h"
@@ -24,28 +25,44 @@ bool nameBefore(const std::string& a, const std::string& b) {
   return a < b;
 }
 
+// Why an entry cannot be read as a file, for its log line.
+std::string notAFile(std::filesystem::file_type type, const std::error_code& ec) {
+  if (type == std::filesystem::file_type::directory) return "it is a folder";
+  if (type == std::filesystem::file_type::not_found) return "it is a link to nothing";
+  if (ec) return ec.message();
+  return "it is not a regular file";
+}
+
 }  // namespace
 
-std::vector<std::string> listSourceFiles(const std::filesystem::path& folder) {
+SourceListing listSourceFiles(const std::filesystem::path& folder) {
   std::error_code ec;
   std::filesystem::directory_iterator entries(folder, ec);
-  if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) return {};
+  if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) {
+    throw Error(err::PathNotFound, "Path not found: source folder " + folder.string());
+  }
   if (ec) throw errorFromSystem(ec);
 
-  std::vector<std::string> names;
+  SourceListing listing;
   for (const std::filesystem::directory_iterator end; entries != end;) {
     const std::filesystem::directory_entry& entry = *entries;
     std::string name = entry.path().filename().string();
-    std::error_code typeEc;
-    if (hasCsvExtension(name) && entry.is_regular_file(typeEc) &&
-        !platform::isHiddenOrSystem(entry)) {
-      names.push_back(std::move(name));
+    if (hasCsvExtension(name) && !platform::isHiddenOrSystem(entry)) {
+      std::error_code typeEc;
+      const auto type = entry.status(typeEc).type();
+      if (type == std::filesystem::file_type::regular) {
+        listing.names.push_back(std::move(name));
+      } else {
+        listing.passedOver.emplace_back(std::move(name), notAFile(type, typeEc));
+      }
     }
     entries.increment(ec);
     if (ec) throw errorFromSystem(ec);
   }
-  std::sort(names.begin(), names.end(), nameBefore);
-  return names;
+  std::sort(listing.names.begin(), listing.names.end(), nameBefore);
+  std::sort(listing.passedOver.begin(), listing.passedOver.end(),
+            [](const auto& a, const auto& b) { return nameBefore(a.first, b.first); });
+  return listing;
 }
 
 }  // namespace csv2sql

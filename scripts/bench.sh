@@ -40,7 +40,7 @@ utc_lines() {
   done
 }
 
-# install DIR PROVIDER DATASOURCE UTC(YES|NO)
+# install DIR PROVIDER DATASOURCE UTC(YES|NO) [LEDGERTABLE]
 install() {
   rm -rf "$1"
   mkdir -p "$1/in"
@@ -57,6 +57,7 @@ install() {
     echo "UTCOFFSET=$4"
     [ "$4" = YES ] && utc_lines
     echo "AUTORUNEVERY=-1"
+    [ -n "${5:-}" ] && echo "LEDGERTABLE=$5"
   } >"$1/config.ini"
 }
 
@@ -75,8 +76,9 @@ timed() {
 sqlite_table='CREATE TABLE CSVDATA (DateTime TEXT, Tag TEXT, Value REAL);'
 pg_table='DROP TABLE IF EXISTS csvdata; CREATE TABLE csvdata (DateTime timestamp, Tag text, Value double precision);'
 
+# ours_sqlite UTC(YES|NO) LABEL [LEDGERTABLE]
 ours_sqlite() {
-  install "$work/ours" SQLite readings.db "$1"
+  install "$work/ours" SQLite readings.db "$1" "${3:-}"
   sqlite3 "$work/ours/readings.db" "$sqlite_table"
   timed "$2" "$work/ours/csv2sql" 1
   [ "$(sqlite3 "$work/ours/readings.db" 'SELECT count(*) FROM CSVDATA')" = "$rows" ]
@@ -101,6 +103,7 @@ theirs_pg() {
 for round in $(seq "$rounds"); do
   echo "round $round"
   ours_sqlite NO ours_sqlite
+  ours_sqlite NO ours_sqlite_ledger CSVLEDGER
   theirs_sqlite
   ours_sqlite YES ours_sqlite_utc
   ours_pg
@@ -129,4 +132,5 @@ awk -v rows="$rows" -v size="$size" '
     pairs("ours_sqlite", "sqlite3_import", "SQLite: ours/theirs speed (goal >= 1.5)")
     pairs("ours_pg", "psql_copy", "PostgreSQL: ours/theirs speed (goal >= 1.0)")
     pairs("ours_sqlite_utc", "ours_sqlite", "UTC on/off speed (goal >= 0.91)")
+    pairs("ours_sqlite_ledger", "ours_sqlite", "Ledger on/off speed (goal >= 0.95)")
   }' "$work/results"

@@ -3,13 +3,13 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config clang-format
+  cmake ninja-build g++ pkg-config clang-format clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev odbc-postgresql tdsodbc libsqliteodbc
   libpq-dev postgresql postgresql-client
-  libhowardhinnant-date-dev tzdata
+  libhowardhinnant-date-dev tzdata libxxhash-dev
   xvfb xauth time dpkg-dev fakeroot
 )
 

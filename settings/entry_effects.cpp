@@ -82,7 +82,7 @@ struct KeyEffect {
 };
 
 // Compared in this order; the first key that matches applies.
-constexpr std::array<KeyEffect, 20> kKeyEffects{{
+constexpr std::array<KeyEffect, 22> kKeyEffects{{
     {"CSVFOLDER", setTrimmed<&FrmMain::txtSourceCSV>},
     {"DELOLDRECS", deleteOldRecords},
     {"DELRECDAYS", deleteRecordDays},
@@ -103,6 +103,8 @@ constexpr std::array<KeyEffect, 20> kKeyEffects{{
     {"DESTTABLE", setTrimmed<&FrmMain::txtDestTable>},
     {"AUTORUNEVERY", autoRunEvery},
     {"UTC", utcRow},
+    {"LEDGERTABLE", setTrimmed<&FrmMain::txtLedgerTable>},
+    {"ERRORFOLDER", setTrimmed<&FrmMain::txtErrorFolder>},
 }};
 
 }  // namespace

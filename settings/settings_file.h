@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "form/session.h"
 #include "log/messages.h"
@@ -11,8 +12,9 @@ namespace csv2sql {
 std::filesystem::path settingsPath(const Session& session);
 
 // Loads config.ini into the window's controls, once at start-up. Never throws: a failure stops
-// the load at that item and shows "Error in Proc GetIniInfo:" + number + " - " + description.
-void GetIniInfo(Session& session, Messages& messages);
+// the load at that item, shows "Error in Proc GetIniInfo:" + number + " - " + description and
+// is returned, as the settings are then partial.
+std::optional<Error> GetIniInfo(Session& session, Messages& messages);
 
 // Writes the window's settings to config.ini, replacing it only once the new contents are
 // completely written; a failure is reported to the operator.

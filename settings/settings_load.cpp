@@ -26,24 +26,26 @@ void loadEntries(FrmMain& form, const std::filesystem::path& path) {
   }
 }
 
-void showLoadFailure(Messages& messages, const Error& error) {
+Error showLoadFailure(Messages& messages, const Error& error) {
   MessageBoxRequest request;
   request.prompt = "Error in Proc GetIniInfo:" + error.numberAndDescription();
   request.buttons = mb::OkOnly;  // no title: the program's title
   messages.directBox(request);
+  return error;
 }
 
 }  // namespace
 
-void GetIniInfo(Session& session, Messages& messages) {
+std::optional<Error> GetIniInfo(Session& session, Messages& messages) {
   try {
     loadEntries(session.frmMain, settingsPath(session));
   } catch (const Error& error) {
-    showLoadFailure(messages, error);
+    return showLoadFailure(messages, error);
   } catch (const std::bad_alloc&) {
     // An item too long to hold (a file of gigabytes without a comma or a line end).
-    showLoadFailure(messages, Error(err::OutOfMemory));
+    return showLoadFailure(messages, Error(err::OutOfMemory));
   }
+  return std::nullopt;
 }
 
 }  // namespace csv2sql

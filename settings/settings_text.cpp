@@ -60,6 +60,10 @@ std::string settingsFileText(const FrmMain& form) {
   text += utcLines(form.spUTC);
   addLine(text, "AUTORUNEVERY", isOn(form.chkAutoRun) ? form.txtAutoRun.text() : "-1");
   addLine(text, "DEST_CNN", form.txtDestCnn.text());
+  // Keys newer than the old format follow its lines, only when set, so that a file saved
+  // without them is what it always was.
+  if (!form.txtLedgerTable.text().empty()) addLine(text, "LEDGERTABLE", form.txtLedgerTable.text());
+  if (!form.txtErrorFolder.text().empty()) addLine(text, "ERRORFOLDER", form.txtErrorFolder.text());
   return text;
 }
 

@@ -1,16 +1,21 @@
 // How the program starts: the entry routine on a test session, the headless host, the real
-// program in its own process and what it reads from its environment.
+// program in its own process, what it makes of bad input and what it reads from its environment.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/entry.h"
@@ -18,6 +23,8 @@
 #include "app/schedule_seam.h"
 #include "app/tests/app_fixture.h"
 #include "core/platform.h"
+#include "tests/support/pg_server.h"
+#include "tests/support/test_platform.h"
 
 namespace csv2sql::testing {
 namespace {
@@ -49,6 +56,7 @@ struct StartCase {
   bool unattended;
   bool timerOn;
   long long rows;
+  std::size_t boxes = 0;
 };
 
 class RunProgram : public AppTest, public ::testing::WithParamInterface<StartCase> {};
@@ -65,22 +73,29 @@ TEST_P(RunProgram, SetsTheModesAndStartsWhatTheArgumentsAsk) {
   EXPECT_EQ(session.UnattendedMode, c.unattended);
   EXPECT_EQ(session.frmMain.Timer1.enabled(), c.timerOn);
   EXPECT_EQ(rows(), c.rows);
-  EXPECT_TRUE(test.messageBox.shown.empty());
+  EXPECT_EQ(test.messageBox.shown.size(), c.boxes);
+  EXPECT_EQ(logText().find(" : Error ") != std::string::npos, c.status == 1) << logText();
 }
 
 constexpr const char* kOn = "AUTORUNEVERY=10\r\n";  // chkAutoRun checked
 constexpr const char* kOff = "AUTORUNEVERY=-1\r\n";
+// chkAutoRun checked, then a load that fails (6 - Overflow) before the archiving is set.
+constexpr const char* kPartial = "AUTORUNEVERY=10\r\nDELRECDAYS=40000\r\nARCHIVEFILES=YES\r\n";
 
 // A service start runs automatic runs whatever chkAutoRun holds; "2" only when it is checked.
 INSTANTIATE_TEST_SUITE_P(
     Arguments, RunProgram,
-    ::testing::Values(StartCase{"none", "", kOn, "shown", 7, false, false, 0},
-                      StartCase{"service", "ntservice", kOff, "hidden", 7, false, true, 0},
-                      StartCase{"two_unchecked", "2", kOff, "shown", 7, true, false, 0},
-                      StartCase{"two_checked", "2", kOn, "shown", 7, true, true, 0},
-                      StartCase{"one", "1", kOn, "none", 0, true, false, 2},
-                      StartCase{"one_failed", "1", "CNN_DATASOURCE=missing/dest.db\r\n", "none", 1,
-                                true, false, 0}),
+    ::testing::Values(
+        StartCase{"none", "", kOn, "shown", 7, false, false, 0},
+        StartCase{"service", "ntservice", kOff, "hidden", 7, false, true, 0},
+        StartCase{"two_unchecked", "2", kOff, "shown", 7, true, false, 0},
+        StartCase{"two_checked", "2", kOn, "shown", 7, true, true, 0},
+        StartCase{"one", "1", kOn, "none", 0, true, false, 2},
+        StartCase{"one_failed", "1", "CNN_DATASOURCE=missing/dest.db\r\n", "none", 1, true, false,
+                  0},
+        StartCase{"one_partial_settings", "1", kPartial, "none", 1, true, false, 0, 1},
+        StartCase{"two_partial_settings", "2", kPartial, "shown", 7, true, false, 0, 1},
+        StartCase{"service_partial_settings", "ntservice", kPartial, "hidden", 7, false, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The service start on the headless host, with a clock that runs 6000 times as fast from the
@@ -229,7 +244,11 @@ INSTANTIATE_TEST_SUITE_P(
                       PrintedCase{"run_figures_of_the_sample", "1", "", 0,
                                   "Run done: 1 files, 5 readings stored, 2 rows skipped, "},
                       PrintedCase{"failed_run", "1", "CNN_DATASOURCE=missing.db\r\n", 1,
-                                  "csv2sql: the run failed: Error "}),
+                                  "csv2sql: the run failed: Error "},
+                      PrintedCase{"partial_settings", "1", kPartial, 1,
+                                  "csv2sql: the run failed: Error in Proc GetIniInfo:6 - Overflow"},
+                      PrintedCase{"service_on_partial_settings", "ntservice", kPartial, 1,
+                                  "automatic runs are off"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class ServiceStart : public Installation, public ::testing::WithParamInterface<int> {};
@@ -247,6 +266,371 @@ TEST_P(ServiceStart, ImportsADroppedFileAndEndsWithStatusZeroOnTheSignal) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, ServiceStart, ::testing::Values(SIGTERM, SIGINT),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// One bad input given to "csv2sql 1" beside b.csv, a good file; "{dir}" stands for the
+// installation folder. The destination refuses tags longer than 8 characters.
+struct BadInput {
+  const char* name;
+  std::string config;  // after the installation's lines
+  std::string file;    // a.csv, unless setup makes it
+  int status;
+  std::vector<std::string> lines;  // starts of run log lines in this order, after the time stamps
+  std::vector<std::string> rows;   // CSVDATA as "DateTime|Tag|Value"
+  std::string note = {};           // the .err file in {dir}/errors; none when empty
+  std::function<void(const std::filesystem::path& in)> setup = {};
+};
+
+const std::string kHeader = "DateTime,Tag,Value\r\n";
+const std::string kReading = "2024-01-01 00:00:00,T,1\r\n";
+const std::string kRow = "2024-01-01 00:00:00|T|1.0";  // b.csv's reading, and kReading's
+const std::string kLongTag = "2024-01-01 00:01:00,LONGER_THAN_8,2";
+const std::string kNul(1, '\0');
+std::string repeated(const std::string& line, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += line;
+  return text;
+}
+
+// a.csv: the header line and the given lines; its rows are stored before b.csv's.
+BadInput rows(const char* name, const std::string& lines, std::string line,
+              std::vector<std::string> stored) {
+  stored.push_back(kRow);
+  return {name, "", kHeader + lines, 0, {std::move(line)}, std::move(stored)};
+}
+// A setting that ends the run before any file is read.
+BadInput fault(const char* name, std::string config, std::string line) {
+  return {name, std::move(config), kHeader + kReading, 1, {std::move(line)}, {}};
+}
+// An entry a.csv made by setup, which is passed over.
+BadInput passedOver(const char* name, std::function<void(const std::filesystem::path&)> setup,
+                    const std::string& why) {
+  return {name,
+          "",
+          "",
+          0,
+          {"Passed over {dir}/in/a.csv: it cannot be read as a file (" + why + ")"},
+          {kRow},
+          "",
+          std::move(setup)};
+}
+
+class BadInputRun : public Installation, public ::testing::WithParamInterface<BadInput> {
+ protected:
+  std::string placed(std::string text) const {
+    for (auto at = text.find("{dir}"); at != std::string::npos; at = text.find("{dir}"))
+      text.replace(at, 5, folder.string());
+    return text;
+  }
+};
+
+TEST_P(BadInputRun, GivesItsSkipOrErrorLineAndExactlyItsRows) {
+  const BadInput& c = GetParam();
+  execSql(database,
+          "CREATE TRIGGER short_tags BEFORE INSERT ON CSVDATA WHEN length(NEW.Tag) > 8 "
+          "BEGIN SELECT RAISE(ABORT, 'tag longer than 8'); END");
+  std::filesystem::create_directories(folder / "errors");
+  writeConfig(placed(c.config));
+  c.setup ? c.setup(source) : writeFile(source / "a.csv", c.file);
+  writeFile(source / "b.csv", kHeader + kReading);
+  start("1");
+  EXPECT_EQ(waitForEnd(), c.status) << output();
+  const std::string log = logText();
+  std::size_t from = 0;
+  for (const std::string& line : c.lines) {
+    from = log.find(" : " + placed(line), from);
+    EXPECT_NE(from, std::string::npos) << "no line " << placed(line).substr(0, 400);
+  }
+  EXPECT_EQ(queryRows(database, "SELECT DateTime, Tag, Value FROM CSVDATA ORDER BY rowid"), c.rows);
+  std::vector<std::string> notes;
+  for (const auto& entry : std::filesystem::directory_iterator(folder / "errors")) {
+    if (entry.path().extension() == ".err") notes.push_back(readFile(entry.path()));
+  }
+  EXPECT_EQ(notes, c.note.empty() ? std::vector<std::string>{} : std::vector{c.note});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, BadInputRun,
+    ::testing::Values(
+        rows("lone_cr_line_ends", "2024-01-01 00:00:00,T,1\r2024-01-01 00:01:00,U,2\r",
+             "3 rows loaded from file", {kRow, "2024-01-01 00:01:00|U|2.0"}),
+        BadInput{"byte_order_mark",
+                 "HEADERROWS=0\r\n",
+                 "\xEF\xBB\xBF" + kReading,
+                 0,
+                 {"1 rows loaded from file"},
+                 {kRow, kRow}},
+        fault("missing_source_folder", "CSVFOLDER={dir}/gone\r\n",
+              "Error 76 - Path not found: source folder {dir}/gone/"),
+        fault("column_zero", "COLTAG=0\r\n",
+              "Error 5 - Invalid procedure call or argument: COLTAG (Tag Column #) is 0, it must "
+              "be 1 or more"),
+        fault("column_below_zero", "COLVALUE=-3\r\n",
+              "Error 5 - Invalid procedure call or argument: COLVALUE (Value Column #) is -3, it "
+              "must be 1 or more"),
+        fault("header_count_below_zero", "HEADERROWS=-1\r\n",
+              "Error 5 - Invalid procedure call or argument: HEADERROWS (Header Rows) is -1, it "
+              "must be 0 or more"),
+        fault("error_folder_missing", "ERRORFOLDER={dir}/gone\r\n",
+              "Error 76 - Path not found: error folder {dir}/gone/"),
+        // Not counted in the run's figures; the row found inside the driver's batch of rows.
+        BadInput{"refused_row_inside_a_batch_moved_to_the_error_folder",
+                 "ERRORFOLDER={dir}/errors\r\n",
+                 kHeader + repeated(kReading, 2500) + kLongTag + "\r\n" + repeated(kReading, 500),
+                 0,
+                 {"Moved a.csv to {dir}/errors: tag longer than 8", "Loading file {dir}/in/b.csv",
+                  "Run done: 2 files, 1 readings stored, 0 rows skipped, "},
+                 {kRow},
+                 "File: a.csv\r\nRow: 2502\r\nLine: " + kLongTag +
+                     "\r\nDatabase: tag longer than 8\r\n"},
+        BadInput{"refused_tag_without_error_folder",
+                 "",
+                 kHeader + kReading + kLongTag,
+                 1,
+                 {"Error -2147467259 - tag longer than 8 (file a.csv, row 3: " + kLongTag + ")"},
+                 {}},
+        passedOver(
+            "dangling_link",
+            [](const auto& in) { std::filesystem::create_symlink(in / "gone", in / "a.csv"); },
+            "it is a link to nothing"),
+        passedOver(
+            "link_loop",
+            [](const auto& in) { std::filesystem::create_symlink(in / "a.csv", in / "a.csv"); },
+            "Too many levels of symbolic links"),
+        passedOver(
+            "folder_named_a_csv",
+            [](const auto& in) { std::filesystem::create_directory(in / "a.csv"); },
+            "it is a folder"),
+        rows("nul_bytes", "2024-01-01 00:00:00,T" + kNul + "A,1\r\n2024" + kNul + "-01-01,T,1",
+             "Row 3 invalid date (2024" + kNul + "-01-01) record skipped",
+             {"2024-01-01 00:00:00|T" + kNul + "A|1.0"}),
+        rows("invalid_utf8_read_as_windows_1252", "2024-01-01 00:00:00,\xFF\xC3,1",
+             "2 rows loaded from file", {"2024-01-01 00:00:00|\xC3\xBF\xC3\x83|1.0"}),
+        BadInput{"line_of_64_mib",
+                 "",
+                 "",
+                 0,
+                 {"Row 2 invalid date (" + std::string(300, '1') +
+                  "...(cut, 67108864 bytes in all)) record skipped"},
+                 {kRow, kRow},
+                 "",
+                 [](const auto& in) {
+                   writeFile(in / "a.csv",
+                             kHeader + std::string(64 << 20, '1') + ",T,1\r\n" + kReading);
+                 }},
+        rows("hundred_thousand_columns", "2024-01-01 00:00:00,T,1" + std::string(99'997 * 2, ','),
+             "2 rows loaded from file", {kRow}),
+        BadInput{"empty_file", "", "\r\n\r\n", 0, {"0 rows loaded from file"}, {kRow}},
+        BadInput{"zero_byte_file", "", "", 0, {"0 rows loaded from file"}, {kRow}},
+        rows("value_1e400", "2024-01-01 00:00:00,T,1e400",
+             "Row 2 invalid value (1e400) record skipped", {}),
+        rows("value_minus_zero_is_zero", "2024-01-01 00:00:00,T,-0", "2 rows loaded from file",
+             {"2024-01-01 00:00:00|T|0.0"}),
+        rows("value_nan", "2024-01-01 00:00:00,T,NaN", "Row 2 invalid value (NaN) record skipped",
+             {}),
+        rows("value_infinity", "2024-01-01 00:00:00,T,Infinity",
+             "Row 2 invalid value (Infinity) record skipped", {}),
+        rows("value_hex", "2024-01-01 00:00:00,T,0x1A", "Row 2 invalid value (0x1A) record skipped",
+             {}),
+        rows("dates_at_the_range_limits",
+             "0001-01-01 00:00:00,T,1\r\n9999-12-31 23:59:59,T,2\r\n10000-01-01 00:00:00,T,3",
+             "Row 4 invalid date (10000-01-01 00:00:00) record skipped",
+             {"0001-01-01 00:00:00|T|1.0", "9999-12-31 23:59:59|T|2.0"}),
+        rows("february_29_in_a_common_year", "2023-02-29 00:00:00,T,1\r\n2024-02-29 00:00:00,T,2",
+             "Row 2 invalid date (2023-02-29 00:00:00) record skipped",
+             {"2024-02-29 00:00:00|T|2.0"})),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Every reading once however a run is killed: one file of readings, a run killed at a fault
+// point (or run to its end where the point is not on its path), then a run without faults.
+// Across two file systems the archive folder is a tmpfs the test mounts.
+class FaultPoint : public Installation,
+                   public ::testing::WithParamInterface<std::tuple<const char*, bool, bool>> {
+ protected:
+  static constexpr int kReadings = 9;
+  ~FaultPoint() override {
+    if (mounted_) std::system(("umount " + other.string()).c_str());
+  }
+  // The archive folder: on a tmpfs for two file systems, when one can be mounted.
+  std::optional<std::filesystem::path> archiveFolder(bool twoVolumes) {
+    if (!twoVolumes) return archive;
+    std::filesystem::create_directory(other);
+    mounted_ =
+        std::system(
+            ("mount -t tmpfs -o size=8m tmpfs " + other.string() + " 2>/dev/null").c_str()) == 0;
+    if (!mounted_) return std::nullopt;
+    return other;
+  }
+  long long distinctRows() const {
+    return std::stoll(queryRows(database,
+                                "SELECT COUNT(*) FROM (SELECT DISTINCT DateTime, Tag, Value FROM "
+                                "CSVDATA)")
+                          .front());
+  }
+  const std::filesystem::path other = folder / "other";
+  bool mounted_ = false;
+};
+
+// The windows the user guide names: without the ledger a file committed but not yet moved is
+// imported again; on one file system the move is one rename, so only "after-commit" remains.
+bool duplicatesWithoutLedger(std::string_view point, bool twoVolumes) {
+  return point == "after-commit" || (twoVolumes && point == "after-rename");
+}
+
+TEST_P(FaultPoint, NextRunLeavesEveryReadingOnceOrTheDuplicateTheGuideNames) {
+  const auto [point, ledger, twoVolumes] = GetParam();
+  const auto folder = archiveFolder(twoVolumes);
+  if (!folder) GTEST_SKIP() << "a tmpfs cannot be mounted here: one file system only";
+  writeConfig("ARCHIVEFOLDER=" + folder->string() + "\r\n" +
+              (ledger ? "LEDGERTABLE=CSVLEDGER\r\n" : ""));
+  drop("a.csv", kReadings);
+  start("1", std::string("CSV2SQL_FAULT_POINT=") + point);
+  const std::optional<int> killed = waitForEnd();
+  // The killed run's archive name is taken until the next second.
+  if (point == std::string_view("after-rename")) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  }
+  start("1");
+  EXPECT_EQ(waitForEnd(), 0) << output();
+  const long long stored = rows(), distinct = distinctRows();
+  const long long duplicated =
+      !ledger && duplicatesWithoutLedger(point, twoVolumes) ? kReadings : 0;
+  std::printf(
+      "| %-13s | %-3s | %s | ended %-4d | expected %d | stored %lld | lost %lld | "
+      "duplicated %lld |\n",
+      point, ledger ? "on" : "off", twoVolumes ? "two" : "one", killed.value_or(-1), kReadings,
+      stored, kReadings - distinct, stored - distinct);
+  EXPECT_EQ(distinct, kReadings);
+  EXPECT_EQ(stored - distinct, duplicated);
+  EXPECT_FALSE(inSource("a.csv"));
+}
+
+INSTANTIATE_TEST_SUITE_P(PointsLedgerVolumes, FaultPoint,
+                         ::testing::Combine(::testing::Values("before-commit", "ledger-write",
+                                                              "after-commit", "mid-copy",
+                                                              "after-rename"),
+                                            ::testing::Bool(), ::testing::Bool()),
+                         [](const auto& info) {
+                           std::string name = std::get<0>(info.param);
+                           std::erase(name, '-');
+                           return name + (std::get<1>(info.param) ? "_ledger" : "_noledger") +
+                                  (std::get<2>(info.param) ? "_twovolumes" : "_onevolume");
+                         });
+
+// A logger that keeps its file open, caught in mid-line: the run takes the complete lines, the
+// next run goes on from the ledgered length once the line is done.
+TEST_F(Installation, GrowingFileIsContinuedWithEveryCompletedReadingOnceAndNoneCut) {
+  writeConfig("LEDGERTABLE=CSVLEDGER\r\n");
+  const std::filesystem::path file = source / "grow.csv";
+  writeFile(file, "DateTime,Tag,Value\r\n2026-03-01 10:00:00,T,1\r\n2026-03-01 10:00:01,T,12");
+  std::atomic<bool> writing = true;
+  std::thread writer([&] {
+    while (writing) {
+      std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now());
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  });
+  start("1");
+  const std::optional<int> first = waitForEnd();
+  writing = false;
+  writer.join();
+  EXPECT_EQ(first, 0) << output();
+  EXPECT_EQ(queryRows(database, "SELECT Value FROM CSVDATA"), std::vector<std::string>{"1.0"});
+  std::ofstream(file, std::ios::app) << "34.5\r\n2026-03-01 10:00:02,T,7\r\n";
+  start("1");
+  EXPECT_EQ(waitForEnd(), 0) << output();
+  EXPECT_EQ(queryRows(database, "SELECT Value FROM CSVDATA ORDER BY DateTime"),
+            (std::vector<std::string>{"1.0", "1234.5", "7.0"}));
+  EXPECT_FALSE(inSource("grow.csv"));
+}
+
+// The server stops answering at the login (a port that never answers), or its backend is
+// stopped (SIGSTOP) while a trigger holds it in the purge's DELETE, the COPY or the commit.
+// psqlODBC waits for a stopped backend without limit: through ODBC only the login is bounded.
+struct FrozenCase {
+  const char* name;
+  const char* provider;
+  const char* trigger;  // "CREATE " + this + " EXECUTE ...", "@" the table; "" at the login
+};
+
+class FrozenServer : public Installation, public ::testing::WithParamInterface<FrozenCase> {
+ protected:
+  void SetUp() override {
+    CSV2SQL_REQUIRE_PG(server);
+    // The trigger names its session, so that the test finds it among those of other tests.
+    pg("CREATE TABLE " + table + " (DateTime timestamp, Tag text, Value double precision); " +
+       "CREATE FUNCTION " + table + "_hold() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN " +
+       "PERFORM set_config('application_name', '" + table + "', false); " +
+       "PERFORM pg_sleep(60); RETURN NEW; END $$");
+  }
+  void TearDown() override {
+    if (!server) return;
+    if (backend > 0 && ::kill(backend, SIGCONT) == 0) {
+      pg("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity WHERE pid = " +
+         std::to_string(backend));
+    }
+    EXPECT_EQ(pg("SELECT count(*) FROM " + table), std::vector<std::string>{"0"});
+    pg("DROP TABLE " + table + "; DROP FUNCTION " + table + "_hold()");
+  }
+  std::vector<std::string> pg(const std::string& sql) { return pgRun(*server, sql); }
+
+  const std::optional<PgServer> server = pgServer();
+  const std::string table = uniqueName("frozen");
+  pid_t backend = 0;
+};
+
+TEST_P(FrozenServer, EndsTheRunWithinTheTimeOutWithOneErrorAndTheFileLeftInPlace) {
+  const auto [name, provider, trigger] = GetParam();
+  const bool odbc = std::string_view(provider) == "MSDASQL";
+  LoopbackListener silent;
+  const std::string port = *trigger ? server->port : std::to_string(silent.port());
+  writeFile(folder / "odbc.ini",
+            "[dsn]\nDriver = PostgreSQL Unicode\nServername = 127.0.0.1\n"
+            "Port = " +
+                port + "\n");
+  if (*trigger) {
+    std::string create = std::string("CREATE ") + trigger + " EXECUTE FUNCTION @_hold()";
+    for (std::size_t at; (at = create.find('@')) != std::string::npos;)
+      create.replace(at, 1, table);
+    pg(create);
+  }
+  writeConfig(std::string("CNN_PROVIDER=") + provider +
+              "\r\nCNN_DATASOURCE=" + (odbc ? "dsn" : "127.0.0.1:" + port) +
+              "\r\nCNN_INITIALCATALOG=" + server->database + "\r\nCNN_USERID=" + server->user +
+              "\r\nCNN_PASSWORD=" + server->password + "\r\nDESTTABLE=" + table +
+              "\r\nDELRECDAYS=30\r\n" + "CNN_CONNECTION_TIMEOUT=2\r\nCNN_COMMAND_TIMEOUT=2\r\n");
+  drop("a.csv", 3);
+  const auto started = std::chrono::steady_clock::now();
+  start("1", "ODBCINI=" + (folder / "odbc.ini").string());
+  const std::string sleeping =
+      "SELECT pid FROM pg_stat_activity WHERE wait_event = 'PgSleep' "
+      "AND application_name = '" +
+      table + "'";
+  if (*trigger) {
+    ASSERT_TRUE(eventually([&] { return !pg(sleeping).empty(); })) << output();
+    backend = std::stoi(pg(sleeping).at(0));
+    ASSERT_EQ(::kill(backend, SIGSTOP), 0);
+  }
+  EXPECT_EQ(waitForEnd(), 1) << output();
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+  std::printf("frozen server, %s: the run ended after %.1f s\n", name, took.count());
+  EXPECT_LT(took.count(), 2 + 5);
+  const std::string log = logText();
+  EXPECT_EQ(log.find(" : Error "), log.rfind(" : Error ")) << log;
+  EXPECT_NE(log.find(" : Error "), std::string::npos) << log;
+  EXPECT_TRUE(inSource("a.csv"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Waits, FrozenServer,
+    ::testing::Values(
+        FrozenCase{"login", "PostgreSQL", ""},
+        FrozenCase{"statement", "PostgreSQL", "TRIGGER hold BEFORE DELETE ON @ FOR EACH STATEMENT"},
+        FrozenCase{"copy", "PostgreSQL", "TRIGGER hold BEFORE INSERT ON @ FOR EACH ROW"},
+        FrozenCase{"commit", "PostgreSQL",
+                   "CONSTRAINT TRIGGER hold AFTER INSERT ON @ DEFERRABLE INITIALLY "
+                   "DEFERRED FOR EACH ROW"},
+        FrozenCase{"login_odbc", "MSDASQL", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A variable unset for the test's time and put back after it.
 class Unset {

@@ -166,6 +166,10 @@ void Connection::Execute(std::string_view sql, std::span<const FieldValue> param
   driver().execute(sql, parameters);
 }
 
+TextRows Connection::Query(std::string_view sql, std::span<const FieldValue> parameters) {
+  return driver().query(sql, parameters);
+}
+
 void Connection::BeginTrans() {
   driver().begin();
 }

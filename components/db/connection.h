@@ -53,6 +53,10 @@ class Connection {
   const ConnectionSettings& settings() const { return settings_; }
 
   void Execute(std::string_view sql, std::span<const FieldValue> parameters = {});
+  TextRows Query(std::string_view sql, std::span<const FieldValue> parameters = {});
+  Dialect dialect() { return driver().dialect(); }
+  // The table's name as the server's statements write it.
+  std::string tableSql(const TableName& table) { return driver().tableSql(table); }
   void BeginTrans();
   void CommitTrans();
   void RollbackTrans();

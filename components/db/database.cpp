@@ -14,12 +14,13 @@ std::string describe(const std::string& sqlState, const std::string& message) {
 }  // namespace
 
 DatabaseError::DatabaseError(std::int32_t nativeCode, std::string sqlState, std::string message,
-                             NativeCode use)
+                             NativeCode use, bool dataRefused)
     : Error(nativeCode != 0 && use == NativeCode::IsNumber ? nativeCode
                                                            : err::UnspecifiedProviderError,
             describe(sqlState, message)),
       nativeCode_(nativeCode),
       sqlState_(std::move(sqlState)),
-      message_(std::move(message)) {}
+      message_(std::move(message)),
+      dataRefused_(dataRefused || sqlState_.starts_with("22") || sqlState_.starts_with("23")) {}
 
 }  // namespace csv2sql::db

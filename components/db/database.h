@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "components/db/table_name.h"
 #include "core/datetime.h"
@@ -26,17 +27,30 @@ using FieldValue = std::variant<std::monostate, DateTime, double, std::string_vi
 class DatabaseError : public Error {
  public:
   enum class NativeCode { IsNumber, NotANumber };
+  // dataRefused: the driver knows the refusal is for the data sent (SQLite, which has no
+  // SQLSTATE); otherwise the SQLSTATE tells.
   DatabaseError(std::int32_t nativeCode, std::string sqlState, std::string message,
-                NativeCode use = NativeCode::IsNumber);
+                NativeCode use = NativeCode::IsNumber, bool dataRefused = false);
   std::int32_t nativeCode() const noexcept { return nativeCode_; }
   const std::string& sqlState() const noexcept { return sqlState_; }
   const std::string& message() const noexcept { return message_; }
+  // The database refused the data it was sent (a value too long or out of range, a constraint,
+  // an encoding it rejects: SQLSTATE class 22 or 23), not the session (a lost connection, a
+  // time-out, a permission): another file may still be taken.
+  bool refusesData() const noexcept { return dataRefused_; }
 
  private:
   std::int32_t nativeCode_;
   std::string sqlState_;
   std::string message_;
+  bool dataRefused_;
 };
+
+// The server behind a session, for statements whose types or words differ between servers.
+enum class Dialect { Sqlite, PostgreSql, SqlServer, Other };
+
+// A query's rows, each value as text ("" for NULL).
+using TextRows = std::vector<std::vector<std::string>>;
 
 // The parts of a connection string that the drivers use.
 struct ConnectionSettings {
@@ -73,6 +87,9 @@ class Driver {
   virtual ~Driver() = default;
   // Runs a statement; "?" marks each parameter, in order.
   virtual void execute(std::string_view sql, std::span<const FieldValue> parameters) = 0;
+  // Runs a query as execute does and returns its rows.
+  virtual TextRows query(std::string_view sql, std::span<const FieldValue> parameters) = 0;
+  virtual Dialect dialect() const = 0;
   virtual void begin() = 0;
   virtual void commit() = 0;    // sends held rows first
   virtual void rollback() = 0;  // drops held rows

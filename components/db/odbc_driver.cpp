@@ -16,6 +16,12 @@ class OdbcDriver final : public Driver {
   void execute(std::string_view sql, std::span<const FieldValue> parameters) override {
     session_->execute(sql, parameters);
   }
+  TextRows query(std::string_view sql, std::span<const FieldValue> parameters) override {
+    TextRows rows;
+    session_->query(sql, parameters, &rows);
+    return rows;
+  }
+  Dialect dialect() const override { return session_->dialect(); }
   void begin() override { session_->begin(); }
   void commit() override { session_->commit(); }
   void rollback() override { session_->rollback(); }

@@ -33,20 +33,28 @@ void setConnectionAttribute(const Handle& connection, SQLINTEGER attribute, SQLU
 // The marks around an identifier: SQL Server's own brackets, which do not depend on the
 // session's QUOTED_IDENTIFIER setting; else the driver's identifier quote; blanks when it has
 // none.
-std::pair<char, char> identifierMarks(const Handle& connection) {
+std::pair<char, char> identifierMarks(const Handle& connection, Dialect dialect) {
+  if (dialect == Dialect::SqlServer) return {'[', ']'};
   SQLWCHAR text[64] = {};
   SQLSMALLINT length = 0;
-  connection.check(SQLGetInfoW(connection.get(), SQL_DBMS_NAME, text, sizeof text, &length),
-                   "SQLGetInfo");
-  const std::string dbms = toUtf8(text, static_cast<std::size_t>(length) / sizeof(SQLWCHAR));
-  if (dbms.find("SQL Server") != std::string::npos) return {'[', ']'};
-  length = 0;
   connection.check(
       SQLGetInfoW(connection.get(), SQL_IDENTIFIER_QUOTE_CHAR, text, sizeof text, &length),
       "SQLGetInfo");
   const bool quote = length > 0 && text[0] > 0x20 && text[0] < 0x7F;
   const char mark = quote ? static_cast<char>(text[0]) : ' ';
   return {mark, mark};
+}
+
+Dialect dialectOf(const Handle& connection) {
+  SQLWCHAR text[64] = {};
+  SQLSMALLINT length = 0;
+  connection.check(SQLGetInfoW(connection.get(), SQL_DBMS_NAME, text, sizeof text, &length),
+                   "SQLGetInfo");
+  const std::string dbms = toUtf8(text, static_cast<std::size_t>(length) / sizeof(SQLWCHAR));
+  if (dbms.find("SQL Server") != std::string::npos) return Dialect::SqlServer;
+  if (dbms.find("PostgreSQL") != std::string::npos) return Dialect::PostgreSql;
+  if (dbms.find("SQLite") != std::string::npos) return Dialect::Sqlite;
+  return Dialect::Other;
 }
 
 BareNameCase bareNameCase(const Handle& connection) {
@@ -73,7 +81,8 @@ Session::Session(const std::string& connectionString, const OpenOptions& options
                                       static_cast<SQLSMALLINT>(text.size()), nullptr, 0, nullptr,
                                       SQL_DRIVER_NOPROMPT),
                     "SQLDriverConnect");
-  identifierMarks_ = identifierMarks(connection_);
+  dialect_ = dialectOf(connection_);
+  identifierMarks_ = identifierMarks(connection_, dialect_);
   bareNameCase_ = bareNameCase(connection_);
 }
 
@@ -109,10 +118,15 @@ Handle Session::newStatement() const {
 }
 
 void Session::execute(std::string_view sql, std::span<const FieldValue> parameters) {
+  query(sql, parameters, nullptr);
+}
+
+void Session::query(std::string_view sql, std::span<const FieldValue> parameters,
+                    TextRows* result) {
   sendHeld();
   const Handle statement = newStatement();
   if (parameters.empty()) {
-    executeDirect(statement, sql);
+    executeDirect(statement, sql, result);
     return;
   }
   std::vector<Value> row;
@@ -120,7 +134,7 @@ void Session::execute(std::string_view sql, std::span<const FieldValue> paramete
   for (const FieldValue& parameter : parameters) row.push_back(ownedValue(parameter));
   ParameterRows rows(row.size());
   rows.add(std::move(row));
-  executePrepared(statement, sql, rows);
+  executePrepared(statement, sql, rows, result);
 }
 
 void Session::begin() {

@@ -33,6 +33,9 @@ class Session {
 
   // Sends the held rows first, so that the statement sees them.
   void execute(std::string_view sql, std::span<const FieldValue> parameters);
+  // As execute, with the rows of the statement's first result in `result` when given.
+  void query(std::string_view sql, std::span<const FieldValue> parameters, TextRows* result);
+  Dialect dialect() const { return dialect_; }
 
   void begin();
   // Sends the held rows first; when anything fails, rolls back before the error passes on.
@@ -66,6 +69,7 @@ class Session {
   Handle environment_;
   Handle connection_;
   SQLULEN commandTimeout_;
+  Dialect dialect_ = Dialect::Other;
   std::pair<char, char> identifierMarks_{'"', '"'};
   BareNameCase bareNameCase_ = BareNameCase::AsTyped;
   bool inTransaction_ = false;

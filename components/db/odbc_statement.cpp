@@ -3,6 +3,7 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "components/db/odbc_error.h"
 #include "components/db/odbc_text.h"
@@ -15,6 +16,31 @@ void prepare(const Handle& statement, std::string_view sql) {
   WideText text = toWide(sql, "the statement");
   statement.check(SQLPrepareW(statement.get(), text.data(), static_cast<SQLINTEGER>(text.size())),
                   "SQLPrepare");
+}
+
+// Each value read as text, in pieces while the driver says there is more.
+void fetchRows(const Handle& statement, TextRows& rows) {
+  SQLSMALLINT columns = 0;
+  statement.check(SQLNumResultCols(statement.get(), &columns), "SQLNumResultCols");
+  for (;;) {
+    const SQLRETURN fetched = SQLFetch(statement.get());
+    if (fetched == SQL_NO_DATA) return;
+    statement.check(fetched, "SQLFetch");
+    auto& row = rows.emplace_back();
+    for (SQLUSMALLINT column = 1; column <= columns; ++column) {
+      std::string& value = row.emplace_back();
+      char piece[256];
+      SQLLEN length = 0;
+      SQLRETURN rc;
+      while ((rc = SQLGetData(statement.get(), column, SQL_C_CHAR, piece, sizeof piece, &length)) !=
+             SQL_NO_DATA) {
+        statement.check(rc, "SQLGetData");
+        if (length == SQL_NULL_DATA) break;
+        value.append(piece, std::min(std::strlen(piece), sizeof piece - 1));
+        if (rc == SQL_SUCCESS) break;
+      }
+    }
+  }
 }
 
 void drainResults(const Handle& statement) {
@@ -36,15 +62,17 @@ void setPointer(const Handle& statement, SQLINTEGER attribute, SQLPOINTER value)
 
 }  // namespace
 
-void executeDirect(const Handle& statement, std::string_view sql) {
+void executeDirect(const Handle& statement, std::string_view sql, TextRows* rows) {
   WideText text = toWide(sql, "the statement");
   statement.check(
       SQLExecDirectW(statement.get(), text.data(), static_cast<SQLINTEGER>(text.size())),
       "SQLExecDirect");
+  if (rows != nullptr) fetchRows(statement, *rows);
   drainResults(statement);
 }
 
-void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows) {
+void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows,
+                     TextRows* result) {
   prepare(statement, sql);
   // Drivers differ on values beyond the markers; some ignore them without a word.
   SQLSMALLINT markers = 0;
@@ -68,6 +96,7 @@ void executePrepared(const Handle& statement, std::string_view sql, ParameterRow
   // Some drivers report a refused row only in its status, with the reason in the statement's
   // diagnostics, which the next call clears.
   if (anyRefused(statuses)) throw diagnosticError(SQL_HANDLE_STMT, statement.get(), "SQLExecute");
+  if (result != nullptr) fetchRows(statement, *result);
   drainResults(statement);
   if (count > 1 && (anyRefused(statuses) || processed < count)) {
     throw DatabaseError(0, "",

@@ -1,9 +1,14 @@
 #include <algorithm>
+#include <chrono>
 #include <climits>
+#include <future>
+#include <memory>
 #include <optional>
+#include <thread>
 
 #include "components/db/pg_session.h"
 #include "components/db/sql_text.h"
+#include "core/platform.h"
 
 namespace csv2sql::db::pg {
 
@@ -12,6 +17,13 @@ namespace {
 // Rows are handed to libpq in chunks of about this size: large enough that the per-call cost
 // vanishes, small enough to keep memory flat.
 constexpr std::size_t kCopyChunk = 64 * 1024;
+
+// A statement's wait lasts this much longer than the server's statement_timeout, so that a
+// server that still answers reports its own cut first.
+constexpr int kServerFirstMs = 1000;
+
+// How long a time-out waits for the cancel request to reach the server.
+constexpr auto kCancelWait = std::chrono::seconds(2);
 
 bool isSuccess(ExecStatusType status) {
   return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY;
@@ -28,9 +40,28 @@ std::string millisecondsText(std::int32_t seconds) {
   return std::to_string(std::min<std::int64_t>(seconds * 1000LL, INT_MAX));
 }
 
+// Asks the server to cancel the running command. libpq's request waits until the server has
+// taken it, which a server that does not answer never does, so it runs on a thread of its own
+// that owns the request, and is waited for only briefly.
+void cancelBriefly(PGconn* session) {
+  PGcancel* cancel = PQgetCancel(session);
+  if (!cancel) return;
+  auto sent = std::make_shared<std::promise<void>>();
+  std::future<void> done = sent->get_future();
+  std::thread([cancel, sent] {
+    char error[256];
+    PQcancel(cancel, error, sizeof error);
+    PQfreeCancel(cancel);
+    sent->set_value();
+  }).detach();
+  done.wait_for(kCancelWait);
+}
+
 }  // namespace
 
 PgDriver::PgDriver(Session session) : session_(std::move(session)) {
+  // Every wait is the driver's own, on the socket, within the command time-out.
+  if (PQsetnonblocking(session_.get(), 1) != 0) throw sessionError();
   copyBuffer_.reserve(kCopyChunk + 4096);
 }
 
@@ -39,11 +70,23 @@ PgDriver::~PgDriver() {
 }
 
 void PgDriver::execute(std::string_view sql, std::span<const FieldValue> parameters) {
-  endCopy(true);
-  if (parameters.empty()) {
-    check(PQexec(session_.get(), std::string(sql).c_str()));
-    return;
+  send(sql, parameters);
+}
+
+TextRows PgDriver::query(std::string_view sql, std::span<const FieldValue> parameters) {
+  const Result result = send(sql, parameters);
+  TextRows rows(static_cast<std::size_t>(PQntuples(result.get())));
+  for (int row = 0; row < PQntuples(result.get()); ++row) {
+    for (int column = 0; column < PQnfields(result.get()); ++column) {
+      rows[static_cast<std::size_t>(row)].emplace_back(PQgetvalue(result.get(), row, column));
+    }
   }
+  return rows;
+}
+
+Result PgDriver::send(std::string_view sql, std::span<const FieldValue> parameters) {
+  endCopy(true);
+  if (parameters.empty()) return exec(std::string(sql));
   const char* standard = PQparameterStatus(session_.get(), "standard_conforming_strings");
   std::size_t markers = 0;
   const std::string text =
@@ -51,8 +94,8 @@ void PgDriver::execute(std::string_view sql, std::span<const FieldValue> paramet
   if (markers != parameters.size()) throw parameterCountError(markers, parameters.size());
   parameters_.clear();
   for (const FieldValue& value : parameters) parameters_.add(value);
-  check(PQexecParams(session_.get(), text.c_str(), parameters_.count(), nullptr,
-                     parameters_.values(), nullptr, nullptr, 0));
+  return run(PQsendQueryParams(session_.get(), text.c_str(), parameters_.count(), nullptr,
+                               parameters_.values(), nullptr, nullptr, 0));
 }
 
 void PgDriver::begin() {
@@ -81,6 +124,8 @@ void PgDriver::commit() {
 }
 
 void PgDriver::rollback() {
+  // The server rolls back a session that has ended.
+  if (!session_) return;
   abandonCopy();
   if (inTransaction()) exec("ROLLBACK");
   if (timeoutSetInTransaction_) {
@@ -108,8 +153,8 @@ std::unique_ptr<Recordset> PgDriver::openRecordset(const TableName& table) {
   std::string sql = tableSql(table);
   const std::string source = "SELECT * FROM " + sql + " WHERE DateTime > '2035-01-01'";
   // Prepared and described, never run: the columns come without reading a row.
-  check(PQprepare(session_.get(), "", source.c_str(), 0, nullptr));
-  const Result description = check(PQdescribePrepared(session_.get(), ""));
+  run(PQsendPrepare(session_.get(), "", source.c_str(), 0, nullptr));
+  const Result description = run(PQsendDescribePrepared(session_.get(), ""));
   std::vector<std::string> columns;
   for (int i = 0; i < PQnfields(description.get()); ++i) {
     columns.emplace_back(PQfname(description.get(), i));
@@ -160,8 +205,8 @@ void PgDriver::insertRow(const std::string& insert, const PendingRow& row) {
   for (std::size_t column = 0; column < set.size(); ++column) {
     if (set[column]) parameters_.add(row.value(column));
   }
-  check(PQexecParams(session_.get(), insert.c_str(), parameters_.count(), nullptr,
-                     parameters_.values(), nullptr, nullptr, 0));
+  run(PQsendQueryParams(session_.get(), insert.c_str(), parameters_.count(), nullptr,
+                        parameters_.values(), nullptr, nullptr, 0));
 }
 
 void PgDriver::endCopyOf(const PgRecordset* recordset) {
@@ -174,58 +219,114 @@ void PgDriver::forget(PgRecordset* recordset) {
 }
 
 Result PgDriver::exec(const std::string& sql) {
-  return check(PQexec(session_.get(), sql.c_str()));
+  return run(PQsendQuery(session_.get(), sql.c_str()));
 }
 
-Result PgDriver::check(PGresult* raw) {
-  Result result(raw);
-  if (!result) throw sessionError();
-  if (!isSuccess(PQresultStatus(result.get()))) throw resultError(result.get());
+Result PgDriver::run(int sent) {
+  if (!sent) throw sessionError();
+  Result result = results();
+  if (!isSuccess(PQresultStatus(result.get()))) throw resultError(result.get());  // a COPY
   return result;
 }
 
+Result PgDriver::results() {
+  Result last;
+  std::optional<DatabaseError> failure;
+  for (;;) {
+    awaitInput();
+    Result result(PQgetResult(session_.get()));
+    if (!result) break;
+    const ExecStatusType status = PQresultStatus(result.get());
+    // A COPY's result stands until its data ends.
+    if (status == PGRES_COPY_IN) return result;
+    if (!failure && !isSuccess(status)) failure = resultError(result.get());
+    last = std::move(result);
+  }
+  if (failure) throw *failure;
+  if (!last) throw sessionError();
+  return last;
+}
+
+void PgDriver::awaitInput() {
+  flush();
+  while (PQisBusy(session_.get())) {
+    awaitSocket(platform::SocketWait::Read);
+    if (!PQconsumeInput(session_.get())) throw sessionError();
+  }
+}
+
+void PgDriver::flush() {
+  for (;;) {
+    const int pending = PQflush(session_.get());
+    if (pending == 0) return;
+    if (pending < 0) throw sessionError();
+    // The server may answer before it reads on, with an error that ends a COPY.
+    awaitSocket(platform::SocketWait::ReadOrWrite);
+    if (!PQconsumeInput(session_.get())) throw sessionError();
+  }
+}
+
+void PgDriver::awaitSocket(platform::SocketWait what) {
+  if (!session_) throw sessionError();
+  const int limitMs = commandTimeout_ > 0 ? static_cast<int>(std::min<std::int64_t>(
+                                                commandTimeout_ * 1000LL + kServerFirstMs, INT_MAX))
+                                          : -1;
+  if (platform::waitForSocket(PQsocket(session_.get()), what, limitMs)) return;
+  // A server that sends and takes nothing for that long is treated as gone: the command is
+  // cancelled, the session ends and with it the transaction, and nothing more waits on it.
+  cancelBriefly(session_.get());
+  copyOwner_ = nullptr;
+  copyBuffer_.clear();
+  session_.reset();
+  throw DatabaseError(0, "HYT00",
+                      "Timeout expired: the server sent and took nothing for " +
+                          std::to_string(commandTimeout_) +
+                          " s (the command time-out); the command was cancelled and the "
+                          "session closed.");
+}
+
 DatabaseError PgDriver::sessionError() const {
+  if (!session_) {
+    return DatabaseError(0, "08003", "The session was closed after a time-out.");
+  }
   const bool lost = PQstatus(session_.get()) == CONNECTION_BAD;
   return DatabaseError(0, lost ? "08006" : "", oneLine(PQerrorMessage(session_.get())));
 }
 
-std::optional<DatabaseError> PgDriver::collectResults() {
-  std::optional<DatabaseError> failure;
-  while (PGresult* raw = PQgetResult(session_.get())) {
-    const Result result(raw);
-    if (!failure && !isSuccess(PQresultStatus(raw))) failure = resultError(raw);
-  }
-  return failure;
-}
-
 void PgDriver::startCopy(PgRecordset& recordset, const std::vector<char>& set) {
-  // The COPY lasts as long as the caller keeps adding rows: the command time-out would cut a
-  // long file off, so it is lifted for the COPY and set again when the COPY ends.
+  // The COPY lasts as long as the caller keeps adding rows: the server's command time-out
+  // would cut a long file off, so it is lifted for the COPY and set again when the COPY ends.
+  // This side still limits each wait without progress.
   if (commandTimeout_ > 0) applyCommandTimeout("LOCAL ", 0);
-  const Result result(PQexec(session_.get(), recordset.copyStatement(set).c_str()));
-  if (!result) throw sessionError();
+  if (!PQsendQuery(session_.get(), recordset.copyStatement(set).c_str())) throw sessionError();
+  const Result result = results();
   if (PQresultStatus(result.get()) != PGRES_COPY_IN) throw resultError(result.get());
   copyOwner_ = &recordset;
   copySet_ = set;
 }
 
 void PgDriver::sendCopyBuffer() {
-  const bool sent =
+  // libpq queues the data whole (its buffer grows); it refuses once the server has ended the
+  // COPY with an error, which aborts the transaction.
+  const bool queued =
       PQputCopyData(session_.get(), copyBuffer_.data(), static_cast<int>(copyBuffer_.size())) == 1;
   copyBuffer_.clear();
-  if (!sent) {
-    // The server has ended the COPY with an error; the transaction is aborted.
-    copyOwner_ = nullptr;
-    throw collectResults().value_or(sessionError());
-  }
+  if (!queued) copyFailed();
+  flush();
+}
+
+void PgDriver::copyFailed() {
+  copyOwner_ = nullptr;
+  results();
+  throw sessionError();
 }
 
 void PgDriver::endCopy(bool restoreTimeout) {
   if (!copyOwner_) return;
   if (!copyBuffer_.empty()) sendCopyBuffer();
+  if (PQputCopyEnd(session_.get(), nullptr) != 1) copyFailed();
   copyOwner_ = nullptr;
-  if (PQputCopyEnd(session_.get(), nullptr) != 1) throw collectResults().value_or(sessionError());
-  if (auto failure = collectResults()) throw *failure;
+  results();
   if (restoreTimeout && commandTimeout_ > 0) applyCommandTimeout("LOCAL ", commandTimeout_);
 }
 
@@ -233,8 +334,10 @@ void PgDriver::abandonCopy() noexcept {
   if (!copyOwner_) return;
   copyOwner_ = nullptr;
   copyBuffer_.clear();
-  if (PQputCopyEnd(session_.get(), "rolled back by the client") == 1) {
-    while (PGresult* raw = PQgetResult(session_.get())) PQclear(raw);
+  try {
+    if (PQputCopyEnd(session_.get(), "rolled back by the client") == 1) results();
+  } catch (...) {
+    // The server's answer to the abandoned COPY is its error: expected.
   }
 }
 

@@ -24,7 +24,9 @@ void completeLogin(PGconn* session, std::int32_t timeoutSeconds, const std::stri
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
       waitMs = left > 0 ? static_cast<int>(left) : 0;
     }
-    if (!platform::waitForSocket(PQsocket(session), state == PGRES_POLLING_WRITING, waitMs)) {
+    const auto wait =
+        state == PGRES_POLLING_WRITING ? platform::SocketWait::Write : platform::SocketWait::Read;
+    if (!platform::waitForSocket(PQsocket(session), wait, waitMs)) {
       throw DatabaseError(0, "HYT00",
                           "Login timeout expired: the server " + server +
                               " did not complete the login within " +

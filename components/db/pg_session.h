@@ -12,6 +12,7 @@
 #include "components/db/database.h"
 #include "components/db/pg_text.h"
 #include "components/db/table_recordset.h"
+#include "core/platform.h"
 
 namespace csv2sql::db::pg {
 
@@ -28,13 +29,17 @@ using Result = std::unique_ptr<PGresult, ResultClearer>;
 class PgRecordset;
 
 // One session with a PostgreSQL server. Inside a transaction the rows of a recordset stream
-// to the server with COPY; the stream ends before any other statement and at commit.
+// to the server with COPY; the stream ends before any other statement and at commit. The
+// session is non-blocking: no wait on the server lasts longer than the command time-out (plus
+// a second); one that does ends the session.
 class PgDriver final : public Driver {
  public:
   explicit PgDriver(Session session);
   ~PgDriver() override;
 
   void execute(std::string_view sql, std::span<const FieldValue> parameters) override;
+  TextRows query(std::string_view sql, std::span<const FieldValue> parameters) override;
+  Dialect dialect() const override { return Dialect::PostgreSql; }
   void begin() override;
   void commit() override;  // rolls back before it reports a failure
   void rollback() override;
@@ -53,12 +58,23 @@ class PgDriver final : public Driver {
 
  private:
   Result exec(const std::string& sql);
-  Result check(PGresult* result);
+  // Sends a statement with its parameters bound; its result.
+  Result send(std::string_view sql, std::span<const FieldValue> parameters);
+  // The result of a command sent (`sent`: what the PQsend call returned); throws its failure.
+  Result run(int sent);
+  // Reads the results of the last command to their end, or to a COPY's start: the first
+  // failure is thrown, else the last result is returned.
+  Result results();
+  // Sends what libpq holds, then reads until a result is complete, each wait on the socket
+  // within the command time-out.
+  void awaitInput();
+  void flush();
+  // Waits for the socket; a time-out cancels the command and ends the session.
+  void awaitSocket(platform::SocketWait what);
   DatabaseError sessionError() const;
-  // Reads the results of the last command to their end: the first failure, if any.
-  std::optional<DatabaseError> collectResults();
   void startCopy(PgRecordset& recordset, const std::vector<char>& set);
   void sendCopyBuffer();
+  [[noreturn]] void copyFailed();
   void endCopy(bool restoreTimeout);
   void abandonCopy() noexcept;
   void applyCommandTimeout(const char* scope, std::int32_t seconds);

@@ -48,7 +48,12 @@ SqliteDriver::~SqliteDriver() {
 }
 
 void SqliteDriver::execute(std::string_view sql, std::span<const FieldValue> parameters) {
+  query(sql, parameters);
+}
+
+TextRows SqliteDriver::query(std::string_view sql, std::span<const FieldValue> parameters) {
   for (SqliteRecordset* recordset : recordsets_) recordset->flush();
+  TextRows rows;
   std::size_t used = 0;
   while (!sql.empty()) {
     Statement statement = prepare(sql, &sql);
@@ -61,9 +66,10 @@ void SqliteDriver::execute(std::string_view sql, std::span<const FieldValue> par
       bindParameter(statement.get(), static_cast<int>(i + 1), parameters[used + i]);
     }
     used += markers;
-    run(statement.get());
+    run(statement.get(), &rows);
   }
   if (used != parameters.size()) throw parameterCountError(used, parameters.size());
+  return rows;
 }
 
 void SqliteDriver::begin() {
@@ -138,11 +144,18 @@ Statement SqliteDriver::prepare(std::string_view sql, std::string_view* rest) {
   return Statement(statement);
 }
 
-void SqliteDriver::run(sqlite3_stmt* statement) {
+void SqliteDriver::run(sqlite3_stmt* statement, TextRows* rows) {
   timedOut_ = false;
   deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(commandTimeout_);
   int result = SQLITE_ROW;
-  while (result == SQLITE_ROW) result = sqlite3_step(statement);
+  while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+    if (rows == nullptr) continue;
+    auto& row = rows->emplace_back();
+    for (int i = 0, count = sqlite3_column_count(statement); i < count; ++i) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+      row.emplace_back(text != nullptr ? text : "");
+    }
+  }
   if (result != SQLITE_DONE) {
     DatabaseError error = lastError();
     sqlite3_reset(statement);

@@ -16,8 +16,12 @@ namespace csv2sql::db::sqlite {
 
 // SQLite's result codes are small numbers that would read as the program's own error numbers,
 // so its errors carry the unspecified provider number; the code stays the native code.
+// A constraint, a value too big or of the wrong type is a refusal of the data.
 inline DatabaseError sqliteError(int code, std::string message) {
-  return DatabaseError(code, "", std::move(message), DatabaseError::NativeCode::NotANumber);
+  const int primary = code & 0xFF;
+  return DatabaseError(
+      code, "", std::move(message), DatabaseError::NativeCode::NotANumber,
+      primary == SQLITE_CONSTRAINT || primary == SQLITE_TOOBIG || primary == SQLITE_MISMATCH);
 }
 
 struct StatementFinalizer {
@@ -39,6 +43,8 @@ class SqliteDriver final : public Driver {
   ~SqliteDriver() override;
 
   void execute(std::string_view sql, std::span<const FieldValue> parameters) override;
+  TextRows query(std::string_view sql, std::span<const FieldValue> parameters) override;
+  Dialect dialect() const override { return Dialect::Sqlite; }
   void begin() override;
   void commit() override;  // rolls back before it reports a failure
   void rollback() override;
@@ -51,8 +57,9 @@ class SqliteDriver final : public Driver {
   std::size_t parameterLimit() const;
   // The first statement of the text; `rest` receives the text after it. Null for blanks only.
   Statement prepare(std::string_view sql, std::string_view* rest = nullptr);
-  // Steps the statement to its end within the command time-out and resets it.
-  void run(sqlite3_stmt* statement);
+  // Steps the statement to its end within the command time-out and resets it; the rows it
+  // gives go to `rows` when asked for.
+  void run(sqlite3_stmt* statement, TextRows* rows = nullptr);
   void forget(SqliteRecordset* recordset);
   void rollbackQuietly() noexcept;
 

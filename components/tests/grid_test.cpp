@@ -37,6 +37,8 @@ class GridTest : public ::testing::Test {
 // The import tests load files of readings; here the line ends and bytes they do not meet.
 TEST_F(GridTest, LoadSplitsLinesAtLineEndsAndFieldsAtCommas) {
   using namespace std::string_literals;
+  const std::string chunk((1 << 20) - 1, 'x');  // a line that ends at the first read's last byte
+  const std::string bom = "\xEF\xBB\xBF";
   const struct {
     const char* name;
     std::string bytes;
@@ -44,7 +46,10 @@ TEST_F(GridTest, LoadSplitsLinesAtLineEndsAndFieldsAtCommas) {
   } cases[] = {
       {"bare_lf_and_crlf", "a,b\nc\r\n", {{"a", "b"}, {"c"}}},
       {"cr_at_end_of_file_ends_the_line", "a\r\nb,c\r", {{"a"}, {"b", "c"}}},
-      {"cr_elsewhere_is_ordinary", "a\rb,c\r\r\n", {{"a\rb", "c\r"}}},
+      {"lone_cr_ends_a_line", "a\rb,c\r\r\n", {{"a"}, {"b", "c"}}},
+      {"cr_lf_split_by_the_read_chunk", chunk + "\r\nb", {{chunk}, {"b"}}},
+      {"lone_cr_last_in_the_read_chunk", chunk + "\rb", {{chunk}, {"b"}}},
+      {"byte_order_mark_dropped_only_at_the_start", bom + "a\n" + bom + "b", {{"a"}, {bom + "b"}}},
       {"no_quoting", "\"Mar 14, 2021\"\r\n", {{"\"Mar 14", " 2021\""}}},
       {"empty_lines_inside_count", "\r\na\n\n", {{""}, {"a"}}},
       {"comma_only_lines_at_the_end_dropped", ",,\r\nx\r\n,,,\r\n,\n", {{"", "", ""}, {"x"}}},

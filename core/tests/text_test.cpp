@@ -65,5 +65,12 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartOverBlanks) {
   EXPECT_EQ(leadingNumber("1e+x"), 1);
 }
 
+// The 64 MiB cell of the program's bad-input test is cut with its mark; here the edges of the cut.
+TEST(EchoedCell, KeepsThreeHundredBytesAndCutsNoUtf8CharacterInTwo) {
+  const std::string kept(299, 'x');
+  EXPECT_EQ(echoedCell(kept + "y"), kept + "y");
+  EXPECT_EQ(echoedCell(kept + "\xC3\xA9yz"), kept + "...(cut, 303 bytes in all)");
+}
+
 }  // namespace
 }  // namespace csv2sql

@@ -24,15 +24,13 @@ TEST(SourceListing, CsvFilesInAnyCaseSortedWithoutRegardToCase) {
   }
   std::filesystem::create_directory(folder.path() / "dir.csv");
   std::filesystem::create_symlink(folder.path() / "missing", folder.path() / "dangling.csv");
-  EXPECT_EQ(listSourceFiles(folder.path()),
-            (std::vector<std::string>{"A.CSV", "a.csv", "b.csv", "c.Csv"}));
-}
-
-TEST(SourceListing, MissingFolderOrAFileHoldsNone) {
-  TempDir folder;
-  writeFile(folder.path() / "file.csv", "h\r\n");
-  EXPECT_TRUE(listSourceFiles(folder.path() / "missing").empty());
-  EXPECT_TRUE(listSourceFiles(folder.path() / "file.csv").empty());
+  std::filesystem::create_symlink(folder.path() / "loop.csv", folder.path() / "loop.csv");
+  const SourceListing listing = listSourceFiles(folder.path());
+  EXPECT_EQ(listing.names, (std::vector<std::string>{"A.CSV", "a.csv", "b.csv", "c.Csv"}));
+  using PassedOver = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(listing.passedOver, (PassedOver{{"dangling.csv", "it is a link to nothing"},
+                                            {"dir.csv", "it is a folder"},
+                                            {"loop.csv", "Too many levels of symbolic links"}}));
 }
 
 TEST(Utf8Check, AcceptsOnlyWellFormedSequences) {

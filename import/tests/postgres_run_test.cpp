@@ -130,5 +130,47 @@ TEST_F(PostgresRunTest, TableWithoutTagKeepsNothingOfTheFile) {
   EXPECT_TRUE(inSource("plant1.csv"));
 }
 
+// A row the server refuses for its data, through each driver: with an error folder the file
+// goes there with its note and the next file is imported.
+struct PgRefusal {
+  std::string name;
+  bool odbc;
+  std::string line;      // row 3 of the refused file
+  std::string sqlState;  // in the note's "Database:" line
+};
+
+class PgRefusedFile : public PostgresRunTest, public ::testing::WithParamInterface<PgRefusal> {};
+
+TEST_P(PgRefusedFile, GoesToTheErrorFolderAndTheRunGoesOn) {
+  const PgRefusal& c = GetParam();
+  if (c.odbc) {
+    form().cboOleProvider.setText("MSDASQL");
+    form().txtDataSource.setText(server->dsn);
+  }
+  const auto errors = test.folder.path() / "errors";
+  std::filesystem::create_directories(errors);
+  form().txtErrorFolder.setText(errors.string());
+  writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1", c.line}));
+  writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,1"}));
+
+  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal) << logTexts().back();
+  EXPECT_EQ(rows(), Lines{"2024-03-07 15:00:00.000000|B|1"});
+  const std::string note = readFile(errors / "a__261205_081541.csv.err");
+  EXPECT_TRUE(startsWith(
+      note, "File: a.csv\r\nRow: 3\r\nLine: " + c.line + "\r\nDatabase: [" + c.sqlState + "] "))
+      << note;
+  EXPECT_FALSE(inSource("a.csv"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, PgRefusedFile,
+    ::testing::Values(PgRefusal{"value_too_long", false,
+                                "2024-03-07 14:01:00," + std::string(51, 'T') + ",1", "22001"},
+                      PgRefusal{"nul_in_tag", false,
+                                "2024-03-07 14:01:00,T" + std::string(1, '\0') + "X,1", "22021"},
+                      PgRefusal{"odbc_check_constraint", true, "2024-03-07 14:01:00,A,-2",
+                                "23514"}),
+    [](const auto& info) { return info.param.name; });
+
 }  // namespace
 }  // namespace csv2sql::testing

@@ -22,6 +22,7 @@ TEST(SettingsLoad, AppliesEntriesInFileOrderUpToTheFirstFailure) {
     const char* message = "";  // the one box shown, or "" for none
   } cases[] = {
       {"blanks_around_key_and_value", "   csvfolder  =  D:\\a=b   ", "txtSourceCSV=D:\\a=b"},
+      {"error_folder_trimmed", "ERRORFOLDER= D:\\Err ", "txtErrorFolder=D:\\Err"},
       {"no_key", "CSV FOLDER=x\nCSVFOLDER\n\xe9TC=a::b::c\nFOO=1", ""},
       {"blank_password_gives_default", "CNN_PASSWORD=x\nCNN_PASSWORD= ", "txtPassword=mepla"},
       {"utcoffset_only_yes_checks", "UTCOFFSET=YES\nUTCOFFSET= YES", ""},

@@ -25,9 +25,10 @@ TEST(SettingsSave, DefaultControlsGiveTwentyLines) {
   EXPECT_TRUE(window.prompts().empty());
 }
 
-// Saved, then loaded into a fresh window: every control comes back but the ones listed. A value
-// that the reader would cut is quoted, unless it holds a quote; a grayed check box counts as on;
-// a cell holding the separator shifts the parts after it.
+// Saved, then loaded into a fresh window: every control comes back but the ones listed; the
+// error folder, newer than the old lines, after them. A value that the reader would cut is
+// quoted, unless it holds a quote; a grayed check box counts as on; a cell holding the separator
+// shifts the parts after it.
 TEST(SettingsSave, EveryValueSetIsWrittenAsFormedAndLoadsBack) {
   SettingsWindow saved;
   saved.set(
@@ -35,7 +36,8 @@ TEST(SettingsSave, EveryValueSetIsWrittenAsFormedAndLoadsBack) {
       "txtArchiveFolder=D:\\Old|txtConnectionTimeout=45|txtCommandTimeout=90|"
       "cboOleProvider=SQLNCLI11|txtDataSource=srv\\inst|txtInitialCat=a\"b,c|txtUserId=op|"
       "txtPassword=  pa,ss  |txtDestTable=READINGS|txtHeaderRows=2|txtColDateTime=3|"
-      "txtColTag=4|txtColValue=5|chkUtcOffset=2|chkAutoRun=1|txtAutoRun=10|txtDestCnn=P=p;");
+      "txtColTag=4|txtColValue=5|chkUtcOffset=2|chkAutoRun=1|txtAutoRun=10|txtDestCnn=P=p;|"
+      "txtErrorFolder=D:\\Err");
   const char* utc[][3] = {{"Mar 14, 2021 02:00", "Nov 7, 2021", "-5"}, {}, {"a::b", "c", "d"}};
   for (int row : {0, 2}) {
     for (int column = 0; column < 3; ++column)
@@ -51,7 +53,7 @@ TEST(SettingsSave, EveryValueSetIsWrittenAsFormedAndLoadsBack) {
       "\"CNN_PASSWORD=pa,ss\"\r\nDESTTABLE=READINGS\r\n\"DELRECDAYS= 7.5 \"\r\nHEADERROWS=2\r\n"
       "COLDATETIME=3\r\nCOLTAG=4\r\nCOLVALUE=5\r\nUTCOFFSET=YES\r\n"
       "\"UTC=Mar 14, 2021 02:00::Nov 7, 2021::-5\"\r\nUTC=::::\r\nUTC=a::b::c::d\r\n"
-      "AUTORUNEVERY=10\r\nDEST_CNN=P=p;\r\n");
+      "AUTORUNEVERY=10\r\nDEST_CNN=P=p;\r\nERRORFOLDER=D:\\Err\r\n");
   EXPECT_EQ(saved.states(), before);  // saving changes no control
   SettingsWindow loaded;
   loaded.test.session.programFolder = saved.test.session.programFolder;

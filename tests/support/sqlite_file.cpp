@@ -8,25 +8,31 @@
 namespace csv2sql::testing {
 namespace {
 
-int collect(void* rows, int columns, char** values, char**) {
-  std::string row;
-  for (int i = 0; i < columns; ++i)
-    row += (i > 0 ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
-  static_cast<std::vector<std::string>*>(rows)->push_back(row);
-  return 0;
-}
-
-// Runs SQL on a SQLite file, the rows of a query into rows; the reason when it fails.
+// Runs SQL on a SQLite file, the rows of its one statement into rows when given (each cell's
+// bytes whole, NUL included); the reason when it fails.
 std::optional<std::string> run(const std::filesystem::path& database, const std::string& sql,
                                std::vector<std::string>* rows, int flags) {
   sqlite3* db = nullptr;
-  char* message = nullptr;
-  std::optional<std::string> error;
-  if (sqlite3_open_v2(database.string().c_str(), &db, flags, nullptr) != SQLITE_OK ||
-      sqlite3_exec(db, sql.c_str(), rows ? collect : nullptr, rows, &message) != SQLITE_OK) {
-    error = database.string() + ": " + sql + ": " + (message ? message : sqlite3_errmsg(db));
+  sqlite3_stmt* statement = nullptr;
+  int status = sqlite3_open_v2(database.string().c_str(), &db, flags, nullptr);
+  if (status == SQLITE_OK && rows == nullptr) {
+    status = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  } else if (status == SQLITE_OK &&
+             (status = sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr)) == SQLITE_OK) {
+    while ((status = sqlite3_step(statement)) == SQLITE_ROW) {
+      std::string row;
+      for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+        const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(statement, i));
+        row += (i > 0 ? "|" : "") + (text ? std::string(text, bytes) : std::string("NULL"));
+      }
+      rows->push_back(row);
+    }
+    if (status == SQLITE_DONE) status = SQLITE_OK;
   }
-  sqlite3_free(message);
+  std::optional<std::string> error;
+  if (status != SQLITE_OK) error = database.string() + ": " + sql + ": " + sqlite3_errmsg(db);
+  sqlite3_finalize(statement);
   sqlite3_close(db);
   return error;
 }

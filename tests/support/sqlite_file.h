@@ -15,8 +15,8 @@ void execSql(const std::filesystem::path& database, const std::string& sql);
 void createDestination(const std::filesystem::path& database);
 // The number of rows of CSVDATA; -1 when it cannot be read.
 long long countRows(const std::filesystem::path& database);
-// The rows of a query, each row's columns as text joined by "|" (NULL as "NULL"); a failure
-// fails the test.
+// The rows of a query, each row's columns as text joined by "|" (NULL as "NULL", NUL bytes
+// kept); a failure fails the test.
 std::vector<std::string> queryRows(const std::filesystem::path& database, const std::string& sql);
 
 }  // namespace csv2sql::testing

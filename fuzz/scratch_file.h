@@ -1,0 +1,19 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+// The one file of this fuzzing process, rewritten with each input; in memory (/dev/shm), as
+// truncating a file on disk costs milliseconds.
+inline const std::filesystem::path& writeScratchFile(const std::uint8_t* data, std::size_t size) {
+  static const std::filesystem::path path =
+      "/dev/shm/csv2sql_fuzz_" + std::to_string(getpid()) + ".csv";
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  return path;
+}
