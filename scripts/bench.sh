@@ -1,17 +1,36 @@
 #!/usr/bin/env bash
 # Imports one file of 1 million readings (ISO UTC stamps, 50 tags, decimal values) with the
 # unattended start "csv2sql 1", each time into a fresh table, beside the tools that ship with the
-# databases: sqlite3 .import for SQLite, psql \copy for PostgreSQL. Runs alternate (A B A B ...)
-# so that both sides see the same CPU speed; prints rows per second, the ratio ours/theirs per
-# pair and its median, and peak memory.
+# databases: sqlite3 .import for SQLite, psql \copy for PostgreSQL, and through psqlODBC beside
+# the program as it was at the commit BEFORE_COMMIT (built once into build-branch-point/, or
+# given as BEFORE_BIN). Runs alternate (A B A B ...) so that both sides see the same CPU speed;
+# prints rows per second, the ratio per pair with its median and range, and peak memory. A
+# side is a function that times one run under its label; a line of the summary pairs two
+# labels.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
-rounds=${ROUNDS:-3}
+rounds=${ROUNDS:-5}
+build=${BUILD_DIR:-build}
 
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build --target csv2sql >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j2 --target csv2sql >/dev/null
+
+before_commit=${BEFORE_COMMIT:-1fc9da4604462a2d26b27201ba9548515db848bd}
+before_bin=${BEFORE_BIN:-}
+if [ -z "$before_bin" ]; then
+  if [ "$(cat build-branch-point/commit 2>/dev/null)" != "$before_commit" ]; then
+    rm -rf build-branch-point
+    mkdir -p build-branch-point/src
+    git archive "$before_commit" | tar -x -C build-branch-point/src
+    echo "$before_commit" >build-branch-point/commit
+  fi
+  cmake -S build-branch-point/src -B build-branch-point/build -G Ninja \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-branch-point/build -j2 --target csv2sql >/dev/null
+  before_bin=build-branch-point/build/bin/csv2sql
+fi
 
 # shellcheck source=scripts/pg-cluster.sh
 source scripts/pg-cluster.sh
@@ -40,11 +59,12 @@ utc_lines() {
   done
 }
 
-# install DIR PROVIDER DATASOURCE UTC(YES|NO) [LEDGERTABLE]
+# install DIR PROVIDER DATASOURCE UTC(YES|NO) [LEDGERTABLE]: the program of $program.
+program=$build/bin/csv2sql
 install() {
   rm -rf "$1"
   mkdir -p "$1/in"
-  cp build/bin/csv2sql "$1/"
+  cp "$program" "$1/csv2sql"
   cp "$data" "$1/in/"
   {
     echo "CSVFOLDER=$1/in"
@@ -57,7 +77,7 @@ install() {
     echo "UTCOFFSET=$4"
     [ "$4" = YES ] && utc_lines
     echo "AUTORUNEVERY=-1"
-    [ -n "${5:-}" ] && echo "LEDGERTABLE=$5"
+    if [ -n "${5:-}" ]; then echo "LEDGERTABLE=$5"; fi
   } >"$1/config.ini"
 }
 
@@ -94,6 +114,13 @@ ours_pg() {
   timed ours_pg "$work/ours/csv2sql" 1
   [ "$("${psql_cmd[@]}" -tA -c 'SELECT count(*) FROM csvdata')" = "$rows" ]
 }
+# odbc_pg LABEL PROGRAM: the import into PostgreSQL through psqlODBC.
+odbc_pg() {
+  "${psql_cmd[@]}" -c "$pg_table"
+  program=$2 install "$work/ours" MSDASQL "$CSV2SQL_PG_DSN" NO
+  timed "$1" "$work/ours/csv2sql" 1
+  [ "$("${psql_cmd[@]}" -tA -c 'SELECT count(*) FROM csvdata')" = "$rows" ]
+}
 theirs_pg() {
   "${psql_cmd[@]}" -c "$pg_table"
   timed psql_copy "${psql_cmd[@]}" -c "\\copy csvdata FROM '$data' WITH (FORMAT csv, HEADER true)"
@@ -108,6 +135,8 @@ for round in $(seq "$rounds"); do
   ours_sqlite YES ours_sqlite_utc
   ours_pg
   theirs_pg
+  odbc_pg ours_odbc "$program"
+  odbc_pg before_odbc "$before_bin"
 done
 
 awk -v rows="$rows" -v size="$size" '
@@ -117,11 +146,15 @@ awk -v rows="$rows" -v size="$size" '
     for (i = 1; i <= k; i++) for (j = i + 1; j <= k; j++) if (v[j] < v[i]) { x = v[i]; v[i] = v[j]; v[j] = x }
     return (k % 2) ? v[(k + 1) / 2] : (v[k / 2] + v[k / 2 + 1]) / 2
   }
-  function pairs(a, b, label,   i, r) {
-    for (i = 1; i <= n[a]; i++) r[i] = t[b, i] / t[a, i]
-    printf "%-34s ratio per pair:", label
+  function pairs(a, b, label,   i, r, lo, hi) {
+    for (i = 1; i <= n[a]; i++) {
+      r[i] = t[b, i] / t[a, i]
+      lo = (i == 1 || r[i] < lo) ? r[i] : lo
+      hi = (i == 1 || r[i] > hi) ? r[i] : hi
+    }
+    printf "%-50s ratio per pair:", label
     for (i = 1; i <= n[a]; i++) printf " %.2f", r[i]
-    printf "   median %.2f\n", median(r, n[a])
+    printf "   median %.2f (%.2f-%.2f)\n", median(r, n[a]), lo, hi
   }
   END {
     for (k in n) {
@@ -130,7 +163,8 @@ awk -v rows="$rows" -v size="$size" '
     }
     printf "file size %.1f MiB; memory goal: peak <= file + 64 MiB = %.1f MiB\n", size / 1048576, size / 1048576 + 64
     pairs("ours_sqlite", "sqlite3_import", "SQLite: ours/theirs speed (goal >= 1.5)")
-    pairs("ours_pg", "psql_copy", "PostgreSQL: ours/theirs speed (goal >= 1.0)")
+    pairs("ours_pg", "psql_copy", "PostgreSQL binary COPY: ours/psql \\copy (goal >= 1.5)")
+    pairs("ours_odbc", "before_odbc", "ODBC (psqlODBC): ours now / ours before (goal >= 4)")
     pairs("ours_sqlite_utc", "ours_sqlite", "UTC on/off speed (goal >= 0.91)")
     pairs("ours_sqlite_ledger", "ours_sqlite", "Ledger on/off speed (goal >= 0.95)")
   }' "$work/results"

@@ -66,56 +66,71 @@ void ParameterRows::add(std::vector<Value> row) {
   rows_.push_back(std::move(row));
 }
 
-void ParameterRows::bind(SQLHSTMT statement) {
-  buffers_.assign(columns_, Buffer{});
-  for (std::size_t c = 0; c < columns_; ++c) bindColumn(statement, c, buffers_[c]);
-}
-
-void ParameterRows::bindColumn(SQLHSTMT statement, std::size_t column, Buffer& buffer) {
-  const std::size_t count = rows_.size();
-  buffer.lengths.assign(count, SQL_NULL_DATA);
+struct ParameterRows::Binding {
   SQLSMALLINT cType = SQL_C_CHAR;
   SQLSMALLINT sqlType = SQL_VARCHAR;
   SQLULEN size = 1;
   SQLSMALLINT digits = 0;
-  std::size_t width = 1;  // bytes per row
-  if (kinds_[column] == kDateTime) {
-    cType = SQL_C_TYPE_TIMESTAMP, sqlType = SQL_TYPE_TIMESTAMP;
-    size = 26, digits = 6;  // yyyy-mm-dd hh:mm:ss.ffffff: microseconds kept
-    width = sizeof(SQL_TIMESTAMP_STRUCT);
-  } else if (kinds_[column] == kDouble) {
-    cType = SQL_C_DOUBLE, sqlType = SQL_DOUBLE, size = 15, width = sizeof(double);
-  } else if (kinds_[column] == kText) {
-    std::size_t longest = 0;
-    for (const auto& row : rows_) {
-      if (const auto* text = std::get_if<kText>(&row[column])) {
-        longest = std::max(longest, text->size());
-      }
+  std::size_t width = 1;
+};
+
+void ParameterRows::bind(SQLHSTMT statement, const ParameterSlice& slice) {
+  buffers_.assign(columns_ * slice.rowsPerSet, Buffer{});
+  for (std::size_t c = 0; c < columns_; ++c) {
+    const Binding kind = binding(c, slice);
+    for (std::size_t row = 0; row < slice.rowsPerSet; ++row) {
+      const std::size_t marker = row * columns_ + c;
+      bindMarker(statement, marker, c, row, slice, kind, buffers_[marker]);
     }
-    cType = SQL_C_WCHAR, sqlType = longest > kLongText ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
-    size = std::max<std::size_t>(longest, 1);
-    width = (longest + 1) * sizeof(SQLWCHAR);
   }
-  buffer.data.assign(count * width, 0);
-  for (std::size_t r = 0; r < count; ++r) {
-    unsigned char* target = buffer.data.data() + r * width;
-    const Value& value = rows_[r][column];
+}
+
+ParameterRows::Binding ParameterRows::binding(std::size_t column,
+                                              const ParameterSlice& slice) const {
+  if (kinds_[column] == kDateTime) {
+    // yyyy-mm-dd hh:mm:ss.ffffff: microseconds kept
+    return {SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 26, 6, sizeof(SQL_TIMESTAMP_STRUCT)};
+  }
+  if (kinds_[column] == kDouble) return {SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, sizeof(double)};
+  if (kinds_[column] != kText) return {};
+  std::size_t longest = 0;
+  const std::size_t end = slice.first + slice.sets * slice.rowsPerSet;
+  for (std::size_t r = slice.first; r < end; ++r) {
+    if (const auto* text = std::get_if<kText>(&rows_[r][column])) {
+      longest = std::max(longest, text->size());
+    }
+  }
+  const SQLSMALLINT sqlType = longest > kLongText ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+  return {SQL_C_WCHAR, sqlType, std::max<std::size_t>(longest, 1), 0,
+          (longest + 1) * sizeof(SQLWCHAR)};
+}
+
+void ParameterRows::bindMarker(SQLHSTMT statement, std::size_t marker, std::size_t column,
+                               std::size_t row, const ParameterSlice& slice, const Binding& binding,
+                               Buffer& buffer) {
+  const std::size_t width = binding.width;
+  buffer.lengths.assign(slice.sets, SQL_NULL_DATA);
+  buffer.data.assign(slice.sets * width, 0);
+  for (std::size_t set = 0; set < slice.sets; ++set) {
+    unsigned char* target = buffer.data.data() + set * width;
+    const Value& value = rows_[slice.first + set * slice.rowsPerSet + row][column];
     if (const auto* time = std::get_if<kDateTime>(&value)) {
       const SQL_TIMESTAMP_STRUCT stamp = timestamp(*time);
       std::memcpy(target, &stamp, sizeof stamp);
-      buffer.lengths[r] = sizeof stamp;
+      buffer.lengths[set] = sizeof stamp;
     } else if (const auto* number = std::get_if<kDouble>(&value)) {
       std::memcpy(target, number, sizeof *number);
-      buffer.lengths[r] = sizeof *number;
+      buffer.lengths[set] = sizeof *number;
     } else if (const auto* text = std::get_if<kText>(&value)) {
       // An empty text has no buffer to copy from.
       if (!text->empty()) std::memcpy(target, text->data(), text->size() * sizeof(SQLWCHAR));
-      buffer.lengths[r] = static_cast<SQLLEN>(text->size() * sizeof(SQLWCHAR));
+      buffer.lengths[set] = static_cast<SQLLEN>(text->size() * sizeof(SQLWCHAR));
     }
   }
-  const SQLRETURN rc = SQLBindParameter(
-      statement, static_cast<SQLUSMALLINT>(column + 1), SQL_PARAM_INPUT, cType, sqlType, size,
-      digits, buffer.data.data(), static_cast<SQLLEN>(width), buffer.lengths.data());
+  const SQLRETURN rc =
+      SQLBindParameter(statement, static_cast<SQLUSMALLINT>(marker + 1), SQL_PARAM_INPUT,
+                       binding.cType, binding.sqlType, binding.size, binding.digits,
+                       buffer.data.data(), static_cast<SQLLEN>(width), buffer.lengths.data());
   check(rc, SQL_HANDLE_STMT, statement, "SQLBindParameter");
 }
 

@@ -18,6 +18,14 @@ using Value = std::variant<std::monostate, DateTime, double, WideText>;
 // Copies a field value; text that is not UTF-8 fails with SQLSTATE 22021.
 Value ownedValue(const FieldValue& value);
 
+// Which rows one execution sends: `sets` parameter sets of `rowsPerSet` rows each (a statement
+// with a VALUES list of that many rows), from row `first` on.
+struct ParameterSlice {
+  std::size_t first = 0;
+  std::size_t sets = 0;
+  std::size_t rowsPerSet = 1;
+};
+
 // The values of one or more rows for a statement's "?" markers, bound as column-wise arrays so
 // that one execution sends them all. Within one set, each column keeps one kind of value
 // (a NULL fits any).
@@ -30,17 +38,23 @@ class ParameterRows {
   // True when the row has the set's columns and their kinds of value.
   bool fits(const std::vector<Value>& row) const;
   void add(std::vector<Value> row);
+  // Every row, one per parameter set.
+  ParameterSlice all() const { return {0, rows_.size(), 1}; }
 
-  // Binds the rows to the statement's markers. The buffers live in this object, which must
-  // outlive the execution.
-  void bind(SQLHSTMT statement);
+  // Binds the slice's rows to the statement's markers, row after row within a set. The
+  // buffers live in this object, which must outlive the execution.
+  void bind(SQLHSTMT statement, const ParameterSlice& slice);
 
  private:
   struct Buffer {
     std::vector<unsigned char> data;
     std::vector<SQLLEN> lengths;
   };
-  void bindColumn(SQLHSTMT statement, std::size_t column, Buffer& buffer);
+  struct Binding;  // a marker's types and bytes per value
+  Binding binding(std::size_t column, const ParameterSlice& slice) const;
+  // Binds marker `marker` to the column's value in row `row` of each set.
+  void bindMarker(SQLHSTMT statement, std::size_t marker, std::size_t column, std::size_t row,
+                  const ParameterSlice& slice, const Binding& binding, Buffer& buffer);
 
   std::size_t columns_;
   std::vector<std::size_t> kinds_ = std::vector<std::size_t>(columns_);  // 0 while only NULLs

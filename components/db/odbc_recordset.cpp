@@ -22,12 +22,10 @@ void OdbcRecordset::writeRow(const PendingRow& row) {
     if (set[column]) values.push_back(ownedValue(row.value(column)));
   }
   if (set != insertColumns_) {
-    std::string markers = "?";
-    for (std::size_t i = 1; i < values.size(); ++i) markers += ",?";
-    insertSql_ = "INSERT INTO " + tableSql() + ' ' + columnList(set) + " VALUES (" + markers + ')';
+    insertHead_ = "INSERT INTO " + tableSql() + ' ' + columnList(set) + " VALUES ";
     insertColumns_ = set;
   }
-  session_.lock()->insert(insertSql_, std::move(values));
+  session_.lock()->insert(insertHead_, std::move(values));
 }
 
 }  // namespace csv2sql::db::odbc

@@ -28,8 +28,8 @@ class OdbcRecordset final : public TableRecordset {
  private:
   std::weak_ptr<Session> session_;
   bool open_ = true;
-  std::vector<char> insertColumns_;  // the columns insertSql_ names
-  std::string insertSql_;
+  std::vector<char> insertColumns_;  // the columns insertHead_ names
+  std::string insertHead_;
 };
 
 }  // namespace csv2sql::db::odbc

@@ -2,6 +2,8 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
+
 #include "components/db/odbc_statement.h"
 #include "components/db/odbc_text.h"
 
@@ -134,7 +136,7 @@ void Session::query(std::string_view sql, std::span<const FieldValue> parameters
   for (const FieldValue& parameter : parameters) row.push_back(ownedValue(parameter));
   ParameterRows rows(row.size());
   rows.add(std::move(row));
-  executePrepared(statement, sql, rows, result);
+  executePrepared(statement, sql, rows, rows.all(), result);
 }
 
 void Session::begin() {
@@ -183,17 +185,26 @@ std::vector<std::string> Session::describeColumns(std::string_view query) {
   return odbc::describeColumns(newStatement(), query);
 }
 
-void Session::insert(const std::string& insertSql, std::vector<Value> row) {
+std::size_t Session::rowsPerStatement(std::size_t columns) const {
+  if (dialect_ != Dialect::SqlServer && dialect_ != Dialect::PostgreSql) return 1;
+  return std::clamp<std::size_t>(kMaxParameters / std::max<std::size_t>(columns, 1), 1,
+                                 kMaxValuesRows);
+}
+
+void Session::insert(const std::string& insertHead, std::vector<Value> row) {
   if (!inTransaction_) {
     ParameterRows rows(row.size());
     rows.add(std::move(row));
-    executePrepared(newStatement(), insertSql, rows);
+    insertRows(insertHead, rows, rows.all());
     return;
   }
-  if (held_ && (held_->sql != insertSql || !held_->rows.fits(row))) sendHeld();
-  if (!held_) held_.emplace(HeldRows{insertSql, ParameterRows(row.size())});
+  if (held_ && (held_->head != insertHead || !held_->rows.fits(row))) sendHeld();
+  if (!held_) held_.emplace(HeldRows{insertHead, ParameterRows(row.size())});
   held_->rows.add(std::move(row));
-  if (held_->rows.size() >= kBatchRows) sendHeld();
+  const std::size_t perStatement = rowsPerStatement(held_->rows.columns());
+  if (held_->rows.size() >= (kBatchRows + perStatement - 1) / perStatement * perStatement) {
+    sendHeld();
+  }
 }
 
 void Session::sendHeld() {
@@ -201,7 +212,25 @@ void Session::sendHeld() {
   // Taken out first: rows that fail to be sent are not sent again.
   HeldRows batch = std::move(*held_);
   held_.reset();
-  executePrepared(newStatement(), batch.sql, batch.rows);
+  const std::size_t count = batch.rows.size();
+  const std::size_t perStatement = std::min(rowsPerStatement(batch.rows.columns()), count);
+  const std::size_t sets = count / perStatement, rest = count % perStatement;
+  insertRows(batch.head, batch.rows, {0, sets, perStatement});
+  if (rest > 0) insertRows(batch.head, batch.rows, {sets * perStatement, 1, rest});
+}
+
+void Session::insertRows(const std::string& head, ParameterRows& rows,
+                         const ParameterSlice& slice) {
+  std::string row = "(?";
+  for (std::size_t i = 1; i < rows.columns(); ++i) row += ",?";
+  row += ')';
+  std::string sql = head;
+  sql.reserve(head.size() + slice.rowsPerSet * (row.size() + 1));
+  for (std::size_t i = 0; i < slice.rowsPerSet; ++i) {
+    if (i > 0) sql += ',';
+    sql += row;
+  }
+  executePrepared(newStatement(), sql, rows, slice);
 }
 
 }  // namespace csv2sql::db::odbc

@@ -19,8 +19,11 @@ namespace csv2sql::db::odbc {
 // holds back until it sends them as one array.
 class Session {
  public:
-  // Rows held inside a transaction before they are sent.
+  // Rows held inside a transaction before they are sent, rounded up to whole statements.
   static constexpr std::size_t kBatchRows = 1000;
+  // SQL Server's limits on one statement, which PostgreSQL's are well above.
+  static constexpr std::size_t kMaxValuesRows = 1000;
+  static constexpr std::size_t kMaxParameters = 2100;
 
   // Connects, or throws the driver's error. The login and connection time-outs are the
   // connection time-out; each statement's query time-out is the command time-out.
@@ -50,17 +53,23 @@ class Session {
   // a quote character gets bare names only; a quoted part is refused before any statement.
   std::string quotedName(const TableName& table) const;
 
-  // One row for the INSERT statement insertSql: sent at once outside a transaction; inside
-  // one, held with the rows before it while they share the statement and kinds of value, and
-  // sent when kBatchRows are held.
-  void insert(const std::string& insertSql, std::vector<Value> row);
+  // One row for the INSERT statement that starts with insertHead ("INSERT INTO t (a,b)
+  // VALUES "): sent at once outside a transaction; inside one, held with the rows before it
+  // while they share the statement and kinds of value, and sent when a batch is held. SQL
+  // Server and PostgreSQL get as many rows per statement as SQL Server's limits let, in arrays
+  // of such statements; other servers one row per array element.
+  void insert(const std::string& insertHead, std::vector<Value> row);
   void sendHeld();
 
  private:
   struct HeldRows {
-    std::string sql;
+    std::string head;
     ParameterRows rows;
   };
+
+  std::size_t rowsPerStatement(std::size_t columns) const;
+  // Runs the INSERT with the slice's rows.
+  void insertRows(const std::string& head, ParameterRows& rows, const ParameterSlice& slice);
 
   Handle newStatement() const;
   void rollbackQuietly() noexcept;

@@ -72,16 +72,16 @@ void executeDirect(const Handle& statement, std::string_view sql, TextRows* rows
 }
 
 void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows,
-                     TextRows* result) {
+                     const ParameterSlice& slice, TextRows* result) {
   prepare(statement, sql);
   // Drivers differ on values beyond the markers; some ignore them without a word.
   SQLSMALLINT markers = 0;
   statement.check(SQLNumParams(statement.get(), &markers), "SQLNumParams");
-  if (static_cast<std::size_t>(markers) != rows.columns()) {
-    throw parameterCountError(static_cast<std::size_t>(markers), rows.columns());
+  if (static_cast<std::size_t>(markers) != rows.columns() * slice.rowsPerSet) {
+    throw parameterCountError(static_cast<std::size_t>(markers), rows.columns() * slice.rowsPerSet);
   }
-  rows.bind(statement.get());
-  const std::size_t count = rows.size();
+  rows.bind(statement.get(), slice);
+  const std::size_t count = slice.sets;
   std::vector<SQLUSMALLINT> statuses(count, SQL_PARAM_UNUSED);
   SQLULEN processed = 0;
   if (count > 1) {
@@ -100,8 +100,9 @@ void executePrepared(const Handle& statement, std::string_view sql, ParameterRow
   drainResults(statement);
   if (count > 1 && (anyRefused(statuses) || processed < count)) {
     throw DatabaseError(0, "",
-                        "The driver stored " + std::to_string(processed) + " of " +
-                            std::to_string(count) + " rows and gave no reason");
+                        "The driver stored " + std::to_string(processed * slice.rowsPerSet) +
+                            " of " + std::to_string(count * slice.rowsPerSet) +
+                            " rows and gave no reason");
   }
 }
 

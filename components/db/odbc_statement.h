@@ -13,11 +13,12 @@ namespace csv2sql::db::odbc {
 // any statement in a batch surfaces; the rows of the first result go to `rows` when given.
 void executeDirect(const Handle& statement, std::string_view sql, TextRows* rows = nullptr);
 
-// Prepares the statement, binds the rows as parameter arrays and runs it once for all of them.
-// A count of values other than the statement's markers, a row the driver refuses, or one it
-// leaves unprocessed fails the call. The rows of the first result go to `result` when given.
+// Prepares the statement, binds the slice's rows as parameter arrays and runs it once for all
+// of them. A count of values other than the statement's markers, a row the driver refuses, or
+// one it leaves unprocessed fails the call. The rows of the first result go to `result` when
+// given.
 void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows,
-                     TextRows* result = nullptr);
+                     const ParameterSlice& slice, TextRows* result = nullptr);
 
 // The column names of a query's result, read after preparing it where the driver can tell
 // them then, else after running it (the caller's query selects no rows).

@@ -156,10 +156,13 @@ std::unique_ptr<Recordset> PgDriver::openRecordset(const TableName& table) {
   run(PQsendPrepare(session_.get(), "", source.c_str(), 0, nullptr));
   const Result description = run(PQsendDescribePrepared(session_.get(), ""));
   std::vector<std::string> columns;
+  std::vector<Oid> types;
   for (int i = 0; i < PQnfields(description.get()); ++i) {
     columns.emplace_back(PQfname(description.get(), i));
+    types.push_back(PQftype(description.get(), i));
   }
-  auto recordset = std::make_unique<PgRecordset>(*this, table, std::move(sql), std::move(columns));
+  auto recordset = std::make_unique<PgRecordset>(*this, table, std::move(sql), std::move(columns),
+                                                 std::move(types));
   recordsets_.push_back(recordset.get());
   return recordset;
 }
@@ -179,23 +182,39 @@ void PgDriver::copyRow(PgRecordset& recordset, const PendingRow& row) {
   const std::vector<char>& set = row.setColumns();
   if (copyOwner_ != &recordset || copySet_ != set) {
     endCopy(true);
-    startCopy(recordset, set);
+    startCopy(recordset, set, true);
   }
+  if (!appendCopyRow(row)) {
+    endCopy(true);
+    startCopy(recordset, set, false);
+    appendCopyRow(row);
+  }
+  if (copyBuffer_.size() >= kCopyChunk) sendCopyBuffer();
+}
+
+bool PgDriver::appendCopyRow(const PendingRow& row) {
+  const std::vector<char>& set = row.setColumns();
   const std::size_t rowStart = copyBuffer_.size();
   try {
-    bool first = true;
+    std::size_t field = 0;
+    if (!copyFields_.empty()) appendFieldCount(copyBuffer_, copyFields_.size());
     for (std::size_t column = 0; column < set.size(); ++column) {
       if (!set[column]) continue;
-      if (!first) copyBuffer_ += '\t';
-      first = false;
-      appendCopyField(copyBuffer_, row.value(column));
+      if (copyFields_.empty()) {
+        if (field > 0) copyBuffer_ += '\t';
+        appendCopyField(copyBuffer_, row.value(column));
+      } else if (!appendBinaryField(copyBuffer_, copyFields_[field], row.value(column))) {
+        copyBuffer_.resize(rowStart);
+        return false;
+      }
+      ++field;
     }
   } catch (...) {
     copyBuffer_.resize(rowStart);  // a refused value must not leave half a row in the stream
     throw;
   }
-  copyBuffer_ += '\n';
-  if (copyBuffer_.size() >= kCopyChunk) sendCopyBuffer();
+  if (copyFields_.empty()) copyBuffer_ += '\n';
+  return true;
 }
 
 void PgDriver::insertRow(const std::string& insert, const PendingRow& row) {
@@ -293,16 +312,26 @@ DatabaseError PgDriver::sessionError() const {
   return DatabaseError(0, lost ? "08006" : "", oneLine(PQerrorMessage(session_.get())));
 }
 
-void PgDriver::startCopy(PgRecordset& recordset, const std::vector<char>& set) {
+void PgDriver::startCopy(PgRecordset& recordset, const std::vector<char>& set, bool binary) {
+  copyFields_.clear();
+  if (binary) {
+    const BinarySession session = binarySession(session_.get());
+    for (std::size_t column = 0; column < set.size(); ++column) {
+      if (set[column]) copyFields_.push_back(binaryField(recordset.types()[column], session));
+    }
+    if (std::ranges::find(copyFields_, BinaryField::None) != copyFields_.end()) copyFields_.clear();
+  }
   // The COPY lasts as long as the caller keeps adding rows: the server's command time-out
   // would cut a long file off, so it is lifted for the COPY and set again when the COPY ends.
   // This side still limits each wait without progress.
   if (commandTimeout_ > 0) applyCommandTimeout("LOCAL ", 0);
-  if (!PQsendQuery(session_.get(), recordset.copyStatement(set).c_str())) throw sessionError();
+  const std::string statement = recordset.copyStatement(set, !copyFields_.empty());
+  if (!PQsendQuery(session_.get(), statement.c_str())) throw sessionError();
   const Result result = results();
   if (PQresultStatus(result.get()) != PGRES_COPY_IN) throw resultError(result.get());
   copyOwner_ = &recordset;
   copySet_ = set;
+  if (!copyFields_.empty()) appendBinaryHeader(copyBuffer_);
 }
 
 void PgDriver::sendCopyBuffer() {
@@ -323,6 +352,7 @@ void PgDriver::copyFailed() {
 
 void PgDriver::endCopy(bool restoreTimeout) {
   if (!copyOwner_) return;
+  if (!copyFields_.empty()) appendBinaryTrailer(copyBuffer_);
   if (!copyBuffer_.empty()) sendCopyBuffer();
   if (PQputCopyEnd(session_.get(), nullptr) != 1) copyFailed();
   copyOwner_ = nullptr;

@@ -3,8 +3,10 @@
 namespace csv2sql::db::pg {
 
 PgRecordset::PgRecordset(PgDriver& driver, const TableName& table, std::string tableSql,
-                         std::vector<std::string> columns)
-    : TableRecordset(table, std::move(tableSql), std::move(columns)), driver_(&driver) {}
+                         std::vector<std::string> columns, std::vector<Oid> types)
+    : TableRecordset(table, std::move(tableSql), std::move(columns)),
+      driver_(&driver),
+      types_(std::move(types)) {}
 
 PgRecordset::~PgRecordset() {
   if (!driver_) return;
@@ -36,8 +38,9 @@ void PgRecordset::release() noexcept {
   driver_ = nullptr;
 }
 
-std::string PgRecordset::copyStatement(const std::vector<char>& set) const {
-  return "COPY " + tableSql() + ' ' + columnList(set) + " FROM STDIN";
+std::string PgRecordset::copyStatement(const std::vector<char>& set, bool binary) const {
+  return "COPY " + tableSql() + ' ' + columnList(set) + " FROM STDIN" +
+         (binary ? " (FORMAT binary)" : "");
 }
 
 void PgRecordset::writeRow(const PendingRow& row) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "components/db/database.h"
+#include "components/db/pg_binary.h"
 #include "components/db/pg_text.h"
 #include "components/db/table_recordset.h"
 #include "core/platform.h"
@@ -29,7 +30,9 @@ using Result = std::unique_ptr<PGresult, ResultClearer>;
 class PgRecordset;
 
 // One session with a PostgreSQL server. Inside a transaction the rows of a recordset stream
-// to the server with COPY; the stream ends before any other statement and at commit. The
+// to the server with COPY, in the binary form when every column set has one (pg_binary.h),
+// else as text; a row the binary form cannot carry turns the rest of that COPY into text. The
+// stream ends before any other statement and at commit. The
 // session is non-blocking: no wait on the server lasts longer than the command time-out (plus
 // a second); one that does ends the session.
 class PgDriver final : public Driver {
@@ -72,7 +75,9 @@ class PgDriver final : public Driver {
   // Waits for the socket; a time-out cancels the command and ends the session.
   void awaitSocket(platform::SocketWait what);
   DatabaseError sessionError() const;
-  void startCopy(PgRecordset& recordset, const std::vector<char>& set);
+  void startCopy(PgRecordset& recordset, const std::vector<char>& set, bool binary);
+  // Appends the row in the running COPY's form; false when the binary form cannot carry it.
+  bool appendCopyRow(const PendingRow& row);
   void sendCopyBuffer();
   [[noreturn]] void copyFailed();
   void endCopy(bool restoreTimeout);
@@ -85,6 +90,7 @@ class PgDriver final : public Driver {
   std::vector<PgRecordset*> recordsets_;
   PgRecordset* copyOwner_ = nullptr;
   std::vector<char> copySet_;
+  std::vector<BinaryField> copyFields_;  // per set column; empty for a text COPY
   std::string copyBuffer_;
   ParameterTexts parameters_;
 };
@@ -93,13 +99,15 @@ class PgDriver final : public Driver {
 // inserted one by one at once.
 class PgRecordset final : public TableRecordset {
  public:
+  // types: each column's type (PQftype).
   PgRecordset(PgDriver& driver, const TableName& table, std::string tableSql,
-              std::vector<std::string> columns);
+              std::vector<std::string> columns, std::vector<Oid> types);
   ~PgRecordset() override;
 
   void close() override;
   void release() noexcept;  // the session ends: no further use
-  std::string copyStatement(const std::vector<char>& set) const;
+  std::string copyStatement(const std::vector<char>& set, bool binary) const;
+  const std::vector<Oid>& types() const { return types_; }
 
  protected:
   bool isOpen() const override { return driver_ != nullptr; }
@@ -109,6 +117,7 @@ class PgRecordset final : public TableRecordset {
   void detach() noexcept;  // closes: leaves the session's list
 
   PgDriver* driver_;
+  std::vector<Oid> types_;
   std::vector<char> insertSet_;
   std::string insert_;
 };

@@ -133,8 +133,21 @@ std::string numberPlaceholders(std::string_view sql, bool standardStrings, std::
   return out;
 }
 
-void appendCopyField(std::string& out, const FieldValue& value) {
+void appendValueText(std::string& out, const FieldValue& value) {
   if (const auto* text = std::get_if<std::string_view>(&value)) {
+    requireNoNul(*text);
+    out.append(*text);
+  } else if (const auto* number = std::get_if<double>(&value)) {
+    appendNumber(out, *number);
+  } else if (const auto* stamp = std::get_if<DateTime>(&value)) {
+    appendTimestamp(out, *stamp);
+  }
+}
+
+void appendCopyField(std::string& out, const FieldValue& value) {
+  if (std::holds_alternative<std::monostate>(value)) {
+    out += "\\N";
+  } else if (const auto* text = std::get_if<std::string_view>(&value)) {
     requireNoNul(*text);
     std::size_t start = 0;
     for (std::size_t i = 0; i < text->size(); ++i) {
@@ -151,12 +164,8 @@ void appendCopyField(std::string& out, const FieldValue& value) {
       start = i + 1;
     }
     out.append(*text, start);
-  } else if (const auto* number = std::get_if<double>(&value)) {
-    appendNumber(out, *number);
-  } else if (const auto* stamp = std::get_if<DateTime>(&value)) {
-    appendTimestamp(out, *stamp);
   } else {
-    out += "\\N";
+    appendValueText(out, value);
   }
 }
 
@@ -212,14 +221,7 @@ void ParameterTexts::add(const FieldValue& value) {
     return;
   }
   offsets_.push_back(text_.size());
-  if (const auto* text = std::get_if<std::string_view>(&value)) {
-    requireNoNul(*text);
-    text_.append(*text);
-  } else if (const auto* number = std::get_if<double>(&value)) {
-    appendNumber(text_, *number);
-  } else if (const auto* stamp = std::get_if<DateTime>(&value)) {
-    appendTimestamp(text_, *stamp);
-  }
+  appendValueText(text_, value);
   text_ += '\0';
 }
 

@@ -21,6 +21,10 @@ ServerAddress splitDataSource(std::string_view dataSource);
 // '...' literally (standard_conforming_strings on).
 std::string numberPlaceholders(std::string_view sql, bool standardStrings, std::size_t& markers);
 
+// Appends a non-NULL value as the server reads it from text: a number in its shortest exact
+// form, a date-time as "yyyy-mm-dd hh:mm:ss[.ffffff]"; text holding a NUL fails with 22021.
+void appendValueText(std::string& out, const FieldValue& value);
+
 // Appends a value as one field of a text-format COPY row: \N for NULL, backslash, tab, line
 // feed and carriage return escaped.
 void appendCopyField(std::string& out, const FieldValue& value);

@@ -13,24 +13,6 @@ namespace {
 
 using testing::at;
 
-constexpr std::int64_t kDay = 86'400'000'000;
-
-// Walks the whole calendar: each valid date is exactly one day after the one before it.
-TEST(DateTime, EveryDayFollowsTheDayBefore) {
-  std::int64_t expected = 0;
-  for (int year = 1; year <= 9999; ++year) {
-    for (int month = 1; month <= 12; ++month) {
-      for (int day = 1; DateTime::valid(year, month, day); ++day, expected += kDay) {
-        const auto value = at(year, month, day, 12);
-        ASSERT_EQ(value.date().microseconds(), expected) << year << "-" << month << "-" << day;
-        ASSERT_EQ(value.year() * 10000 + value.month() * 100 + value.day(),
-                  year * 10000 + month * 100 + day);
-      }
-    }
-  }
-  EXPECT_EQ(expected, 3'652'059 * kDay);
-}
-
 // The scheduler's and the UTC offsets' tests shift by minutes and hours.
 TEST(DateTime, ShiftLandsOnTheInstantOrIsErrorSix) {
   const struct {

@@ -1,3 +1,5 @@
+// "Test" connects and also opens the destination table, so a run does not find out first that
+// the table or one of its columns is missing.
 #include "db/destination.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +9,7 @@
 #include "tests/support/sqlite_file.h"
 #include "tests/support/test_support.h"
 
-namespace csv2sql {
+namespace csv2sql::testing {
 namespace {
 
 TEST(Destination, ConnectionStringJoinsTheFiveFieldsAndQuotesASemicolonOrLeadingQuote) {
@@ -21,48 +23,66 @@ TEST(Destination, ConnectionStringJoinsTheFiveFieldsAndQuotesASemicolonOrLeading
             "Password=\"a;b\"\"c\";OLE DB Services =-2;");
 }
 
-// "Test" with dest.db beside the program after a run's connect (1; 2: the run is on) and an edit.
-struct TestCase {
+// A press with dest.db beside the program, after a run's connect (1; 2: the run is on) and an edit.
+struct PressCase {
   const char* name;
+  const char* table;  // dest.db's, in SQLite's SQL
   int run;
   std::function<void(FrmMain&)> edit;
-  std::string prompt;  // its beginning
+  std::string prompt;
   int commandTimeout;  // after the press; 0: closed
 };
-class DestinationTest : public ::testing::TestWithParam<TestCase> {};
+class TestPress : public ::testing::TestWithParam<PressCase> {};
 
-TEST_P(DestinationTest, SaysConnectedOrTheError) {
-  testing::TestSession t;
+TEST_P(TestPress, SaysConnectedOrWhatTheRunWouldMiss) {
+  const PressCase& c = GetParam();
+  TestSession t;
   RunLog log(t.session);
   Messages messages(t.session, log);
   Destination destination(t.session, messages);
   FrmMain& form = t.session.frmMain;
-  testing::createDestination(t.folder.path() / "dest.db");
+  execSql(t.folder.path() / "dest.db", c.table);
   form.cboOleProvider.setText("SQLite");
   form.txtDataSource.setText("dest.db");
-  if (GetParam().run > 0) destination.connect(readConnectPlan(form));
-  destination.runInProgress = GetParam().run == 2;
-  GetParam().edit(form);
+  if (c.run > 0) destination.connect(readConnectPlan(form));
+  destination.runInProgress = c.run == 2;
+  if (c.edit) c.edit(form);
   destination.btnConnectDest_Click();
-  const std::string prompt = t.messageBox.shown.size() == 1 ? t.messageBox.shown[0].prompt : "";
-  EXPECT_TRUE(prompt.starts_with(GetParam().prompt)) << prompt;
+  ASSERT_EQ(t.messageBox.shown.size(), 1u);
+  EXPECT_EQ(t.messageBox.shown[0].prompt, c.prompt);
   const db::Connection& connection = destination.cnnDest();
   EXPECT_EQ(connection.State() == db::Connection::StateOpen ? connection.CommandTimeout() : 0,
-            GetParam().commandTimeout);
+            c.commandTimeout);
+  EXPECT_LE(countRows(t.folder.path() / "dest.db"), 0) << "nothing written";
 }
 
-const std::string kError = "Error in Procedure btnConnectDest_Click\r\nError ";
-const std::string kMismatch = kError + "13 - Type mismatch";
-const TestCase kPresses[] = {
-    {"connects", 0, [](FrmMain&) {}, "Connected", 30},
-    {"missing_file", 0, [](FrmMain& f) { f.txtDataSource.setText("x.db"); }, kError, 0},
-    {"bad_connect_timeout", 1, [](FrmMain& f) { f.txtConnectionTimeout.setText("a"); }, kMismatch,
-     0},
-    {"bad_command_timeout", 0, [](FrmMain& f) { f.txtCommandTimeout.setText("a"); }, kMismatch, 30},
-    {"during_a_run", 2, [](FrmMain& f) { f.txtDataSource.setText("x.db"); }, "An import run is",
+const char* const kTable = "CREATE TABLE CSVDATA (DateTime TEXT, Tag TEXT, Value REAL)";
+const std::string kMismatch = "Error in Procedure btnConnectDest_Click\r\nError 13 - Type mismatch",
+                  kTableIs = "Connected\r\nThe destination table CSVDATA ";
+const PressCase kPresses[] = {
+    {"connects", "CREATE TABLE csvdata (datetime, TAG, Value)", 0, {}, "Connected", 30},
+    {"bad_connect_timeout", kTable, 1, [](FrmMain& f) { f.txtConnectionTimeout.setText("a"); },
+     kMismatch, 0},
+    {"bad_command_timeout", kTable, 0, [](FrmMain& f) { f.txtCommandTimeout.setText("a"); },
+     kMismatch, 30},
+    {"during_a_run", kTable, 2, [](FrmMain& f) { f.txtDataSource.setText("x.db"); },
+     "An import run is in progress and is using the connection.\r\n"
+     "Press Test again when the run has ended.",
+     30},
+    {"no_table",
+     "CREATE TABLE other (x)",
+     0,
+     {},
+     kTableIs + "cannot be opened: Error -2147467259 - no such table: CSVDATA",
+     30},
+    {"two_columns_missing",
+     "CREATE TABLE CSVDATA (DateTime, Other)",
+     0,
+     {},
+     kTableIs + "has no column Tag, Value.",
      30}};
-INSTANTIATE_TEST_SUITE_P(Presses, DestinationTest, ::testing::ValuesIn(kPresses),
+INSTANTIATE_TEST_SUITE_P(Presses, TestPress, ::testing::ValuesIn(kPresses),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace csv2sql
+}  // namespace csv2sql::testing

@@ -1,3 +1,5 @@
+// Message boxes and their silent blocks in the run log; whole logs of runs are read by the
+// import tests.
 #include "log/run_log.h"
 
 #include <gtest/gtest.h>
@@ -18,55 +20,7 @@ using Lines = std::vector<std::string>;
 
 // "hh:mm:ss AMPM : " with the designators of the locale the tests run in.
 const std::string kStamp = "08:15:41 " + DateLocale::system().am + " : ";
-const std::string kLater = "01:05:09 " + DateLocale::system().pm + " : ";
 const std::string kBanner = std::string(31, '=') + " SILENT VEXMSGBOX " + std::string(31, '=');
-
-// Read while the log is still open: nothing is held back. The window shows each text as one
-// line, the line break inside it included. The import tests read whole logs of runs.
-TEST(RunLog, WritesEachTimeStampedLineToDiskAndWindowAtOnce) {
-  testing::TestSession ts;
-  ts.session.hasWindow = true;
-  RunLog log(ts.session);
-  log.OpenLogFile("R27731");
-  const auto file = ts.folder.path() / "log" / "R27731_____12_05_2026__08_15.log";
-  ts.clock.set(DateTime::fromParts(2026, 12, 5, 13, 5, 9));
-  const std::string text = "Error in Procedure X\r\nError 13 - Type mismatch";
-  log.WriteLog(text);
-  EXPECT_EQ(testing::readFile(file),
-            kStamp + "Log file created.\r\n" + kStamp + "\r\n" + kLater + text + "\r\n");
-  log.CloseLogFile();
-  EXPECT_EQ(ts.session.frmMain.lstLog.items()[2], kLater + text);
-}
-
-// A line that reaches no file still leaves a trace: in the window when there is one, and on
-// the error stream when nobody reads a window.
-TEST(RunLog, LineWithoutFileGoesWhereSomeoneCanSeeIt) {
-  const struct {
-    const char* name;
-    bool serviceMode, hasWindow, listed, onErrorStream;
-  } cases[] = {
-      {"window", false, true, true, false},
-      {"no_window", false, false, true, true},
-      {"service", true, false, false, true},
-  };
-  for (const auto& c : cases) {
-    testing::TestSession ts;
-    ts.session.ServiceMode = c.serviceMode;
-    ts.session.hasWindow = c.hasWindow;
-    RunLog log(ts.session);
-    log.WriteLog("no log open");
-    const std::string line = kStamp + "no log open";
-    EXPECT_EQ(ts.session.frmMain.lstLog.items(), c.listed ? Lines{line} : Lines{}) << c.name;
-    EXPECT_EQ(ts.errors.str(), c.onErrorStream ? line + "\n" : "") << c.name;
-  }
-}
-
-TEST(RunLog, OpenUnderAPlainFileNamedLogFailsToTheCaller) {
-  testing::TestSession ts;
-  RunLog log(ts.session);
-  testing::writeFile(ts.folder.path() / "log", "not a folder");
-  EXPECT_THROW(log.OpenLogFile("R27731"), Error);
-}
 
 // A default button that the set lacks answers like the first; an icon does not count.
 TEST(DefaultButtonAnswer, AnswersWithTheDefaultButtonOfTheSet) {
