@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "core/error.h"
 #include "core/tests/core_test_support.h"
@@ -45,14 +46,9 @@ TEST(ParseNumber, AcceptsDecimalsWithSignFractionAndExponentOnly) {
 }
 
 TEST(RoundToInt, RoundsHalfToEvenWithinTheRange) {
-  const Row<double, int> rows[] = {
-      {"half_up_to_even", 3.5, 4},
-      {"below_half", 2.4, 2},
-      {"above_half", 2.6, 3},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(roundToInt16(row.in), row.out) << row.name;
-    EXPECT_EQ(roundToInt32(row.in), row.out) << row.name;
+  for (const auto& [in, out] : {std::pair{3.5, 4}, {2.5, 2}, {2.6, 3}}) {
+    EXPECT_EQ(roundToInt16(in), out) << in;
+    EXPECT_EQ(roundToInt32(in), out) << in;
   }
   EXPECT_EQ(errorNumber([] { roundToInt16(32767.5); }), err::Overflow);
   EXPECT_EQ(errorNumber([] { roundToInt16(std::nan("")); }), err::Overflow);

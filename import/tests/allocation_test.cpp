@@ -13,7 +13,6 @@
 #include "components/db/connection.h"
 #include "import/csv_rows.h"
 #include "import/tests/run_fixture.h"
-#include "import/text_encoding.h"
 #include "import/utc_offsets.h"
 
 namespace {
@@ -50,13 +49,12 @@ std::string readings(int rows) {
 class AllocationTest : public ImportRunTest {
  protected:
   AllocationTest() {
-    for (int period = 0; period < 20; ++period) {
-      const std::string year = std::to_string(2005 + period);
-      setUtcTable({});
-      form().spUTC.setCell(period + 1, 1, year + "-01-01 00:00:00");
-      form().spUTC.setCell(period + 1, 2, year + "-12-31 23:59:59");
-      form().spUTC.setCell(period + 1, 3, "-4.5");
+    std::vector<Lines> periods;
+    for (int year = 2005; year < 2025; ++year) {
+      const std::string y = std::to_string(year);
+      periods.push_back({y + "-01-01 00:00:00", y + "-12-31 23:59:59", "-4.5"});
     }
+    setRows(form().spUTC, periods);
   }
 
   // Allocations made while one file's rows are imported, inside one transaction.
@@ -81,20 +79,6 @@ TEST_F(AllocationTest, RowsCostNoAllocationEach) {
   const long large = importCost(3000);
   EXPECT_EQ(tableRows().size(), 4000u);
   EXPECT_LT(large - small, 100) << "small file: " << small << ", large file: " << large;
-}
-
-TEST_F(AllocationTest, UtcLookupAndUtf8TagAllocateNothing) {
-  const UtcOffsetTable utc(form().spUTC);
-  std::string buffer;
-  const long before = allocations;
-  const DateTime local = utc.UtcToLocal(DateTime::fromParts(2024, 7, 1, 12));
-  const std::string_view tag = asUtf8(
-      "TT1 \xC2\xB0"
-      "C",
-      buffer);
-  EXPECT_EQ(allocations - before, 0);
-  EXPECT_EQ(local, DateTime::fromParts(2024, 7, 1, 7, 30));
-  EXPECT_EQ(tag.size(), 7u);
 }
 
 }  // namespace

@@ -37,25 +37,6 @@ class PostgresRunTest : public ImportRunTest {
   const std::string table = uniqueName("csv_run");
 };
 
-TEST_F(PostgresRunTest, RowsSkipsUtcTagsAndFractionsAsOnEveryDestination) {
-  form().chkUtcOffset.setValue(1);
-  setUtcTable({{"2024-03-10 07:00:00", "2024-11-03 05:59:59", "-4"}});
-  writeCsv("f.csv", csvLines({"h",
-                              "2024-07-01T12:00:00.125Z,TT1 \xB0"
-                              "C,1",
-                              "bad,X,1", "2024-12-01 12:00:00,,2", "2024-12-01 12:00:00,X,n/a"}));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(rows(), (Lines{"2024-07-01 08:00:00.125000|TT1 \xC2\xB0"
-                           "C|1",
-                           "2024-12-01 12:00:00.000000||2"}));
-  const Lines log = logTexts();
-  EXPECT_TRUE(startsWith(log[3], "Connected to Dest: Provider=PostgreSQL;")) << log[3];
-  EXPECT_EQ(log[3].find(server->password), std::string::npos);
-  EXPECT_NE(std::find(log.begin(), log.end(), "Row 3 invalid date (bad) record skipped"),
-            log.end());
-  EXPECT_FALSE(inSource("f.csv"));
-}
-
 // psqlODBC sends arrays of parameter sets; the native driver streams COPY.
 class RefusedRow : public PostgresRunTest, public ::testing::WithParamInterface<const char*> {};
 

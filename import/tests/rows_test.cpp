@@ -44,13 +44,8 @@ TEST_P(OneFile, StoresTheValidRowsAndLogsTheOthers) {
 const auto kAsIs = [](FrmMain&) {};
 const auto kUtc = [](FrmMain& form) {
   form.chkUtcOffset.setValue(1);
-  const Lines periods[] = {{"2024-03-10 07:00:00", "2024-11-03 05:59:59", "-4"},
-                           {"2024-11-03 06:00:00", "2025-03-09 06:59:59", "-5"}};
-  for (int row = 0; row < 2; ++row) {
-    for (int column = 0; column < 3; ++column) {
-      form.spUTC.setCell(row + 1, column + 1, periods[row][static_cast<std::size_t>(column)]);
-    }
-  }
+  setRows(form.spUTC, {{"2024-03-10 07:00:00", "2024-11-03 05:59:59", "-4"},
+                       {"2024-11-03 06:00:00", "2025-03-09 06:59:59", "-5"}});
 };
 const Lines kThree = {"Time,Name,Reading", "2024-03-07 14:05:09,A,1", "2024-03-07 14:05:10,B,2"};
 const Lines kBoth = {"2024-03-07 14:05:09|A|1.0", "2024-03-07 14:05:10|B|2.0"};
@@ -114,18 +109,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {"2024-03-07 00:00:00|A|1.0", "2024-03-07 14:05:09.25|B|2.0",
                   "2024-03-07 14:05:09.000001|C|3.0"},
                  {"4 rows loaded from file"}},
-        FileCase{"windows_1252_tag_is_stored_as_utf8",
-                 kAsIs,
-                 {"h",
-                  "2024-03-07 14:05:09,TT1 \xB0"
-                  "C,21.5",
-                  "2024-03-07 14:05:10,TT2 \xC2\xB0"
-                  "C,21.6"},
-                 {"2024-03-07 14:05:09|TT1 \xC2\xB0"
-                  "C|21.5",
-                  "2024-03-07 14:05:10|TT2 \xC2\xB0"
-                  "C|21.6"},
-                 {"3 rows loaded from file"}},
         FileCase{
             "utc_periods_with_both_bounds_inclusive",
             kUtc,
@@ -143,15 +126,10 @@ TEST(UtcOffsetTable, ConvertsByTheFirstContainingPeriodAndRaisesOnlyWhereItReads
     return DateTime::fromParts(2024, month, day, hour);
   };
   FrmMain form;
-  const Lines rows[] = {{"2024-01-01", "2024-12-31", "5.5"},
-                        {"2024-06-01", "2024-06-30", "-5"},
-                        {"", "2025-12-31", "1"},
-                        {"2023-01-01", "2023-12-31", "x"}};
-  for (int row = 0; row < 4; ++row) {
-    for (int column = 0; column < 3; ++column) {
-      form.spUTC.setCell(row + 1, column + 1, rows[row][static_cast<std::size_t>(column)]);
-    }
-  }
+  setRows(form.spUTC, {{"2024-01-01", "2024-12-31", "5.5"},
+                       {"2024-06-01", "2024-06-30", "-5"},
+                       {"", "2025-12-31", "1"},
+                       {"2023-01-01", "2023-12-31", "x"}});
   const UtcOffsetTable table(form.spUTC);
   form.spUTC.setCell(1, 3, "7");  // read when the table was made, not at every lookup
   EXPECT_EQ(table.UtcToLocal(at(6, 15, 12)), DateTime::fromParts(2024, 6, 15, 17, 30));

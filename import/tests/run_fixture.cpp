@@ -44,11 +44,11 @@ Lines ImportRunTest::tableRows() const {
   return queryRows(databaseFile, "SELECT DateTime, Tag, Value FROM CSVDATA ORDER BY rowid");
 }
 
-void ImportRunTest::setUtcTable(const std::vector<Lines>& periods) {
-  for (std::size_t row = 0; row < periods.size(); ++row) {
-    for (std::size_t column = 0; column < periods[row].size(); ++column) {
-      form().spUTC.setCell(static_cast<std::int32_t>(row + 1),
-                           static_cast<std::int32_t>(column + 1), periods[row][column]);
+void setRows(Grid& grid, const std::vector<Lines>& rows) {
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    for (std::size_t column = 0; column < rows[row].size(); ++column) {
+      grid.setCell(static_cast<std::int32_t>(row + 1), static_cast<std::int32_t>(column + 1),
+                   rows[row][column]);
     }
   }
 }

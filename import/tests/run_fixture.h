@@ -42,7 +42,6 @@ class ImportRunTest : public ::testing::Test {
   // "DateTime|Tag|Value" of each row of CSVDATA in the order they were added.
   Lines tableRows() const;
   void exec(const std::string& sql) const { execSql(databaseFile, sql); }
-  void setUtcTable(const std::vector<Lines>& periods);
 
   TestSession test;
   Session& session = test.session;
@@ -55,6 +54,9 @@ class ImportRunTest : public ::testing::Test {
   const std::filesystem::path archiveFolder = test.folder.path() / "archive";
   const std::filesystem::path databaseFile = test.folder.path() / "dest.db";
 };
+
+// Fills the grid from row 1, a line of cells per row.
+void setRows(Grid& grid, const std::vector<Lines>& rows);
 
 bool startsWith(const std::string& text, const std::string& prefix);
 
