@@ -130,11 +130,11 @@ TEST(HeadlessHost, WritesBoxesAndAddressesToStandardErrorAndAnswersTheDefaultBut
             answer::No);
   EXPECT_EQ(test.session.messageBox->show({"Stop?", mb::OkOnly, std::nullopt}), answer::Ok);
   test.session.urlOpener->open("file:///opt/user-guide.html");
-  const std::string text = test.errors.str();
-  for (const std::string& part : std::vector<std::string>{"Archive: Replace?", "button NO is taken",
-                                                          std::string(kProgramTitle) + ": Stop?",
-                                                          "file:///opt/user-guide.html"}) {
-    EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+  for (const std::string& part :
+       {std::string("Archive: Replace?"), std::string("button NO is taken"),
+        kProgramTitle + std::string(": Stop?"), std::string("file:///opt/user-guide.html")}) {
+    EXPECT_NE(test.errors.str().find(part), std::string::npos)
+        << part << " in " << test.errors.str();
   }
 }
 
@@ -589,17 +589,6 @@ TEST(Environment, ADisplayVariableWithAValueMeansADisplay) {
   EXPECT_FALSE(platform::hasDisplay()) << "an empty value names no display";
   ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
   EXPECT_TRUE(platform::hasDisplay());
-}
-
-TEST(Environment, TimerSeamTakesOnlyAWholeNumberOfMillisecondsUpToAMinute) {
-  const Unset seam("CSV2SQL_TIMER_INTERVAL_MS");
-  EXPECT_EQ(timerIntervalSeam(), std::nullopt);
-  const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
-      {"1", 1}, {"60000", 60000}, {"0", {}}, {"60001", {}}, {"", {}}, {"200ms", {}}};
-  for (const auto& [value, interval] : cases) {
-    ::setenv("CSV2SQL_TIMER_INTERVAL_MS", value, 1);
-    EXPECT_EQ(timerIntervalSeam(), interval) << '"' << value << '"';
-  }
 }
 
 }  // namespace

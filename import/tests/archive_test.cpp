@@ -125,17 +125,5 @@ TEST_F(ArchiveTest, SourceFolderUnderAnotherSpellingOrALinkIsRefused) {
   EXPECT_NO_THROW(checkArchiveFolder(sourceFolder, archiveFolder));
 }
 
-TEST_F(ArchiveTest, ArchiveOnAnotherVolumeIsReachedByCopyAndRemoval) {
-  const fs::path other =
-      fs::path("/dev/shm") / ("csv2sql-" + test.folder.path().filename().string());
-  std::error_code ec;
-  if (!fs::create_directory(other, ec)) GTEST_SKIP() << "no /dev/shm here";
-  form().txtArchiveFolder.setText(other.string());
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_FALSE(inSource("plant1.csv"));
-  EXPECT_EQ(namesIn(other), Lines{kArchived});
-  fs::remove_all(other, ec);
-}
-
 }  // namespace
 }  // namespace csv2sql::testing

@@ -21,24 +21,6 @@ bool lineMatches(const std::string& line, const std::string& expected) {
   return line == expected;
 }
 
-// Sets the controls of "name=value|name=value": a check box takes its value, a text box or list
-// its text, with "$" standing for the program folder.
-void setControls(FrmMain& form, const std::string& values, const std::filesystem::path& folder) {
-  std::istringstream parts(values);
-  for (std::string part; std::getline(parts, part, '|');) {
-    std::string value = part.substr(part.find('=') + 1);
-    if (const auto at = value.find('$'); at != std::string::npos) {
-      value.replace(at, 1, folder.string());
-    }
-    Control* control = form.find(part.substr(0, part.find('=')));
-    if (auto* box = dynamic_cast<CheckBox*>(control)) {
-      box->setValue(std::stoi(value));
-    } else {
-      dynamic_cast<TextBox&>(*control).setText(value);
-    }
-  }
-}
-
 // One run from a fresh program folder with plant1.csv in the source folder and an old row in
 // CSVDATA (a table NOTAG without Tag beside it): what it logs after the connection line, how it
 // ends, what stays where.
@@ -194,16 +176,6 @@ INSTANTIATE_TEST_SUITE_P(Settings, EditDuringTheYield,
                                            "chkArchive=0", "txtDestTable=NONE",
                                            "txtColDateTime=3|txtHeaderRows=2", "chkUtcOffset=0"));
 
-TEST_F(ImportRunTest, RunsTellTheScheduleHowTheyEndedAndKeepTheLogOpenWhenItRuns) {
-  schedule.automaticRunsOn = true;
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  form().cboOleProvider.setText("NoSuchProvider");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-  EXPECT_EQ(schedule.ends,
-            (std::vector<std::pair<bool, RunEnd>>{{true, RunEnd::Normal}, {true, RunEnd::Failed}}));
-  EXPECT_FALSE(log.LogFileName().empty());
-}
-
 // The first lines of each log file, as "name: line, line, ...".
 TEST_F(ImportRunTest, LogFilesFollowTheDayOfTheMonthAndTheSchedule) {
   const auto runAt = [&](int month, int day, int hour, int minute, bool scheduled) {
@@ -232,15 +204,12 @@ TEST_F(ImportRunTest, LogFilesFollowTheDayOfTheMonthAndTheSchedule) {
     }
     return lines;
   };
-  const auto count = [](const Lines& lines, const std::string& text) {
-    return std::count(lines.begin(), lines.end(), text);
-  };
   const Lines shared = texts("R27731_____03_08_2024__09_00.log");
-  EXPECT_EQ(count(shared, "Trans Data Start"), 1);
-  EXPECT_EQ(count(shared, "Woke up, checking for files"), 1);
+  EXPECT_EQ(std::ranges::count(shared, "Trans Data Start"), 1);
+  EXPECT_EQ(std::ranges::count(shared, "Woke up, checking for files"), 1);
   EXPECT_EQ(shared.back(), "Logging off.") << "a new day closes the old log";
   const Lines last = texts("R27731_____03_09_2024__00_04.log");
-  EXPECT_EQ(count(last, "Woke up, checking for files"), 2);
+  EXPECT_EQ(std::ranges::count(last, "Woke up, checking for files"), 2);
   EXPECT_EQ(last.back(), "Logging off.");
   EXPECT_EQ(run.LogOpenedAt, DateTime::fromParts(2024, 3, 9, 0, 4));
 }

@@ -37,47 +37,6 @@ class PostgresRunTest : public ImportRunTest {
   const std::string table = uniqueName("csv_run");
 };
 
-// psqlODBC sends arrays of parameter sets; the native driver streams COPY.
-class RefusedRow : public PostgresRunTest, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(RefusedRow, RollsBackItsFileAndAReRunImportsEachReadingOnce) {
-  if (std::string(GetParam()) == "MSDASQL") {
-    form().cboOleProvider.setText("MSDASQL");
-    form().txtDataSource.setText(server->dsn);
-  }
-  writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
-  Lines b = {"h", "2024-03-07 15:00:00,B,1", "2024-03-07 15:01:00.5,B,-2",
-             "2024-03-07 15:02:00,B,3"};
-  writeCsv("b.csv", csvLines(b));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
-  EXPECT_EQ(rows(), Lines{"2024-03-07 14:00:00.000000|A|1"});
-  EXPECT_TRUE(inSource("b.csv"));
-
-  b[2] = "2024-03-07 15:01:00.5,B,2";
-  writeCsv("b.csv", csvLines(b));
-  test.clock.advanceSeconds(60);
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(rows(), (Lines{"2024-03-07 14:00:00.000000|A|1", "2024-03-07 15:00:00.000000|B|1",
-                           "2024-03-07 15:01:00.500000|B|2", "2024-03-07 15:02:00.000000|B|3"}));
-  EXPECT_EQ(namesIn(sourceFolder), Lines{});
-}
-
-INSTANTIATE_TEST_SUITE_P(Drivers, RefusedRow, ::testing::Values("PostgreSQL", "MSDASQL"));
-
-// The rolled-back file ends its COPY; the next file streams on the same recordset.
-TEST_F(PostgresRunTest, FileWrittenToDuringTheRunIsRolledBackAndTheNextFileGoesOn) {
-  writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
-  writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,1"}));
-  writeCsv("c.csv", csvLines({"h", "2024-03-07 16:00:00,C,1"}));
-  test.eventLoop.onYield = [&] {
-    writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,1", "2024-03-07 15:01:00,B,2"}));
-    test.eventLoop.onYield = nullptr;
-  };
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
-  EXPECT_EQ(rows(), (Lines{"2024-03-07 14:00:00.000000|A|1", "2024-03-07 16:00:00.000000|C|1"}));
-  EXPECT_EQ(namesIn(sourceFolder), Lines{"b.csv"});
-}
-
 TEST_F(PostgresRunTest, PurgeBindsTheCutOffAndNamesTheTableAsOneIdentifier) {
   pg("INSERT INTO " + table +
      " VALUES ('2024-06-02 23:59:59', 'A', 1), ('2024-06-03 00:00:00', 'B', 2)");

@@ -59,16 +59,7 @@ struct SettingsWindow {
     return result;
   }
 
-  void set(const std::string& states) {
-    for (const auto& [name, state] : statesOf(states)) {
-      Control* control = form().find(name);
-      if (auto* box = dynamic_cast<CheckBox*>(control)) {
-        box->setValue(std::stoi(state));
-      } else {
-        dynamic_cast<TextBox&>(*control).setText(state);
-      }
-    }
-  }
+  void set(const std::string& states) { setControls(form(), states, {}); }
 
   TestSession test;
   RunLog log{test.session};

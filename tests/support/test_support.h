@@ -30,6 +30,10 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> readLines(const std::filesystem::path& path);
 
+// Sets the controls of "name=value|name=value": a check box takes its value, a text box or list
+// its text, with "$" standing for `folder`.
+void setControls(FrmMain& form, const std::string& values, const std::filesystem::path& folder);
+
 struct FakeClock final : Clock {
   DateTime now() const override { return now_; }
   void set(DateTime value) { now_ = value; }
