@@ -88,7 +88,11 @@ void preferLargePages(void* buffer, std::size_t bytes) {
 std::FILE* openFile(const std::filesystem::path& file, const char* mode) {
 #ifdef _WIN32
   const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
-  return _wfopen(file.c_str(), wideMode.c_str());
+  std::FILE* opened = _wfopen(file.c_str(), wideMode.c_str());
+  // The C runtime says ENOENT for a missing folder as for a missing file; Windows' own code
+  // tells them apart, as POSIX does with ENOTDIR for a path through no folder.
+  if (opened == nullptr && GetLastError() == ERROR_PATH_NOT_FOUND) errno = ENOTDIR;
+  return opened;
 #else
   return std::fopen(file.c_str(), mode);
 #endif

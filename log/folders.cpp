@@ -51,8 +51,9 @@ void reportFailure(Messages& messages, const Error& error, const std::string& pa
 
 bool DirExist(Messages& messages, const std::string& path) {
   std::string name = path;
-  // The root alone keeps its separator: without it the name would be empty.
-  if (name.size() > 1 && isSeparator(name.back())) name.pop_back();
+  // A root keeps its separator: without it "/" would be empty and "C:" the drive's current folder.
+  const fs::path given(path);
+  if (name.size() > 1 && isSeparator(name.back()) && given != given.root_path()) name.pop_back();
   std::error_code code;
   const fs::file_status status = fs::status(fs::path(name), code);
   // The library also sets the code for a missing name; only other failures are reported.

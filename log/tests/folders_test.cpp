@@ -34,9 +34,11 @@ TEST_F(FoldersTest, DirExistAnswersForFoldersAndFiles) {
   EXPECT_TRUE(DirExist(messages, under("")));       // the final separator is dropped
   EXPECT_TRUE(DirExist(messages, ts.folder.path().root_path().string()));
   EXPECT_FALSE(DirExist(messages, under("Archive/")));
+#ifndef _WIN32  // there a name too long for the system is only not found
   EXPECT_FALSE(DirExist(messages, under(std::string(300, 'x'))));  // a failed look-up
   ASSERT_EQ(shown().size(), 1u);
   EXPECT_EQ(shown()[0].prompt, "Error in Procedure DirExist\r\nError 52 - Bad file name or number");
+#endif
 }
 
 // A symbolic link to itself is neither missing nor a bad name: the system's message is reported.
@@ -45,7 +47,7 @@ TEST_F(FoldersTest, CreateDirectoryMakesEveryMissingLevelOrShowsWhyNot) {
   CreateDirectory(messages, under("Data/Logs/"));
   EXPECT_TRUE(fs::is_directory(under("Data/Logs")));
   testing::writeFile(under("plain"), "x");
-  fs::create_symlink("Loop", under("Loop"));
+  CSV2SQL_SYMLINK_OR_SKIP("Loop", under("Loop"));
   CreateDirectory(messages, under("Loop/Data"));
   ts.session.UnattendedMode = true;
   CreateDirectory(messages, under("plain/Logs"));

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "log/messages.h"
@@ -27,6 +28,15 @@ inline States statesOf(const std::string& text) {
     states[part.substr(0, part.find('='))] = part.substr(part.find('=') + 1);
   }
   return states;
+}
+
+// What error 75 adds for a folder opened as a file: POSIX says why; Windows only denies access.
+inline std::string folderOpenedAsFile() {
+#ifdef _WIN32
+  return "";
+#else
+  return ": " + std::make_error_code(std::errc::is_a_directory).message();
+#endif
 }
 
 // One window with its controls at their defaults and a message box that records what it is

@@ -63,10 +63,9 @@ TEST(SettingsLoad, FileThatCannotBeReadShowsWhyInAPlainBox) {
   writeFile(window.test.session.programFolder / "plain", "x");
   window.test.session.programFolder /= "plain";
   window.load();
-  const std::string isFolder = std::make_error_code(std::errc::is_a_directory).message();
   EXPECT_EQ(window.prompts(),
             (Prompts{"Error in Proc GetIniInfo:53 - File not found",
-                     "Error in Proc GetIniInfo:75 - Path/File access error: " + isFolder,
+                     "Error in Proc GetIniInfo:75 - Path/File access error" + folderOpenedAsFile(),
                      "Error in Proc GetIniInfo:76 - Path not found"}));
   EXPECT_EQ(window.states(), defaultsWith(""));
 }

@@ -108,8 +108,7 @@ TEST(SettingsSave, FailedSaveKeepsTheOldFile) {
   const std::string report = "Error in Procedure btnSaveSettings_Click\r\nError ";
   EXPECT_EQ(window.prompts(), (std::vector<std::string>{
                                   report + "6 - Overflow",
-                                  report + "75 - Path/File access error: " +
-                                      std::make_error_code(std::errc::is_a_directory).message()}));
+                                  report + "75 - Path/File access error" + folderOpenedAsFile()}));
   EXPECT_EQ(window.test.messageBox.shown[0].buttons, mb::Critical);
 }
 

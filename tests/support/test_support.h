@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -29,6 +31,14 @@ class TempDir {
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> readLines(const std::filesystem::path& path);
+
+// Makes a symbolic link, or skips the test where the system has none (Wine).
+#define CSV2SQL_SYMLINK_OR_SKIP(target, link)                                         \
+  do {                                                                                \
+    std::error_code made;                                                             \
+    std::filesystem::create_symlink(target, link, made);                              \
+    if (made) GTEST_SKIP() << "no symbolic links on this system: " << made.message(); \
+  } while (false)
 
 // Sets the controls of "name=value|name=value": a check box takes its value, a text box or list
 // its text, with "$" standing for `folder`.
