@@ -1,14 +1,9 @@
 // How the program starts: the entry routine on a test session, the headless host, the real
 // program in its own process, what it makes of bad input and what it reads from its environment.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -148,51 +143,36 @@ bool eventually(const std::function<bool()>& condition) {
   return true;
 }
 
-// A copy of the real program in a fresh folder with a config.ini beside it, started with fork
-// and exec (test code only), every wait bounded.
+// A copy of the real program in a fresh folder with a config.ini beside it, started in a process
+// of its own, every wait bounded.
 class Installation : public AppTest {
  protected:
   Installation() {
     std::filesystem::copy_file(platform::executablePath().parent_path() / CSV2SQL_PROGRAM_FILE,
                                program);
   }
-  ~Installation() override {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
 
-  // Starts the program through env(1), which execs it in the same process, without the display
-  // variables (so any attempt at a window shows) and with `setting` ("NAME=value") if any.
+  // Starts the program without the display variables (so any attempt at a window shows) and
+  // with `setting` ("NAME=value") if any.
   void start(const std::string& argument, const std::string& setting = "") {
-    std::vector<const char*> argv = {"env", "--unset=DISPLAY", "--unset=WAYLAND_DISPLAY",
-                                     "--unset=QT_QPA_PLATFORM",
-                                     "--unset=CSV2SQL_TIMER_INTERVAL_MS"};
-    if (!setting.empty()) argv.push_back(setting.c_str());
-    argv.insert(argv.end(), {program.c_str(), argument.c_str(), nullptr});
-    const int out = ::open((folder / "output.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_ = ::fork();
-    ASSERT_GE(pid_, 0);
-    if (pid_ == 0) {
-      ::dup2(out, 1);
-      ::dup2(out, 2);
-      ::execvp(argv[0], const_cast<char* const*>(argv.data()));
-      ::_exit(127);
-    }
-    ::close(out);
+    process_.emplace(program, argument,
+                     std::vector<std::string>{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+                                              "CSV2SQL_TIMER_INTERVAL_MS"},
+                     setting, folder / "output.txt");
   }
   // The exit status once the program has ended by itself, or nothing after 20 seconds.
   std::optional<int> waitForEnd() {
-    int status = 0;
-    if (!eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; })) return {};
-    pid_ = 0;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    std::optional<int> status;
+    eventually([&] { return (status = process_->exitStatus()).has_value(); });
+    return status;
   }
+  void askToStop() { process_->askToStop(); }
   std::string output() const { return readFile(folder / "output.txt"); }
 
   const std::filesystem::path program = folder / "csv2sql";
-  pid_t pid_ = 0;
+
+ private:
+  std::optional<ChildProcess> process_;
 };
 
 // What the starts without a window print, for scripts and for the journal.
@@ -233,7 +213,7 @@ TEST_F(Installation, ServiceImportsADroppedFileAndEndsWithStatusZeroOnTheStopSig
   start("ntservice", "CSV2SQL_TIMER_INTERVAL_MS=200");
   drop("a.csv", 3);
   EXPECT_TRUE(eventually([&] { return !inSource("a.csv") && rows() == 3; })) << output();
-  ::kill(pid_, SIGTERM);
+  askToStop();
   EXPECT_EQ(waitForEnd(), 0) << output();
   EXPECT_FALSE(std::filesystem::is_empty(archive));
 }
@@ -505,7 +485,7 @@ class FrozenServer : public Installation, public ::testing::WithParamInterface<F
   }
   void TearDown() override {
     if (!server) return;
-    if (backend > 0 && ::kill(backend, SIGCONT) == 0) {
+    if (backend > 0 && resumeProcess(backend)) {
       pg("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity WHERE pid = " +
          std::to_string(backend));
     }
@@ -516,7 +496,7 @@ class FrozenServer : public Installation, public ::testing::WithParamInterface<F
 
   const std::optional<PgServer> server = pgServer();
   const std::string table = uniqueName("frozen");
-  pid_t backend = 0;
+  int backend = 0;
 };
 
 TEST_P(FrozenServer, EndsTheRunWithinTheTimeOutWithOneErrorAndTheFileLeftInPlace) {
@@ -545,7 +525,7 @@ TEST_P(FrozenServer, EndsTheRunWithinTheTimeOutWithOneErrorAndTheFileLeftInPlace
   if (*trigger) {
     ASSERT_TRUE(eventually([&] { return !pg(sleeping).empty(); })) << output();
     backend = std::stoi(pg(sleeping).at(0));
-    ASSERT_EQ(::kill(backend, SIGSTOP), 0);
+    ASSERT_TRUE(pauseProcess(backend));
   }
   EXPECT_EQ(waitForEnd(), 1) << output();
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
@@ -574,9 +554,9 @@ class Unset {
  public:
   explicit Unset(const char* name) : name_(name) {
     if (const char* value = std::getenv(name)) saved_ = value;
-    ::unsetenv(name);
+    setVariable(name, {});
   }
-  ~Unset() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+  ~Unset() { setVariable(name_, saved_); }
 
  private:
   const char* name_;
@@ -585,9 +565,9 @@ class Unset {
 
 TEST(Environment, ADisplayVariableWithAValueMeansADisplay) {
   const Unset display("DISPLAY"), wayland("WAYLAND_DISPLAY"), qpa("QT_QPA_PLATFORM");
-  ::setenv("WAYLAND_DISPLAY", "", 1);
+  setVariable("WAYLAND_DISPLAY", "");
   EXPECT_FALSE(platform::hasDisplay()) << "an empty value names no display";
-  ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+  setVariable("WAYLAND_DISPLAY", "wayland-0");
   EXPECT_TRUE(platform::hasDisplay());
 }
 

@@ -2,18 +2,23 @@
 
 #ifdef _WIN32
 #include <winsock2.h>
+
+#include <cstdlib>
 #else
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #endif
 
 #include <stdexcept>
-#include <string>
 
 namespace csv2sql::testing {
 
@@ -77,5 +82,91 @@ LoopbackListener::LoopbackListener() : socket_(static_cast<int>(openSocket())) {
 LoopbackListener::~LoopbackListener() {
   closeSocket(static_cast<Socket>(socket_));
 }
+
+#ifdef _WIN32
+// The tests that start the program need SQLite, which the Windows build leaves out.
+ChildProcess::ChildProcess(const std::filesystem::path&, const std::string&,
+                           const std::vector<std::string>&, const std::string&,
+                           const std::filesystem::path&) {
+  throw std::runtime_error("test platform: the tests start no program on Windows");
+}
+
+ChildProcess::~ChildProcess() = default;
+
+std::optional<int> ChildProcess::exitStatus() {
+  return {};
+}
+
+void ChildProcess::askToStop() {}
+
+bool pauseProcess(int) {
+  return false;
+}
+
+bool resumeProcess(int) {
+  return false;
+}
+
+void setVariable(const std::string& name, const std::optional<std::string>& value) {
+  // An empty value removes the variable on Windows, as no value does elsewhere.
+  _putenv_s(name.c_str(), value ? value->c_str() : "");
+}
+#else
+// Through env(1), which execs the program in the same process, so that the child changes no
+// environment between fork and exec.
+ChildProcess::ChildProcess(const std::filesystem::path& program, const std::string& argument,
+                           const std::vector<std::string>& unset, const std::string& setting,
+                           const std::filesystem::path& output) {
+  std::vector<std::string> words = {"env"};
+  for (const std::string& name : unset) words.push_back("--unset=" + name);
+  if (!setting.empty()) words.push_back(setting);
+  words.insert(words.end(), {program.string(), argument});
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (out < 0) throw std::runtime_error("test platform: no output file: " + lastError());
+  id_ = ::fork();
+  if (id_ == 0) {
+    ::dup2(out, 1);
+    ::dup2(out, 2);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+  }
+  const std::string reason = lastError();
+  ::close(out);
+  if (id_ < 0) throw std::runtime_error("test platform: no child process: " + reason);
+}
+
+ChildProcess::~ChildProcess() {
+  if (id_ > 0) {
+    ::kill(id_, SIGKILL);
+    ::waitpid(id_, nullptr, 0);
+  }
+}
+
+std::optional<int> ChildProcess::exitStatus() {
+  int status = 0;
+  if (id_ <= 0 || ::waitpid(id_, &status, WNOHANG) != id_) return {};
+  id_ = 0;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+}
+
+void ChildProcess::askToStop() {
+  ::kill(id_, SIGTERM);
+}
+
+bool pauseProcess(int id) {
+  return ::kill(id, SIGSTOP) == 0;
+}
+
+bool resumeProcess(int id) {
+  return ::kill(id, SIGCONT) == 0;
+}
+
+void setVariable(const std::string& name, const std::optional<std::string>& value) {
+  value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+}
+#endif
 
 }  // namespace csv2sql::testing
