@@ -25,7 +25,7 @@ echo "windows-build: without the SQLite and PostgreSQL drivers and the time-zone
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DCSV2SQL_GUI=OFF -DCSV2SQL_SQLITE=OFF -DCSV2SQL_POSTGRESQL=OFF \
   -DCSV2SQL_TIME_ZONES=OFF >/dev/null
-tests=(core_tests components_tests log_tests settings_tests import_tests)
+tests=(core_tests components_tests dbaccess_tests log_tests settings_tests import_tests)
 nice -n 15 cmake --build "$build" -j1 --target csv2sql "${tests[@]}"
 
 # A Wine prefix of its own, made once, so that the user's is never touched.
@@ -58,4 +58,14 @@ tr -d '\r' <"$folder"/log/*.log
 stored=$(query 'SELECT COUNT(*) FROM CSVDATA')
 echo "windows-build: csv2sql.exe 1 under Wine stored $stored readings in PostgreSQL through ODBC"
 [[ $stored == 8 ]] || status=1
+
+# A provider this build leaves out ends the run on its error path, with the reason.
+sed -i 's/^CNN_PROVIDER=MSDASQL/CNN_PROVIDER=SQLite/' "$folder/config.ini"
+refused=0
+"$wine" "$folder/csv2sql.exe" 1 >"$folder/refused.txt" 2>&1 || refused=$?
+tr -d '\r' <"$folder/refused.txt"
+if ! grep -q 'The provider "SQLite" is not built into this program.' "$folder/refused.txt" ||
+  [[ $refused != 1 ]]; then
+  status=1
+fi
 exit "$status"

@@ -1,0 +1,49 @@
+// The native drivers a build may leave out (the Windows build has neither): choosing one is
+// refused by name and leaves the connection closed; a build that has it gets as far as the driver.
+#include <gtest/gtest.h>
+
+#include "components/db/connection.h"
+#include "tests/support/test_platform.h"
+#include "tests/support/test_support.h"
+
+namespace csv2sql::db {
+namespace {
+
+struct ProviderCase {
+  const char* provider;
+  bool builtIn;
+  std::string dataSource;  // where nothing answers
+};
+
+class ProviderChoice : public ::testing::TestWithParam<ProviderCase> {};
+
+TEST_P(ProviderChoice, LeftOutIsRefusedByNameBuiltInReachesItsDriver) {
+  const auto& [provider, builtIn, dataSource] = GetParam();
+  const testing::TempDir folder;
+  Connection connection(folder.path());
+  connection.setConnectionTimeout(2);
+  try {
+    connection.Open(std::string("Provider=") + provider + ";Data Source=" + dataSource);
+    ADD_FAILURE() << provider << " opened a destination that is not there";
+  } catch (const Error& error) {
+    const std::string refused =
+        "3706 - Provider cannot be found. It may not be properly installed. The provider \"" +
+        std::string(provider) + "\" is not built into this program.";
+    if (builtIn) {
+      EXPECT_NE(error.numberAndDescription(), refused);
+    } else {
+      EXPECT_EQ(error.numberAndDescription(), refused);
+    }
+  }
+  EXPECT_EQ(connection.State(), Connection::StateClosed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NativeDrivers, ProviderChoice,
+    ::testing::Values(ProviderCase{"SQLite", CSV2SQL_WITH_SQLITE, "no folder/here/data.db"},
+                      ProviderCase{"PostgreSQL", CSV2SQL_WITH_POSTGRESQL,
+                                   "127.0.0.1:" + std::to_string(testing::closedLoopbackPort())}),
+    [](const auto& info) { return std::string(info.param.provider); });
+
+}  // namespace
+}  // namespace csv2sql::db
