@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with the sanitizers, starts a private PostgreSQL cluster and
-# runs every test.
+# runs every test; then the Windows build and its tests under Wine (scripts/windows-build.sh).
+# Either failing fails the command.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,4 +15,10 @@ trap pg_stop EXIT
 pg_start
 
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build-test --output-on-failure --no-tests=error -j2 "$@"
+status=0
+ctest --test-dir build-test --output-on-failure --no-tests=error -j2 "$@" || status=1
+pg_stop
+trap - EXIT
+
+scripts/windows-build.sh || status=1
+exit "$status"

@@ -26,11 +26,21 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DCSV2SQL_GUI=OFF -DCSV2SQL_SQLITE=OFF -DCSV2SQL_POSTGRESQL=OFF \
   -DCSV2SQL_TIME_ZONES=OFF >/dev/null
 tests=(core_tests components_tests dbaccess_tests log_tests settings_tests import_tests)
-nice -n 15 cmake --build "$build" -j1 --target csv2sql "${tests[@]}"
+nice -n 15 cmake --build "$build" -j2 --target csv2sql "${tests[@]}"
 
-# A Wine prefix of its own, made once, so that the user's is never touched.
+# A Wine prefix of its own, made once, so that the user's is never touched; one that was not
+# finished is made again, and a failure to make it ends the script.
 export WINEPREFIX=$PWD/$build/wine WINEDEBUG=-all
-[[ -d $WINEPREFIX ]] || "$wine" wineboot --init >/dev/null 2>&1
+if [[ ! -f $WINEPREFIX/.made ]]; then
+  rm -rf "$WINEPREFIX"
+  if ! "$wine" wineboot --init >"$build/wineboot.txt" 2>&1 ||
+    ! PATH=$PATH:/usr/lib/wine wineserver -w; then
+    cat "$build/wineboot.txt" >&2
+    echo "windows-build: no Wine prefix could be made in $WINEPREFIX" >&2
+    exit 1
+  fi
+  touch "$WINEPREFIX/.made"
+fi
 # The tests' failures end the script only after the "1" start below has been tried too.
 status=0
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j1 -R "^($(
