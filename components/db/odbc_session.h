@@ -66,10 +66,19 @@ class Session {
     std::string head;
     ParameterRows rows;
   };
+  // A full-length multi-row INSERT, prepared once and run again for each statement's rows:
+  // psqlODBC sends an array of parameter sets with the values written into the text, which
+  // the server parses anew each time, but runs a prepared statement again with bound values.
+  struct PreparedInsert {
+    std::string sql;
+    Handle statement;
+  };
 
   std::size_t rowsPerStatement(std::size_t columns) const;
   // Runs the INSERT with the slice's rows.
   void insertRows(const std::string& head, ParameterRows& rows, const ParameterSlice& slice);
+  // The statement prepared for sql, kept until the transaction ends.
+  const Handle& preparedInsert(std::string sql, std::size_t values);
 
   Handle newStatement() const;
   void rollbackQuietly() noexcept;
@@ -83,6 +92,7 @@ class Session {
   BareNameCase bareNameCase_ = BareNameCase::AsTyped;
   bool inTransaction_ = false;
   std::optional<HeldRows> held_;
+  std::optional<PreparedInsert> prepared_;
 };
 
 }  // namespace csv2sql::db::odbc
