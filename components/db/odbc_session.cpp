@@ -202,6 +202,11 @@ std::vector<std::string> Session::describeColumns(std::string_view query) {
   return odbc::describeColumns(newStatement(), query);
 }
 
+ParameterRows Session::newRows(std::size_t columns) const {
+  return ParameterRows(columns,
+                       dialect_ == Dialect::PostgreSql ? ValueForm::Text : ValueForm::Native);
+}
+
 std::size_t Session::rowsPerStatement(std::size_t columns) const {
   if (dialect_ != Dialect::SqlServer && dialect_ != Dialect::PostgreSql) return 1;
   return std::clamp<std::size_t>(kMaxParameters / std::max<std::size_t>(columns, 1), 1,
@@ -210,13 +215,13 @@ std::size_t Session::rowsPerStatement(std::size_t columns) const {
 
 void Session::insert(const std::string& insertHead, std::vector<Value> row) {
   if (!inTransaction_) {
-    ParameterRows rows(row.size());
+    ParameterRows rows = newRows(row.size());
     rows.add(std::move(row));
     insertRows(insertHead, rows, rows.all());
     return;
   }
   if (held_ && (held_->head != insertHead || !held_->rows.fits(row))) sendHeld();
-  if (!held_) held_.emplace(HeldRows{insertHead, ParameterRows(row.size())});
+  if (!held_) held_.emplace(HeldRows{insertHead, newRows(row.size())});
   held_->rows.add(std::move(row));
   const std::size_t perStatement = rowsPerStatement(held_->rows.columns());
   if (held_->rows.size() >= (kBatchRows + perStatement - 1) / perStatement * perStatement) {

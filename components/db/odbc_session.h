@@ -74,6 +74,8 @@ class Session {
     Handle statement;
   };
 
+  // Values for an INSERT's rows: PostgreSQL gets numbers and date-times as text.
+  ParameterRows newRows(std::size_t columns) const;
   std::size_t rowsPerStatement(std::size_t columns) const;
   // Runs the INSERT with the slice's rows.
   void insertRows(const std::string& head, ParameterRows& rows, const ParameterSlice& slice);
