@@ -194,7 +194,8 @@ TEST_P(DriverContract, CommandTimeoutEndsASlowStatementSetInATransactionButNotAn
   EXPECT_EQ(count(), "2");
 }
 
-// SQLite sends statements of 100 rows, ODBC arrays of 1000, PostgreSQL's COPY 64 KiB chunks.
+// SQLite sends statements of 100 rows, ODBC batches of 1000 or more, PostgreSQL's COPY 64 KiB
+// chunks.
 TEST_P(DriverContract, CommitKeepsAndRollbackOrCloseDropAndNestingIsRefused) {
   connection.BeginTrans();
   addRows(*recordset, 2500);
