@@ -254,7 +254,7 @@ const Handle& Session::preparedInsert(std::string sql, std::size_t values) {
   if (prepared_ && prepared_->sql == sql) return prepared_->statement;
   prepared_.reset();
   Handle statement = newStatement();
-  prepareInsert(statement, sql, values);
+  prepareChecked(statement, sql, values);
   prepared_.emplace(PreparedInsert{std::move(sql), std::move(statement)});
   return prepared_->statement;
 }

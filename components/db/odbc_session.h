@@ -16,7 +16,7 @@
 namespace csv2sql::db::odbc {
 
 // One connection through the driver manager, with its transaction and the inserted rows it
-// holds back until it sends them as one array.
+// holds back until it sends them as one batch.
 class Session {
  public:
   // Rows held inside a transaction before they are sent, rounded up to whole statements.
@@ -56,8 +56,9 @@ class Session {
   // One row for the INSERT statement that starts with insertHead ("INSERT INTO t (a,b)
   // VALUES "): sent at once outside a transaction; inside one, held with the rows before it
   // while they share the statement and kinds of value, and sent when a batch is held. SQL
-  // Server and PostgreSQL get as many rows per statement as SQL Server's limits let, in arrays
-  // of such statements; other servers one row per array element.
+  // Server and PostgreSQL get as many rows per statement as SQL Server's limits let, the
+  // statement prepared once and run for each statement's rows; other servers one row per
+  // element of one array.
   void insert(const std::string& insertHead, std::vector<Value> row);
   void sendHeld();
 

@@ -71,7 +71,7 @@ void executeDirect(const Handle& statement, std::string_view sql, TextRows* rows
   drainResults(statement);
 }
 
-void prepareInsert(const Handle& statement, std::string_view sql, std::size_t values) {
+void prepareChecked(const Handle& statement, std::string_view sql, std::size_t values) {
   prepare(statement, sql);
   // Drivers differ on values beyond the markers; some ignore them without a word.
   SQLSMALLINT markers = 0;
@@ -83,7 +83,7 @@ void prepareInsert(const Handle& statement, std::string_view sql, std::size_t va
 
 void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows,
                      const ParameterSlice& slice, TextRows* result) {
-  prepareInsert(statement, sql, rows.columns() * slice.rowsPerSet);
+  prepareChecked(statement, sql, rows.columns() * slice.rowsPerSet);
   executeBound(statement, rows, slice, result);
 }
 

@@ -22,7 +22,7 @@ void executePrepared(const Handle& statement, std::string_view sql, ParameterRow
 
 // The two halves of executePrepared, for a statement run again with other values: the prepare
 // with its count of markers, and the run with the slice's rows.
-void prepareInsert(const Handle& statement, std::string_view sql, std::size_t values);
+void prepareChecked(const Handle& statement, std::string_view sql, std::size_t values);
 void executeBound(const Handle& statement, ParameterRows& rows, const ParameterSlice& slice,
                   TextRows* result = nullptr);
 
