@@ -6,12 +6,14 @@
 # given as BEFORE_BIN). Runs alternate (A B A B ...) so that both sides see the same CPU speed;
 # prints rows per second, the ratio per pair with its median and range, and peak memory. A
 # side is a function that times one run under its label; a line of the summary pairs two
-# labels.
+# labels. TARGETS (default "sqlite pg odbc") picks which of the three groups run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
 rounds=${ROUNDS:-5}
 build=${BUILD_DIR:-build}
+targets=${TARGETS:-sqlite pg odbc}
+wants() { [[ " $targets " == *" $1 "* ]]; }
 
 scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -19,7 +21,7 @@ cmake --build "$build" -j2 --target csv2sql >/dev/null
 
 before_commit=${BEFORE_COMMIT:-1fc9da4604462a2d26b27201ba9548515db848bd}
 before_bin=${BEFORE_BIN:-}
-if [ -z "$before_bin" ]; then
+if [ -z "$before_bin" ] && wants odbc; then
   if [ "$(cat build-branch-point/commit 2>/dev/null)" != "$before_commit" ]; then
     rm -rf build-branch-point
     mkdir -p build-branch-point/src
@@ -129,14 +131,20 @@ theirs_pg() {
 : >"$work/results"
 for round in $(seq "$rounds"); do
   echo "round $round"
-  ours_sqlite NO ours_sqlite
-  ours_sqlite NO ours_sqlite_ledger CSVLEDGER
-  theirs_sqlite
-  ours_sqlite YES ours_sqlite_utc
-  ours_pg
-  theirs_pg
-  odbc_pg ours_odbc "$program"
-  odbc_pg before_odbc "$before_bin"
+  if wants sqlite; then
+    ours_sqlite NO ours_sqlite
+    ours_sqlite NO ours_sqlite_ledger CSVLEDGER
+    theirs_sqlite
+    ours_sqlite YES ours_sqlite_utc
+  fi
+  if wants pg; then
+    ours_pg
+    theirs_pg
+  fi
+  if wants odbc; then
+    odbc_pg ours_odbc "$program"
+    odbc_pg before_odbc "$before_bin"
+  fi
 done
 
 awk -v rows="$rows" -v size="$size" '
@@ -147,6 +155,7 @@ awk -v rows="$rows" -v size="$size" '
     return (k % 2) ? v[(k + 1) / 2] : (v[k / 2] + v[k / 2 + 1]) / 2
   }
   function pairs(a, b, label,   i, r, lo, hi) {
+    if (!n[a] || !n[b]) return
     for (i = 1; i <= n[a]; i++) {
       r[i] = t[b, i] / t[a, i]
       lo = (i == 1 || r[i] < lo) ? r[i] : lo
