@@ -84,29 +84,6 @@ LoopbackListener::~LoopbackListener() {
 }
 
 #ifdef _WIN32
-// The tests that start the program need SQLite, which the Windows build leaves out.
-ChildProcess::ChildProcess(const std::filesystem::path&, const std::string&,
-                           const std::vector<std::string>&, const std::string&,
-                           const std::filesystem::path&) {
-  throw std::runtime_error("test platform: the tests start no program on Windows");
-}
-
-ChildProcess::~ChildProcess() = default;
-
-std::optional<int> ChildProcess::exitStatus() {
-  return {};
-}
-
-void ChildProcess::askToStop() {}
-
-bool pauseProcess(int) {
-  return false;
-}
-
-bool resumeProcess(int) {
-  return false;
-}
-
 void setVariable(const std::string& name, const std::optional<std::string>& value) {
   // An empty value removes the variable on Windows, as no value does elsewhere.
   _putenv_s(name.c_str(), value ? value->c_str() : "");

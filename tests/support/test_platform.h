@@ -28,10 +28,14 @@ inline int closedLoopbackPort() {
   return LoopbackListener().port();
 }
 
+#ifndef _WIN32
+// Only the tests that start the program use these, and they need SQLite, which the Windows
+// build leaves out.
+
 // A program started in a process of its own, standard output and error both into `output`, with
 // this process's environment less the variables named in `unset` and plus `setting`
 // ("NAME=value", none when empty). Ended by force when destroyed while it still runs.
-// std::runtime_error when it cannot be started, or on a system where the tests start none.
+// std::runtime_error when it cannot be started.
 class ChildProcess {
  public:
   ChildProcess(const std::filesystem::path& program, const std::string& argument,
@@ -50,9 +54,10 @@ class ChildProcess {
   int id_ = 0;
 };
 
-// Freezes and thaws another process (a server's backend); false where it cannot be done.
+// Freezes and thaws another process (a server's backend); false when the system refuses.
 bool pauseProcess(int id);
 bool resumeProcess(int id);
+#endif
 
 // Sets a variable of this process's environment, or removes it when there is no value.
 void setVariable(const std::string& name, const std::optional<std::string>& value);
