@@ -435,7 +435,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, DriverQuirk, ::testing::ValuesIn(kQuirks), byName
 // In a process of its own, with no driver list: opens through FreeTDS found by its library.
 [[noreturn]] void openThroughUnregisteredFreeTds() {
   csv2sql::testing::writeFile(programFolder() / "odbcinst.ini", "");
-  ::setenv("ODBCSYSINI", programFolder().c_str(), 1);
+  csv2sql::testing::setVariable("ODBCSYSINI", programFolder().string());
   const std::string driver = bestSqlServerOdbcDriver();
   std::fprintf(stderr, "driver: %s\n", driver.c_str());
   const std::string server = "127.0.0.1," + std::to_string(csv2sql::testing::closedLoopbackPort());
