@@ -6,12 +6,18 @@
 # given as BEFORE_BIN). Runs alternate (A B A B ...) so that both sides see the same CPU speed;
 # prints rows per second, the ratio per pair with its median and range, and peak memory. A
 # side is a function that times one run under its label; a line of the summary pairs two
-# labels.
+# labels. The "files" target pairs the same readings in 10,000 files of 100 (FILES) with the one
+# file, both with the ledger. TARGETS selects what runs (default: all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
 rounds=${ROUNDS:-5}
 build=${BUILD_DIR:-build}
+# The targets to run, any of: sqlite pg odbc files.
+targets=" ${TARGETS:-sqlite pg odbc files} "
+wants() { [[ $targets == *" $1 "* ]]; }
+# files: the readings in folders of this many files each, beside one file of them all.
+files=${FILES:-10000}
 
 scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -19,7 +25,7 @@ cmake --build "$build" -j2 --target csv2sql >/dev/null
 
 before_commit=${BEFORE_COMMIT:-1fc9da4604462a2d26b27201ba9548515db848bd}
 before_bin=${BEFORE_BIN:-}
-if [ -z "$before_bin" ]; then
+if wants odbc && [ -z "$before_bin" ]; then
   if [ "$(cat build-branch-point/commit 2>/dev/null)" != "$before_commit" ]; then
     rm -rf build-branch-point
     mkdir -p build-branch-point/src
@@ -51,6 +57,14 @@ awk -v n="$rows" 'BEGIN {
 }' >"$data"
 size=$(stat -c %s "$data")
 echo "file: $rows rows, $((size / 1024 / 1024)) MiB"
+# The same readings in $files files of the header and rows/$files rows each.
+split_folder=$work/split
+if wants files; then
+  mkdir -p "$split_folder"
+  awk -v per="$((rows / files))" -v dir="$split_folder" 'NR == 1 { header = $0; next }
+    (NR - 2) % per == 0 { if (out) close(out); out = sprintf("%s/r%06d.csv", dir, (NR - 2) / per); print header >out }
+    { print >out }' "$data"
+fi
 
 utc_lines() {
   local year
@@ -65,7 +79,7 @@ install() {
   rm -rf "$1"
   mkdir -p "$1/in"
   cp "$program" "$1/csv2sql"
-  cp "$data" "$1/in/"
+  if [ -n "${SPLIT:-}" ]; then cp "$split_folder"/*.csv "$1/in/"; else cp "$data" "$1/in/"; fi
   {
     echo "CSVFOLDER=$1/in"
     echo "CNN_PROVIDER=$2"
@@ -108,10 +122,12 @@ theirs_sqlite() {
   sqlite3 "$work/theirs.db" "$sqlite_table"
   timed sqlite3_import sqlite3 "$work/theirs.db" -cmd '.mode csv' ".import --skip 1 $data CSVDATA"
 }
+# ours_pg [LABEL LEDGERTABLE]
 ours_pg() {
   "${psql_cmd[@]}" -c "$pg_table"
-  install "$work/ours" PostgreSQL "$CSV2SQL_PG_HOST:$CSV2SQL_PG_PORT" NO
-  timed ours_pg "$work/ours/csv2sql" 1
+  if [ -n "${2:-}" ]; then "${psql_cmd[@]}" -c "DROP TABLE IF EXISTS $2"; fi
+  install "$work/ours" PostgreSQL "$CSV2SQL_PG_HOST:$CSV2SQL_PG_PORT" NO "${2:-}"
+  timed "${1:-ours_pg}" "$work/ours/csv2sql" 1
   [ "$("${psql_cmd[@]}" -tA -c 'SELECT count(*) FROM csvdata')" = "$rows" ]
 }
 # odbc_pg LABEL PROGRAM: the import into PostgreSQL through psqlODBC.
@@ -129,14 +145,26 @@ theirs_pg() {
 : >"$work/results"
 for round in $(seq "$rounds"); do
   echo "round $round"
-  ours_sqlite NO ours_sqlite
-  ours_sqlite NO ours_sqlite_ledger CSVLEDGER
-  theirs_sqlite
-  ours_sqlite YES ours_sqlite_utc
-  ours_pg
-  theirs_pg
-  odbc_pg ours_odbc "$program"
-  odbc_pg before_odbc "$before_bin"
+  if wants sqlite; then
+    ours_sqlite NO ours_sqlite
+    ours_sqlite NO ours_sqlite_ledger CSVLEDGER
+    theirs_sqlite
+    ours_sqlite YES ours_sqlite_utc
+  fi
+  if wants pg; then
+    ours_pg
+    theirs_pg
+  fi
+  if wants odbc; then
+    odbc_pg ours_odbc "$program"
+    odbc_pg before_odbc "$before_bin"
+  fi
+  if wants files; then
+    ours_sqlite NO one_file_sqlite CSVLEDGER
+    SPLIT=1 ours_sqlite NO files_sqlite CSVLEDGER
+    ours_pg one_file_pg csvledger
+    SPLIT=1 ours_pg files_pg csvledger
+  fi
 done
 
 awk -v rows="$rows" -v size="$size" '
@@ -147,6 +175,7 @@ awk -v rows="$rows" -v size="$size" '
     return (k % 2) ? v[(k + 1) / 2] : (v[k / 2] + v[k / 2 + 1]) / 2
   }
   function pairs(a, b, label,   i, r, lo, hi) {
+    if (!n[a] || !n[b]) return
     for (i = 1; i <= n[a]; i++) {
       r[i] = t[b, i] / t[a, i]
       lo = (i == 1 || r[i] < lo) ? r[i] : lo
@@ -167,4 +196,6 @@ awk -v rows="$rows" -v size="$size" '
     pairs("ours_odbc", "before_odbc", "ODBC (psqlODBC): ours now / ours before (goal >= 4)")
     pairs("ours_sqlite_utc", "ours_sqlite", "UTC on/off speed (goal >= 0.91)")
     pairs("ours_sqlite_ledger", "ours_sqlite", "Ledger on/off speed (goal >= 0.95)")
+    pairs("files_sqlite", "one_file_sqlite", "SQLite: 10,000 files/one file readings per second (goal >= 0.5)")
+    pairs("files_pg", "one_file_pg", "PostgreSQL: 10,000 files/one file readings per second (goal >= 0.5)")
   }' "$work/results"
