@@ -6,16 +6,16 @@
 # given as BEFORE_BIN). Runs alternate (A B A B ...) so that both sides see the same CPU speed;
 # prints rows per second, the ratio per pair with its median and range, and peak memory. A
 # side is a function that times one run under its label; a line of the summary pairs two
-# labels. The "files" target pairs the same readings in 10,000 files of 100 (FILES) with the one
-# file, both with the ledger. TARGETS selects what runs (default: all).
+# labels. TARGETS (default "sqlite pg odbc files") picks which of the groups run. The "files"
+# group pairs the same readings in 10,000 files of 100 (FILES) with the one file, both with the
+# ledger.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
 rounds=${ROUNDS:-5}
 build=${BUILD_DIR:-build}
-# The targets to run, any of: sqlite pg odbc files.
-targets=" ${TARGETS:-sqlite pg odbc files} "
-wants() { [[ $targets == *" $1 "* ]]; }
+targets=${TARGETS:-sqlite pg odbc files}
+wants() { [[ " $targets " == *" $1 "* ]]; }
 # files: the readings in folders of this many files each, beside one file of them all.
 files=${FILES:-10000}
 
@@ -25,7 +25,7 @@ cmake --build "$build" -j2 --target csv2sql >/dev/null
 
 before_commit=${BEFORE_COMMIT:-1fc9da4604462a2d26b27201ba9548515db848bd}
 before_bin=${BEFORE_BIN:-}
-if wants odbc && [ -z "$before_bin" ]; then
+if [ -z "$before_bin" ] && wants odbc; then
   if [ "$(cat build-branch-point/commit 2>/dev/null)" != "$before_commit" ]; then
     rm -rf build-branch-point
     mkdir -p build-branch-point/src

@@ -3,10 +3,12 @@
 #include "components/db/odbc_api.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <type_traits>
 
 #include "components/db/odbc_error.h"
+#include "components/db/sql_text.h"
 
 namespace csv2sql::db::odbc {
 namespace {
@@ -19,6 +21,8 @@ static_assert(std::is_same_v<std::variant_alternative_t<kText, Value>, WideText>
 
 // Above this many characters SQL Server wants a long text type.
 constexpr std::size_t kLongText = 4000;
+// The longest shortest exact form of a double: "-2.2250738585072014e-308".
+constexpr std::size_t kNumberTextMax = 24;
 
 SQL_TIMESTAMP_STRUCT timestamp(DateTime value) {
   SQL_TIMESTAMP_STRUCT out{};
@@ -75,7 +79,8 @@ struct ParameterRows::Binding {
 };
 
 void ParameterRows::bind(SQLHSTMT statement, const ParameterSlice& slice) {
-  buffers_.assign(columns_ * slice.rowsPerSet, Buffer{});
+  // Resized, not made anew: each buffer keeps its memory from one execution to the next.
+  buffers_.resize(columns_ * slice.rowsPerSet);
   for (std::size_t c = 0; c < columns_; ++c) {
     const Binding kind = binding(c, slice);
     for (std::size_t row = 0; row < slice.rowsPerSet; ++row) {
@@ -87,11 +92,18 @@ void ParameterRows::bind(SQLHSTMT statement, const ParameterSlice& slice) {
 
 ParameterRows::Binding ParameterRows::binding(std::size_t column,
                                               const ParameterSlice& slice) const {
+  const bool text = form_ == ValueForm::Text;
   if (kinds_[column] == kDateTime) {
+    // Text of no declared type, which the server reads as the column's type: psqlODBC would
+    // parse text declared a timestamp and print it again.
+    if (text) return {SQL_C_CHAR, SQL_VARCHAR, 26, 0, kTimestampTextMax};
     // yyyy-mm-dd hh:mm:ss.ffffff: microseconds kept
     return {SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 26, 6, sizeof(SQL_TIMESTAMP_STRUCT)};
   }
-  if (kinds_[column] == kDouble) return {SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, sizeof(double)};
+  if (kinds_[column] == kDouble) {
+    if (text) return {SQL_C_CHAR, SQL_DOUBLE, 15, 0, kNumberTextMax};
+    return {SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, sizeof(double)};
+  }
   if (kinds_[column] != kText) return {};
   std::size_t longest = 0;
   const std::size_t end = slice.first + slice.sets * slice.rowsPerSet;
@@ -111,16 +123,26 @@ void ParameterRows::bindMarker(SQLHSTMT statement, std::size_t marker, std::size
   const std::size_t width = binding.width;
   buffer.lengths.assign(slice.sets, SQL_NULL_DATA);
   buffer.data.assign(slice.sets * width, 0);
+  const bool asText = binding.cType == SQL_C_CHAR;
   for (std::size_t set = 0; set < slice.sets; ++set) {
     unsigned char* target = buffer.data.data() + set * width;
     const Value& value = rows_[slice.first + set * slice.rowsPerSet + row][column];
+    auto* chars = reinterpret_cast<char*>(target);
     if (const auto* time = std::get_if<kDateTime>(&value)) {
-      const SQL_TIMESTAMP_STRUCT stamp = timestamp(*time);
-      std::memcpy(target, &stamp, sizeof stamp);
-      buffer.lengths[set] = sizeof stamp;
+      if (asText) {
+        buffer.lengths[set] = static_cast<SQLLEN>(formatTimestamp(*time, chars));
+      } else {
+        const SQL_TIMESTAMP_STRUCT stamp = timestamp(*time);
+        std::memcpy(target, &stamp, sizeof stamp);
+        buffer.lengths[set] = sizeof stamp;
+      }
     } else if (const auto* number = std::get_if<kDouble>(&value)) {
-      std::memcpy(target, number, sizeof *number);
-      buffer.lengths[set] = sizeof *number;
+      if (asText) {
+        buffer.lengths[set] = std::to_chars(chars, chars + width, *number).ptr - chars;
+      } else {
+        std::memcpy(target, number, sizeof *number);
+        buffer.lengths[set] = sizeof *number;
+      }
     } else if (const auto* text = std::get_if<kText>(&value)) {
       // An empty text has no buffer to copy from.
       if (!text->empty()) std::memcpy(target, text->data(), text->size() * sizeof(SQLWCHAR));

@@ -26,12 +26,19 @@ struct ParameterSlice {
   std::size_t rowsPerSet = 1;
 };
 
+// How numbers and date-times are bound: as C doubles and timestamp structures, or as the text
+// the server reads them from (a number in its shortest exact form, declared a double; a
+// date-time as "yyyy-mm-dd hh:mm:ss[.ffffff]"), for psqlODBC, which would otherwise print each
+// value with printf at a cost above that of the insert itself.
+enum class ValueForm { Native, Text };
+
 // The values of one or more rows for a statement's "?" markers, bound as column-wise arrays so
 // that one execution sends them all. Within one set, each column keeps one kind of value
 // (a NULL fits any).
 class ParameterRows {
  public:
-  explicit ParameterRows(std::size_t columns) : columns_(columns) {}
+  explicit ParameterRows(std::size_t columns, ValueForm form = ValueForm::Native)
+      : columns_(columns), form_(form) {}
 
   std::size_t size() const { return rows_.size(); }
   std::size_t columns() const { return columns_; }
@@ -57,6 +64,7 @@ class ParameterRows {
                   const ParameterSlice& slice, const Binding& binding, Buffer& buffer);
 
   std::size_t columns_;
+  ValueForm form_;
   std::vector<std::size_t> kinds_ = std::vector<std::size_t>(columns_);  // 0 while only NULLs
   std::vector<std::vector<Value>> rows_;
   std::vector<Buffer> buffers_;

@@ -69,6 +69,20 @@ BareNameCase bareNameCase(const Handle& connection) {
   return BareNameCase::AsTyped;
 }
 
+// The INSERT that starts with head and lists `rows` rows of `columns` markers.
+std::string valuesSql(const std::string& head, std::size_t columns, std::size_t rows) {
+  std::string row = "(?";
+  for (std::size_t i = 1; i < columns; ++i) row += ",?";
+  row += ')';
+  std::string sql = head;
+  sql.reserve(head.size() + rows * (row.size() + 1));
+  for (std::size_t i = 0; i < rows; ++i) {
+    if (i > 0) sql += ',';
+    sql += row;
+  }
+  return sql;
+}
+
 }  // namespace
 
 Session::Session(const std::string& connectionString, const OpenOptions& options)
@@ -109,6 +123,7 @@ Session::~Session() {
 
 void Session::setCommandTimeout(std::int32_t value) {
   commandTimeout_ = seconds(value);
+  prepared_.reset();
 }
 
 Handle Session::newStatement() const {
@@ -154,12 +169,14 @@ void Session::commit() {
     rollbackQuietly();
     throw;
   }
+  prepared_.reset();
   setAutocommit(true);
   inTransaction_ = false;
 }
 
 void Session::rollback() {
   held_.reset();
+  prepared_.reset();
   if (!inTransaction_) return;
   connection_.check(SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_ROLLBACK), "SQLEndTran");
   // Only now: switching automatic commits on would commit a transaction still open.
@@ -185,6 +202,11 @@ std::vector<std::string> Session::describeColumns(std::string_view query) {
   return odbc::describeColumns(newStatement(), query);
 }
 
+ParameterRows Session::newRows(std::size_t columns) const {
+  return ParameterRows(columns,
+                       dialect_ == Dialect::PostgreSql ? ValueForm::Text : ValueForm::Native);
+}
+
 std::size_t Session::rowsPerStatement(std::size_t columns) const {
   if (dialect_ != Dialect::SqlServer && dialect_ != Dialect::PostgreSql) return 1;
   return std::clamp<std::size_t>(kMaxParameters / std::max<std::size_t>(columns, 1), 1,
@@ -193,13 +215,13 @@ std::size_t Session::rowsPerStatement(std::size_t columns) const {
 
 void Session::insert(const std::string& insertHead, std::vector<Value> row) {
   if (!inTransaction_) {
-    ParameterRows rows(row.size());
+    ParameterRows rows = newRows(row.size());
     rows.add(std::move(row));
     insertRows(insertHead, rows, rows.all());
     return;
   }
   if (held_ && (held_->head != insertHead || !held_->rows.fits(row))) sendHeld();
-  if (!held_) held_.emplace(HeldRows{insertHead, ParameterRows(row.size())});
+  if (!held_) held_.emplace(HeldRows{insertHead, newRows(row.size())});
   held_->rows.add(std::move(row));
   const std::size_t perStatement = rowsPerStatement(held_->rows.columns());
   if (held_->rows.size() >= (kBatchRows + perStatement - 1) / perStatement * perStatement) {
@@ -215,22 +237,31 @@ void Session::sendHeld() {
   const std::size_t count = batch.rows.size();
   const std::size_t perStatement = std::min(rowsPerStatement(batch.rows.columns()), count);
   const std::size_t sets = count / perStatement, rest = count % perStatement;
-  insertRows(batch.head, batch.rows, {0, sets, perStatement});
+  if (perStatement == 1) {
+    insertRows(batch.head, batch.rows, {0, sets, 1});
+    return;
+  }
+  const std::size_t values = batch.rows.columns() * perStatement;
+  const Handle& statement =
+      preparedInsert(valuesSql(batch.head, batch.rows.columns(), perStatement), values);
+  for (std::size_t set = 0; set < sets; ++set) {
+    executeBound(statement, batch.rows, {set * perStatement, 1, perStatement});
+  }
   if (rest > 0) insertRows(batch.head, batch.rows, {sets * perStatement, 1, rest});
+}
+
+const Handle& Session::preparedInsert(std::string sql, std::size_t values) {
+  if (prepared_ && prepared_->sql == sql) return prepared_->statement;
+  prepared_.reset();
+  Handle statement = newStatement();
+  prepareChecked(statement, sql, values);
+  prepared_.emplace(PreparedInsert{std::move(sql), std::move(statement)});
+  return prepared_->statement;
 }
 
 void Session::insertRows(const std::string& head, ParameterRows& rows,
                          const ParameterSlice& slice) {
-  std::string row = "(?";
-  for (std::size_t i = 1; i < rows.columns(); ++i) row += ",?";
-  row += ')';
-  std::string sql = head;
-  sql.reserve(head.size() + slice.rowsPerSet * (row.size() + 1));
-  for (std::size_t i = 0; i < slice.rowsPerSet; ++i) {
-    if (i > 0) sql += ',';
-    sql += row;
-  }
-  executePrepared(newStatement(), sql, rows, slice);
+  executePrepared(newStatement(), valuesSql(head, rows.columns(), slice.rowsPerSet), rows, slice);
 }
 
 }  // namespace csv2sql::db::odbc

@@ -16,7 +16,7 @@
 namespace csv2sql::db::odbc {
 
 // One connection through the driver manager, with its transaction and the inserted rows it
-// holds back until it sends them as one array.
+// holds back until it sends them as one batch.
 class Session {
  public:
   // Rows held inside a transaction before they are sent, rounded up to whole statements.
@@ -56,8 +56,9 @@ class Session {
   // One row for the INSERT statement that starts with insertHead ("INSERT INTO t (a,b)
   // VALUES "): sent at once outside a transaction; inside one, held with the rows before it
   // while they share the statement and kinds of value, and sent when a batch is held. SQL
-  // Server and PostgreSQL get as many rows per statement as SQL Server's limits let, in arrays
-  // of such statements; other servers one row per array element.
+  // Server and PostgreSQL get as many rows per statement as SQL Server's limits let, the
+  // statement prepared once and run for each statement's rows; other servers one row per
+  // element of one array.
   void insert(const std::string& insertHead, std::vector<Value> row);
   void sendHeld();
 
@@ -66,10 +67,21 @@ class Session {
     std::string head;
     ParameterRows rows;
   };
+  // A full-length multi-row INSERT, prepared once and run again for each statement's rows:
+  // psqlODBC sends an array of parameter sets with the values written into the text, which
+  // the server parses anew each time, but runs a prepared statement again with bound values.
+  struct PreparedInsert {
+    std::string sql;
+    Handle statement;
+  };
 
+  // Values for an INSERT's rows: PostgreSQL gets numbers and date-times as text.
+  ParameterRows newRows(std::size_t columns) const;
   std::size_t rowsPerStatement(std::size_t columns) const;
   // Runs the INSERT with the slice's rows.
   void insertRows(const std::string& head, ParameterRows& rows, const ParameterSlice& slice);
+  // The statement prepared for sql, kept until the transaction ends.
+  const Handle& preparedInsert(std::string sql, std::size_t values);
 
   Handle newStatement() const;
   void rollbackQuietly() noexcept;
@@ -83,6 +95,7 @@ class Session {
   BareNameCase bareNameCase_ = BareNameCase::AsTyped;
   bool inTransaction_ = false;
   std::optional<HeldRows> held_;
+  std::optional<PreparedInsert> prepared_;
 };
 
 }  // namespace csv2sql::db::odbc

@@ -71,15 +71,24 @@ void executeDirect(const Handle& statement, std::string_view sql, TextRows* rows
   drainResults(statement);
 }
 
-void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows,
-                     const ParameterSlice& slice, TextRows* result) {
+void prepareChecked(const Handle& statement, std::string_view sql, std::size_t values) {
   prepare(statement, sql);
   // Drivers differ on values beyond the markers; some ignore them without a word.
   SQLSMALLINT markers = 0;
   statement.check(SQLNumParams(statement.get(), &markers), "SQLNumParams");
-  if (static_cast<std::size_t>(markers) != rows.columns() * slice.rowsPerSet) {
-    throw parameterCountError(static_cast<std::size_t>(markers), rows.columns() * slice.rowsPerSet);
+  if (static_cast<std::size_t>(markers) != values) {
+    throw parameterCountError(static_cast<std::size_t>(markers), values);
   }
+}
+
+void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows,
+                     const ParameterSlice& slice, TextRows* result) {
+  prepareChecked(statement, sql, rows.columns() * slice.rowsPerSet);
+  executeBound(statement, rows, slice, result);
+}
+
+void executeBound(const Handle& statement, ParameterRows& rows, const ParameterSlice& slice,
+                  TextRows* result) {
   rows.bind(statement.get(), slice);
   const std::size_t count = slice.sets;
   std::vector<SQLUSMALLINT> statuses(count, SQL_PARAM_UNUSED);

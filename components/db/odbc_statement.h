@@ -20,6 +20,12 @@ void executeDirect(const Handle& statement, std::string_view sql, TextRows* rows
 void executePrepared(const Handle& statement, std::string_view sql, ParameterRows& rows,
                      const ParameterSlice& slice, TextRows* result = nullptr);
 
+// The two halves of executePrepared, for a statement run again with other values: the prepare
+// with its count of markers, and the run with the slice's rows.
+void prepareChecked(const Handle& statement, std::string_view sql, std::size_t values);
+void executeBound(const Handle& statement, ParameterRows& rows, const ParameterSlice& slice,
+                  TextRows* result = nullptr);
+
 // The column names of a query's result, read after preparing it where the driver can tell
 // them then, else after running it (the caller's query selects no rows).
 std::vector<std::string> describeColumns(const Handle& statement, std::string_view sql);

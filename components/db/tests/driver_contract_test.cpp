@@ -194,7 +194,8 @@ TEST_P(DriverContract, CommandTimeoutEndsASlowStatementSetInATransactionButNotAn
   EXPECT_EQ(count(), "2");
 }
 
-// SQLite sends statements of 100 rows, ODBC arrays of 1000, PostgreSQL's COPY 64 KiB chunks.
+// SQLite sends statements of 100 rows, ODBC batches of 1000 or more, PostgreSQL's COPY 64 KiB
+// chunks.
 TEST_P(DriverContract, CommitKeepsAndRollbackOrCloseDropAndNestingIsRefused) {
   connection.BeginTrans();
   addRows(*recordset, 2500);
@@ -229,6 +230,29 @@ TEST_P(DriverContract, TagsSurviveTheBatchAsGivenAndEmptyIsNotNull) {
   }
   connection.CommitTrans();
   EXPECT_EQ(rows("SELECT coalesce(Tag, 'NULL') FROM " + table + " ORDER BY Value"), expected);
+}
+
+// At the edges of ODBC's statements of 700 rows (2100 values), two to a batch: one row, one
+// statement, a batch and a row, a batch and a statement and a row; a refused row at the end of
+// a statement, of a batch or of the rest rolls the rows back whole.
+TEST_P(DriverContract, RowsAtTheStatementEdgesAreStoredOnceOrRefusedWhole) {
+  const std::pair<int, int> cases[] = {{1, 0},      {700, 0},     {1401, 0},   {2101, 0},
+                                       {1400, 700}, {1401, 1400}, {2101, 2101}};
+  for (const auto& [count, refused] : cases) {
+    backend->run("DELETE FROM " + table);
+    connection.BeginTrans();
+    const Failure failed = failure([&, count = count, refused = refused] {
+      for (int i = 1; i <= count; ++i) addRow(*recordset, at(i % 60), "T", i == refused ? -1 : i);
+      connection.CommitTrans();
+    });
+    connection.RollbackTrans();
+    EXPECT_EQ(failed.code, refused ? backend->codes.refusedRow : "none") << count << failed.text;
+    const std::string stored =
+        std::to_string(count) + "|" + std::to_string(count * (count + 1) / 2);
+    EXPECT_EQ(rows("SELECT count(*), CAST(coalesce(sum(Value), 0) AS INTEGER) FROM " + table),
+              Rows{refused ? "0|0" : stored})
+        << count;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DriverContract, ::testing::Values(kSqlite, kPostgres, kPsqlOdbc),
