@@ -15,6 +15,7 @@
 #include "core/text.h"
 #include "import/archive.h"
 #include "import/csv_rows.h"
+#include "import/file_group.h"
 #include "import/ledger.h"
 #include "import/reject_file.h"
 #include "import/run_plan.h"
@@ -181,20 +182,13 @@ std::int64_t rowsEndingBy(const Grid& sp, std::uint64_t offset) {
   return low;
 }
 
-// The steps of one file around its commit, for the fault tests.
-void commitFile(db::Transaction& transaction) {
-  faultPoint("before-commit");
-  transaction.commit();
-  faultPoint("after-commit");
-}
-
 // One file: its rows, then its move into the archive folder when asked. What it stored, nothing
 // when its rows were rolled back or the ledger holds them already. span: the rows it sends.
-FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log,
-                            db::Connection& connection, db::Recordset& recordset,
-                            const RunPlan& plan, const FileLayout& layout, Ledger* ledger,
-                            const std::string& name, const std::optional<FileStamp>& listed,
-                            FileProgress& progress, RowSpan& span) {
+FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log, FileGroup& group,
+                            db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
+                            Ledger* ledger, const std::string& name,
+                            const std::optional<FileStamp>& listed, FileProgress& progress,
+                            RowSpan& span) {
   const fs::path path = plan.sourceFolder / name;
   loadFileRows(sp, path);
   const std::string_view bytes = sp.bytes();
@@ -224,7 +218,7 @@ FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log,
   log.WriteLog(std::to_string(sp.rowCount()) + " rows loaded from file");
   // The file's rows are committed together, with its ledger row, so a failure part-way leaves
   // none of them and the next run's re-read of the file imports each reading once.
-  db::Transaction transaction(connection);
+  group.begin(session.clock->now());
   span = {rowsEndingBy(sp, from) + 1, rowsEndingBy(sp, end)};
   const FileCounts counts =
       importRows(sp, span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
@@ -233,49 +227,82 @@ FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log,
     log.WriteLog(std::to_string(counts.unconverted) +
                  " readings outside every UTC period stored unconverted");
   }
+  const SentFile sent{
+      name, from, end, sentBytesHash(bytes.substr(0, end)), counts, session.clock->now()};
   if (ledger != nullptr) {
     // With the ledger a file still being written keeps what it completed; the next run goes on
     // from there. It is not archived, or the writer's next lines would go with it.
-    ledger->record(name, bytes.substr(0, end), counts, session.clock->now());
+    ledger->record(name, bytes.substr(0, end), counts, sent.at);
     faultPoint("ledger-write");
   } else if (!settled) {
     // Without it, its rows are rolled back and it stays for a later run.
     log.WriteLog("File " + name +
                  " changed while it was being read: its rows are rolled back and it stays "
                  "for the next run");
+    group.rollBack();
     return {};
   }
   if (!archive) {
-    commitFile(transaction);
+    group.add(sent, nullptr);
     return counts;
   }
   log.WriteLog("Archiving " + name + " to " + plan.archiveFolderText);
-  const ArchiveMove move =
-      planArchive(plan.sourceFolder, plan.archiveFolder, name, session.clock->now());
-  commitFile(transaction);
-  ArchiveFile(move);
+  group.add(sent, std::unique_ptr<ArchiveMove>(new ArchiveMove(planArchive(
+                      plan.sourceFolder, plan.archiveFolder, name, session.clock->now()))));
   return counts;
+}
+
+// The earlier files of a group rolled back for a later file's refused rows, sent again as they
+// were the first time into the group's new transaction. Their lines and rejects are written
+// already. A file whose first bytes are no longer those sent ends the run: its rows were never
+// committed, so the next run imports it once.
+void sendAgain(const Session& session, Grid& sp, RunLog& log, FileGroup& group,
+               db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
+               Ledger& ledger, const std::vector<SentFile>& files) {
+  const RunLog::Quiet quiet(log);
+  group.begin(session.clock->now());
+  for (const SentFile& file : files) {
+    loadFileRows(sp, plan.sourceFolder / file.name);
+    const std::string_view bytes = sp.bytes().substr(0, file.end);
+    if (bytes.size() != file.end || sentBytesHash(bytes) != file.hash) {
+      throw Error(75, "File " + file.name + " changed before its rows were sent again");
+    }
+    importRows(sp, {rowsEndingBy(sp, file.from) + 1, rowsEndingBy(sp, file.end)}, layout,
+               plan.utc ? &*plan.utc : nullptr, recordset, log);
+    ledger.record(file.name, bytes, file.counts, file.at);
+  }
 }
 
 // A file whose rows the database refuses for their data (its transaction rolled back) would
 // stop every run at the same place: with an error folder it goes there with a note of why, and
-// the run goes on; without one the run ends, naming the file and the row.
+// the run goes on; without one the run ends, naming the file and the row. The earlier files of
+// its group are sent again, so they are imported once either way: a roll-back and a second send
+// rather than savepoints, which SQL Server writes differently and which the halving search,
+// running its own transactions, could not run inside. lastFile: the group closes after it.
 // What the file stored, nothing when it was moved to the error folder.
 FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
-                      db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
-                      Ledger* ledger, const std::string& name,
-                      const std::optional<FileStamp>& listed, FileProgress& progress) {
+                      FileGroup& group, db::Recordset& recordset, const RunPlan& plan,
+                      const FileLayout& layout, Ledger* ledger, const std::string& name,
+                      const std::optional<FileStamp>& listed, FileProgress& progress,
+                      bool lastFile) {
   RowSpan span;
   try {
-    return importAndArchive(session, sp, log, connection, recordset, plan, layout, ledger, name,
-                            listed, progress, span);
+    const FileCounts counts = importAndArchive(session, sp, log, group, recordset, plan, layout,
+                                               ledger, name, listed, progress, span);
+    if (lastFile || group.full(session.clock->now())) group.commit();
+    return counts;
   } catch (const db::DatabaseError& error) {
     if (!error.refusesData()) throw;
+    const std::vector<SentFile> earlier = group.rollBackAllBut(name);
     const std::optional<std::int32_t> row = findRefusedRow(
         sp, span, layout, plan.utc ? &*plan.utc : nullptr, connection, plan.table.get());
     const std::string rowText = row ? std::to_string(*row) : "unknown";
     const std::string line = row ? echoedCell(sp.line(*row)) : "";
+    if (!earlier.empty()) {
+      sendAgain(session, sp, log, group, recordset, plan, layout, *ledger, earlier);
+    }
     if (!plan.errorFolder) {
+      group.commit();
       throw Error(error.number(), error.description() + " (file " + name + ", row " + rowText +
                                       (row ? ": " + line : "") + ")");
     }
@@ -284,6 +311,7 @@ FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connect
                        "\r\nDatabase: " + error.description() + "\r\n");
     log.WriteLog("Moved " + name + " to " + plan.errorFolderText + ": " +
                  echoedCell(error.message()));
+    if (lastFile) group.commit();
     return {};
   }
 }
@@ -321,6 +349,7 @@ RunEnd ImportRun::btnTransferData_Click() {
     log_.WriteLog("Destination Table Opened");
     std::optional<Ledger> ledger;
     if (plan.ledger) ledger.emplace(connection, plan.ledger->get());
+    FileGroup group(connection, ledger.has_value());
 
     const FileLayout& layout = plan.layout.get();
     const SourceListing listing = listSourceFiles(plan.sourceFolder);
@@ -339,14 +368,16 @@ RunEnd ImportRun::btnTransferData_Click() {
       if (stopRequested_) break;
       log_.WriteLog("Loading file " + (plan.sourceFolder / names[i]).string());
       FileProgress progress(session_, rejects, names[i], i + 1, names.size());
-      const FileCounts counts =
-          importFile(session_, form.sp, log_, connection, *recordset, plan, layout,
-                     ledger ? &*ledger : nullptr, names[i], listed[i], progress);
+      const FileCounts counts = importFile(session_, form.sp, log_, connection, group, *recordset,
+                                           plan, layout, ledger ? &*ledger : nullptr, names[i],
+                                           listed[i], progress, i + 1 == names.size());
       total.stored += counts.stored;
       total.skipped += counts.skipped;
       ++files;
       session_.eventLoop->yield();
     }
+    // A stop request ends the loop with its group open.
+    group.commit();
 
     recordset->close();
     char seconds[32];

@@ -53,6 +53,7 @@ void RunLog::OpenLogFile(std::string_view prefix) {
 }
 
 void RunLog::WriteLog(std::string_view text) noexcept {
+  if (quiet_) return;
   try {
     std::string record = formatDateTime(session_.clock->now(), "hh:mm:ss AMPM") + " : ";
     record += text;

@@ -27,6 +27,18 @@ class RunLog {
   // Writes an empty line and "Logging off.", closes the file and empties LogFileName.
   void CloseLogFile();
 
+  // While one lives, WriteLog writes nothing: for work done again whose lines are written.
+  class Quiet {
+   public:
+    explicit Quiet(RunLog& log) : log_(log) { log_.quiet_ = true; }
+    ~Quiet() { log_.quiet_ = false; }
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+
+   private:
+    RunLog& log_;
+  };
+
   // Not empty exactly while a run log is open.
   const std::string& LogFileName() const { return logFileName_; }
   std::filesystem::path logFolder() const;
@@ -35,6 +47,7 @@ class RunLog {
   Session& session_;
   std::string logFileName_;
   std::FILE* file_ = nullptr;
+  bool quiet_ = false;
 };
 
 }  // namespace csv2sql

@@ -6,14 +6,18 @@
 # given as BEFORE_BIN). Runs alternate (A B A B ...) so that both sides see the same CPU speed;
 # prints rows per second, the ratio per pair with its median and range, and peak memory. A
 # side is a function that times one run under its label; a line of the summary pairs two
-# labels. TARGETS (default "sqlite pg odbc") picks which of the three groups run.
+# labels. TARGETS (default "sqlite pg odbc files") picks which of the groups run. The "files"
+# group pairs the same readings in 10,000 files of 100 (FILES) with the one file, both with the
+# ledger.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
 rounds=${ROUNDS:-5}
 build=${BUILD_DIR:-build}
-targets=${TARGETS:-sqlite pg odbc}
+targets=${TARGETS:-sqlite pg odbc files}
 wants() { [[ " $targets " == *" $1 "* ]]; }
+# files: the readings in folders of this many files each, beside one file of them all.
+files=${FILES:-10000}
 
 scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -53,6 +57,14 @@ awk -v n="$rows" 'BEGIN {
 }' >"$data"
 size=$(stat -c %s "$data")
 echo "file: $rows rows, $((size / 1024 / 1024)) MiB"
+# The same readings in $files files of the header and rows/$files rows each.
+split_folder=$work/split
+if wants files; then
+  mkdir -p "$split_folder"
+  awk -v per="$((rows / files))" -v dir="$split_folder" 'NR == 1 { header = $0; next }
+    (NR - 2) % per == 0 { if (out) close(out); out = sprintf("%s/r%06d.csv", dir, (NR - 2) / per); print header >out }
+    { print >out }' "$data"
+fi
 
 utc_lines() {
   local year
@@ -67,7 +79,7 @@ install() {
   rm -rf "$1"
   mkdir -p "$1/in"
   cp "$program" "$1/csv2sql"
-  cp "$data" "$1/in/"
+  if [ -n "${SPLIT:-}" ]; then cp "$split_folder"/*.csv "$1/in/"; else cp "$data" "$1/in/"; fi
   {
     echo "CSVFOLDER=$1/in"
     echo "CNN_PROVIDER=$2"
@@ -110,10 +122,12 @@ theirs_sqlite() {
   sqlite3 "$work/theirs.db" "$sqlite_table"
   timed sqlite3_import sqlite3 "$work/theirs.db" -cmd '.mode csv' ".import --skip 1 $data CSVDATA"
 }
+# ours_pg [LABEL LEDGERTABLE]
 ours_pg() {
   "${psql_cmd[@]}" -c "$pg_table"
-  install "$work/ours" PostgreSQL "$CSV2SQL_PG_HOST:$CSV2SQL_PG_PORT" NO
-  timed ours_pg "$work/ours/csv2sql" 1
+  if [ -n "${2:-}" ]; then "${psql_cmd[@]}" -c "DROP TABLE IF EXISTS $2"; fi
+  install "$work/ours" PostgreSQL "$CSV2SQL_PG_HOST:$CSV2SQL_PG_PORT" NO "${2:-}"
+  timed "${1:-ours_pg}" "$work/ours/csv2sql" 1
   [ "$("${psql_cmd[@]}" -tA -c 'SELECT count(*) FROM csvdata')" = "$rows" ]
 }
 # odbc_pg LABEL PROGRAM: the import into PostgreSQL through psqlODBC.
@@ -144,6 +158,12 @@ for round in $(seq "$rounds"); do
   if wants odbc; then
     odbc_pg ours_odbc "$program"
     odbc_pg before_odbc "$before_bin"
+  fi
+  if wants files; then
+    ours_sqlite NO one_file_sqlite CSVLEDGER
+    SPLIT=1 ours_sqlite NO files_sqlite CSVLEDGER
+    ours_pg one_file_pg csvledger
+    SPLIT=1 ours_pg files_pg csvledger
   fi
 done
 
@@ -176,4 +196,6 @@ awk -v rows="$rows" -v size="$size" '
     pairs("ours_odbc", "before_odbc", "ODBC (psqlODBC): ours now / ours before (goal >= 4)")
     pairs("ours_sqlite_utc", "ours_sqlite", "UTC on/off speed (goal >= 0.91)")
     pairs("ours_sqlite_ledger", "ours_sqlite", "Ledger on/off speed (goal >= 0.95)")
+    pairs("files_sqlite", "one_file_sqlite", "SQLite: 10,000 files/one file readings per second (goal >= 0.5)")
+    pairs("files_pg", "one_file_pg", "PostgreSQL: 10,000 files/one file readings per second (goal >= 0.5)")
   }' "$work/results"

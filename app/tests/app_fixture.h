@@ -33,10 +33,10 @@ class AppTest : public ::testing::Test {
                      archive.string() + "\r\n" + extra);
   }
   // A CSV file of `readings` rows, renamed into place so that no run sees it half-written.
-  void drop(const std::string& name, int readings = 2) const {
+  void drop(const std::string& name, int readings = 2, const std::string& tag = "T") const {
     std::string text = "DateTime,Tag,Value\r\n";
     for (int i = 0; i < readings; ++i)
-      text += "2026-03-01 10:00:0" + std::to_string(i) + ",T,1\r\n";
+      text += "2026-03-01 10:00:0" + std::to_string(i) + "," + tag + ",1\r\n";
     writeFile(source / (name + ".part"), text);
     std::filesystem::rename(source / (name + ".part"), source / name);
   }

@@ -1,5 +1,6 @@
 // How the program starts: the entry routine on a test session, the headless host, the real
 // program in its own process, what it makes of bad input and what it reads from its environment.
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -361,13 +362,15 @@ INSTANTIATE_TEST_SUITE_P(
               "2024-02-29 00:00:00|T|5.0"})),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Every reading once however a run is killed: one file of readings, a run killed at a fault
-// point (or run to its end where the point is not on its path), then a run without faults.
+// Every reading once however a run is killed: three files of readings (one transaction with the
+// ledger, one each without), a run killed at a fault point (or run to its end where the point
+// is not on its path), then a run without faults.
 // Across two file systems the archive folder is a tmpfs the test mounts.
 class FaultPoint : public Installation,
                    public ::testing::WithParamInterface<std::tuple<const char*, bool, bool>> {
  protected:
   static constexpr int kReadings = 9;
+  static constexpr std::array<const char*, 3> kFiles = {"a.csv", "b.csv", "c.csv"};
   ~FaultPoint() override {
     if (mounted_) std::system(("umount " + other.string()).c_str());
   }
@@ -403,7 +406,7 @@ TEST_P(FaultPoint, NextRunLeavesEveryReadingOnceOrTheDuplicateTheGuideNames) {
   if (!folder) GTEST_SKIP() << "a tmpfs cannot be mounted here: one file system only";
   writeConfig("ARCHIVEFOLDER=" + folder->string() + "\r\n" +
               (ledger ? "LEDGERTABLE=CSVLEDGER\r\n" : ""));
-  drop("a.csv", kReadings);
+  for (const char* name : kFiles) drop(name, kReadings, name);
   start("1", std::string("CSV2SQL_FAULT_POINT=") + point);
   const std::optional<int> killed = waitForEnd();
   // The killed run's archive name is taken until the next second.
@@ -412,17 +415,18 @@ TEST_P(FaultPoint, NextRunLeavesEveryReadingOnceOrTheDuplicateTheGuideNames) {
   }
   start("1");
   EXPECT_EQ(waitForEnd(), 0) << output();
-  const long long stored = rows(), distinct = distinctRows();
+  const long long stored = rows(), distinct = distinctRows(), expected = kReadings * 3;
+  // Without the ledger the killed run stops at the first file's window.
   const long long duplicated =
       !ledger && duplicatesWithoutLedger(point, twoVolumes) ? kReadings : 0;
   std::printf(
-      "| %-13s | %-3s | %s | ended %-4d | expected %d | stored %lld | lost %lld | "
+      "| %-13s | %-3s | %s | ended %-4d | expected %lld | stored %lld | lost %lld | "
       "duplicated %lld |\n",
-      point, ledger ? "on" : "off", twoVolumes ? "two" : "one", killed.value_or(-1), kReadings,
-      stored, kReadings - distinct, stored - distinct);
-  EXPECT_EQ(distinct, kReadings);
+      point, ledger ? "on" : "off", twoVolumes ? "two" : "one", killed.value_or(-1), expected,
+      stored, expected - distinct, stored - distinct);
+  EXPECT_EQ(distinct, expected);
   EXPECT_EQ(stored - distinct, duplicated);
-  EXPECT_FALSE(inSource("a.csv"));
+  for (const char* name : kFiles) EXPECT_FALSE(inSource(name)) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(PointsLedgerVolumes, FaultPoint,

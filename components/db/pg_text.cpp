@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "components/db/sql_text.h"
@@ -76,7 +77,13 @@ std::size_t skipQuoted(std::string_view sql, std::size_t i, bool standardStrings
 
 void appendNumber(std::string& out, double value) {
   char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  // A whole number goes without an exponent: an integer column refuses "1e+06".
+  constexpr double kExact = 9007199254740992.0;  // 2^53
+  const bool whole = value == std::trunc(value) && std::fabs(value) < kExact &&
+                     !(value == 0 && std::signbit(value));
+  const auto result =
+      whole ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int64_t>(value))
+            : std::to_chars(buffer, buffer + sizeof buffer, value);
   out.append(buffer, result.ptr);
 }
 

@@ -71,7 +71,8 @@ TEST_F(PostgresRunTest, TableWithoutTagKeepsNothingOfTheFile) {
 }
 
 // A row the server refuses for its data, through each driver: with an error folder the file
-// goes there with its note and the next file is imported.
+// goes there with its note, the file before it in its ledger transaction is imported once and
+// logged once, and the next file is imported.
 struct PgRefusal {
   std::string name;
   bool odbc;
@@ -90,11 +91,15 @@ TEST_P(PgRefusedFile, GoesToTheErrorFolderAndTheRunGoesOn) {
   const auto errors = test.folder.path() / "errors";
   std::filesystem::create_directories(errors);
   form().txtErrorFolder.setText(errors.string());
+  form().txtLedgerTable.setText(table + "_ledger");
+  writeCsv("0.csv", csvLines({"h", "2024-03-07 13:00:00,Z,1"}));
   writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1", c.line}));
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,1"}));
 
   EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal) << logTexts().back();
-  EXPECT_EQ(rows(), Lines{"2024-03-07 15:00:00.000000|B|1"});
+  EXPECT_EQ(rows(), (Lines{"2024-03-07 13:00:00.000000|Z|1", "2024-03-07 15:00:00.000000|B|1"}));
+  EXPECT_EQ(std::ranges::count(logTexts(), "1 readings stored, 0 rows skipped"), 2);
+  pg("DROP TABLE " + table + "_ledger");
   const std::string note = readFile(errors / "a__261205_081541.csv.err");
   EXPECT_TRUE(startsWith(
       note, "File: a.csv\r\nRow: 3\r\nLine: " + c.line + "\r\nDatabase: [" + c.sqlState + "] "))

@@ -314,6 +314,7 @@ const ColumnCase kColumnCases[] = {
     {"integer_whole", "integer", 7.0, "7"},
     {"integer_fraction", "integer", 7.5, "22P02"},
     {"bigint_exponent", "bigint", 1e20, "22P02"},
+    {"bigint_million", "bigint", 1e6, "1000000"},
     {"smallint_range", "smallint", 40000.0, "22003"}};
 
 using PgCopy = DriverContract;

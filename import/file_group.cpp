@@ -1,0 +1,65 @@
+#include "import/file_group.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+
+#include "core/fault_point.h"
+
+namespace csv2sql {
+
+std::uint64_t sentBytesHash(std::string_view bytes) {
+  return XXH3_64bits(bytes.data(), bytes.size());
+}
+
+void FileGroup::begin(DateTime now) {
+  if (transaction_) return;
+  transaction_.emplace(connection_);
+  opened_ = now;
+}
+
+void FileGroup::add(SentFile file, std::unique_ptr<ArchiveMove> move) {
+  readings_ += file.counts.stored;
+  entries_.push_back({std::move(file), std::move(move)});
+}
+
+bool FileGroup::full(DateTime now) const {
+  return !grouped_ || readings_ >= kReadings ||
+         now.microseconds() - opened_.microseconds() >= kMicros;
+}
+
+void FileGroup::commit() {
+  if (!transaction_) return;
+  faultPoint("before-commit");
+  transaction_->commit();
+  faultPoint("after-commit");
+  transaction_.reset();
+  readings_ = 0;
+  // Taken out first: a move that fails leaves the later files for the next run, which finds
+  // them in the ledger and only moves them.
+  const std::vector<Entry> entries = std::move(entries_);
+  entries_.clear();
+  for (const Entry& entry : entries) {
+    if (entry.move) ArchiveFile(*entry.move);
+  }
+}
+
+void FileGroup::rollBack() {
+  transaction_.reset();
+  entries_.clear();
+  readings_ = 0;
+}
+
+std::vector<SentFile> FileGroup::rollBackAllBut(const std::string& name) {
+  transaction_.reset();
+  std::erase_if(entries_, [&](const Entry& entry) { return entry.file.name == name; });
+  std::vector<SentFile> files;
+  readings_ = 0;
+  for (const Entry& entry : entries_) {
+    files.push_back(entry.file);
+    readings_ += entry.file.counts.stored;
+  }
+  return files;
+}
+
+}  // namespace csv2sql
