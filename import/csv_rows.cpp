@@ -54,33 +54,53 @@ void addReading(db::Recordset& destination, DateTime when, std::string_view tag,
   destination.update();
 }
 
-// Calls skip(row, what, text) for each row of the span after the header lines whose date or
-// value is no reading, and add(when, unconverted, tag, value) for every other; unconverted: no
-// UTC period held the time, so it is as read. observer, when given, hears of the rows read.
+// The three fields an import reads from a line, found in one pass over its commas; "" for a
+// column beyond the line's last field.
+struct ReadingFields {
+  std::string_view date, tag, value;
+
+  ReadingFields(std::string_view line, const FileLayout& layout) {
+    const std::int32_t last = std::max({layout.colDateTime, layout.colTag, layout.colValue});
+    for (std::int32_t column = 1; column <= last; ++column) {
+      const std::size_t comma = line.find(',');
+      const std::string_view field = line.substr(0, comma);
+      if (column == layout.colDateTime) date = field;
+      if (column == layout.colTag) tag = field;
+      if (column == layout.colValue) value = field;
+      if (comma == std::string_view::npos) break;
+      line.remove_prefix(comma + 1);
+    }
+  }
+};
+
+// Calls skip(row, line, what, text) for each row of the span after the header lines whose date
+// or value is no reading, and add(when, unconverted, tag, value) for every other; unconverted:
+// no UTC period held the time, so it is as read. observer, when given, hears of the rows read.
 template <typename Skip, typename Add>
-void forEachReading(const Grid& sp, const FileLayout& layout, const UtcOffsetTable* utc,
+void forEachReading(FileLines& lines, const FileLayout& layout, const UtcOffsetTable* utc,
                     RowSpan span, RowObserver* observer, Skip skip, Add add) {
   std::string tagBuffer;
   const std::int64_t firstRow = std::max(span.first, std::int64_t{layout.headerRows} + 1);
-  for (std::int64_t row64 = firstRow; row64 <= span.last; ++row64) {
-    const auto row = static_cast<std::int32_t>(row64);
-    const std::int64_t read = row64 - firstRow + 1;
+  while (lines.row() < span.last && lines.next()) {
+    const std::int64_t row = lines.row();
+    if (row < firstRow) continue;
+    const std::int64_t read = row - firstRow + 1;
     if (observer != nullptr && read % RowObserver::kRowsBetweenReports == 0) {
       observer->rowsRead(read);
     }
-    const CleanedDate date(sp.cell(row, layout.colDateTime));
+    const ReadingFields fields(lines.text(), layout);
+    const CleanedDate date(fields.date);
     const std::optional<DateTime> stamp = parseDateTime(date.text());
     if (!stamp) {
-      skip(row, "date", date.text());
+      skip(row, lines.text(), "date", date.text());
       continue;
     }
     const std::optional<DateTime> local = utc != nullptr ? utc->toLocal(*stamp) : stamp;
-    const std::string_view tag = asUtf8(trimSpaces(sp.cell(row, layout.colTag)), tagBuffer);
-    const std::string_view valueText = sp.cell(row, layout.colValue);
-    const std::optional<double> value = parseNumber(valueText);
+    const std::string_view tag = asUtf8(trimSpaces(fields.tag), tagBuffer);
+    const std::optional<double> value = parseNumber(fields.value);
     // A number too large for a double (1e400) is no reading: no database stores it as one.
     if (!value || !std::isfinite(*value)) {
-      skip(row, "value", valueText);
+      skip(row, lines.text(), "value", fields.value);
       continue;
     }
     add(local.value_or(*stamp), !local, tag, *value);
@@ -89,13 +109,16 @@ void forEachReading(const Grid& sp, const FileLayout& layout, const UtcOffsetTab
 
 // Whether the database takes the readings of the span: they are held and sent by the
 // recordset's close inside a transaction that is rolled back.
-bool readingsTaken(const Grid& sp, const FileLayout& layout, const UtcOffsetTable* utc,
-                   db::Connection& connection, const db::TableName& table, RowSpan span) {
+bool readingsTaken(const std::filesystem::path& path, std::uint64_t end, const FileLayout& layout,
+                   const UtcOffsetTable* utc, db::Connection& connection,
+                   const db::TableName& table, RowSpan span) {
   const db::Transaction transaction(connection);
   try {
     const std::unique_ptr<db::Recordset> recordset = connection.OpenRecordset(table);
+    FileLines lines(path, end);
     forEachReading(
-        sp, layout, utc, span, nullptr, [](std::int32_t, std::string_view, std::string_view) {},
+        lines, layout, utc, span, nullptr,
+        [](std::int64_t, std::string_view, std::string_view, std::string_view) {},
         [&](DateTime when, bool, std::string_view tag, double value) {
           addReading(*recordset, when, tag, value);
         });
@@ -109,27 +132,18 @@ bool readingsTaken(const Grid& sp, const FileLayout& layout, const UtcOffsetTabl
 
 }  // namespace
 
-void loadFileRows(Grid& sp, const std::filesystem::path& path) {
-  // A file that is there but cannot be read must not count as imported: archiving would move
-  // its readings away unread. One that has gone loads no rows.
-  std::error_code ec;
-  if (!sp.loadTextFile(path) && std::filesystem::exists(path, ec)) {
-    throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
-  }
-}
-
-FileCounts importRows(const Grid& sp, RowSpan span, const FileLayout& layout,
+FileCounts importRows(FileLines& lines, RowSpan span, const FileLayout& layout,
                       const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
                       RowObserver* observer) {
   FileCounts counts;
   forEachReading(
-      sp, layout, utc, span, observer,
-      [&](std::int32_t row, std::string_view what, std::string_view text) {
+      lines, layout, utc, span, observer,
+      [&](std::int64_t row, std::string_view line, std::string_view what, std::string_view text) {
         ++counts.skipped;
         const std::string reason = "invalid " + std::string(what);
         log.WriteLog("Row " + std::to_string(row) + " " + reason + " (" + echoedCell(text) +
                      ") record skipped");
-        if (observer != nullptr) observer->skipped(row, sp.line(row), reason);
+        if (observer != nullptr) observer->skipped(row, line, reason);
       },
       [&](DateTime when, bool unconverted, std::string_view tag, double value) {
         if (unconverted) ++counts.unconverted;
@@ -139,19 +153,24 @@ FileCounts importRows(const Grid& sp, RowSpan span, const FileLayout& layout,
   return counts;
 }
 
-std::optional<std::int32_t> findRefusedRow(const Grid& sp, RowSpan span, const FileLayout& layout,
-                                           const UtcOffsetTable* utc, db::Connection& connection,
-                                           const db::TableName& table) {
+std::optional<RefusedRow> findRefusedRow(const std::filesystem::path& path, std::uint64_t end,
+                                         RowSpan span, const FileLayout& layout,
+                                         const UtcOffsetTable* utc, db::Connection& connection,
+                                         const db::TableName& table) {
   // Every run of readings from the span's first row on that holds the refused one is refused too.
-  auto taken = static_cast<std::int32_t>(span.first - 1);
-  auto refused = static_cast<std::int32_t>(span.last);
-  if (readingsTaken(sp, layout, utc, connection, table, span)) return std::nullopt;
+  std::int64_t taken = span.first - 1;
+  std::int64_t refused = span.last;
+  if (readingsTaken(path, end, layout, utc, connection, table, span)) return std::nullopt;
   while (refused - taken > 1) {
-    const std::int32_t middle = taken + (refused - taken) / 2;
-    (readingsTaken(sp, layout, utc, connection, table, {span.first, middle}) ? taken : refused) =
+    const std::int64_t middle = taken + (refused - taken) / 2;
+    (readingsTaken(path, end, layout, utc, connection, table, {span.first, middle}) ? taken
+                                                                                    : refused) =
         middle;
   }
-  return refused;
+  FileLines lines(path, end);
+  while (lines.row() < refused && lines.next()) {
+  }
+  return RefusedRow{refused, std::string(lines.text())};
 }
 
 }  // namespace csv2sql

@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "components/db/connection.h"
 #include "components/db/database.h"
-#include "components/grid.h"
+#include "import/file_lines.h"
 #include "import/utc_offsets.h"
 #include "log/run_log.h"
 
@@ -42,33 +43,37 @@ class RowObserver {
   virtual void rowsRead(std::int64_t rows) = 0;
 };
 
-// Loads a file into sp: a file that has gone leaves no rows; one that is there but cannot be
-// read is error 75.
-void loadFileRows(Grid& sp, const std::filesystem::path& path);
-
-// The loaded rows an import takes, by row number; rows before the one after the header lines
-// are never taken.
+// The rows of a file an import takes, by line number; lines up to the header's are never taken.
 struct RowSpan {
   std::int64_t first = 1;
   std::int64_t last = 0;
 };
 
-// Adds every row of the span of the loaded file whose date-time and value are valid, logging a
-// line for each row it skips. utc, when given, converts every valid time. Errors of the
-// recordset, of the UTC lookup and of the grid pass to the caller. The per-row work allocates
-// nothing, except to log a skipped row or to convert a tag that is not UTF-8. observer, when
-// given, hears of every skipped row and of the rows read.
-FileCounts importRows(const Grid& sp, RowSpan span, const FileLayout& layout,
+// Adds every row of the span whose date-time and value are valid, reading on from where `lines`
+// stands and stopping after the span's last row, logging a line for each row it skips. utc, when
+// given, converts every valid time. Errors of the recordset, of the UTC lookup and of the file
+// pass to the caller. The per-row work allocates nothing, except to log a skipped row or to
+// convert a tag that is not UTF-8. observer, when given, hears of every skipped row and of the
+// rows read.
+FileCounts importRows(FileLines& lines, RowSpan span, const FileLayout& layout,
                       const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
                       RowObserver* observer = nullptr);
 
-// After the database refused a file's rows for their data (a driver that sends rows in batches
-// tells only the batch): the first row of the span of the file still in sp whose reading it
-// refuses. Runs of the readings from the span's first row on are sent again in transactions that
-// are rolled back, halving the rows in doubt each time. Nothing when every run is taken (a
-// refusal that only the commit raises). Other errors of the database pass to the caller.
-std::optional<std::int32_t> findRefusedRow(const Grid& sp, RowSpan span, const FileLayout& layout,
-                                           const UtcOffsetTable* utc, db::Connection& connection,
-                                           const db::TableName& table);
+// The row a database refused, and its line.
+struct RefusedRow {
+  std::int64_t row = 0;
+  std::string line;
+};
+
+// After the database refused the rows of a span of the file's first `end` bytes for their data
+// (a driver that sends rows in batches tells only the batch): the first row of the span whose
+// reading it refuses. Runs of the readings from the span's first row on are sent again in
+// transactions that are rolled back, halving the rows in doubt each time. Nothing when every
+// run is taken (a refusal that only the commit raises). Other errors of the database pass to
+// the caller.
+std::optional<RefusedRow> findRefusedRow(const std::filesystem::path& path, std::uint64_t end,
+                                         RowSpan span, const FileLayout& layout,
+                                         const UtcOffsetTable* utc, db::Connection& connection,
+                                         const db::TableName& table);
 
 }  // namespace csv2sql

@@ -1,16 +1,10 @@
 #include "import/file_group.h"
 
-#include <xxhash.h>
-
 #include <algorithm>
 
 #include "core/fault_point.h"
 
 namespace csv2sql {
-
-std::uint64_t sentBytesHash(std::string_view bytes) {
-  return XXH3_64bits(bytes.data(), bytes.size());
-}
 
 void FileGroup::begin(DateTime now) {
   if (transaction_) return;

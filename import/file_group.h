@@ -4,7 +4,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "components/db/connection.h"
@@ -14,19 +13,16 @@
 
 namespace csv2sql {
 
-// What a file of a group sent, so that it can be sent again: the bytes [from, end) of its
-// first `end` bytes, whose hash tells whether the file still holds them, and its ledger row.
+// What a file of a group sent, so that it can be sent again: the rows of the span of its first
+// `end` bytes, whose hash tells whether the file still holds them, and its ledger row.
 struct SentFile {
   std::string name;
-  std::uint64_t from = 0;
+  RowSpan span;
   std::uint64_t end = 0;
-  std::uint64_t hash = 0;
+  std::string hash;
   FileCounts counts;
   DateTime at;
 };
-
-// The hash SentFile keeps of a file's first bytes.
-std::uint64_t sentBytesHash(std::string_view bytes);
 
 // Consecutive files committed in one transaction: a commit per file costs the database a flush
 // to disk (SQLite's journal, PostgreSQL's WAL), far more than 100 readings. Only with the

@@ -16,6 +16,8 @@
 #include "import/archive.h"
 #include "import/csv_rows.h"
 #include "import/file_group.h"
+#include "import/file_lines.h"
+#include "import/file_scan.h"
 #include "import/ledger.h"
 #include "import/reject_file.h"
 #include "import/run_plan.h"
@@ -168,43 +170,33 @@ bool quietSince(const fs::path& path, const FileStamp& listed) {
   return stampOf(path) == listed;
 }
 
-// The loaded rows that end at or before a byte of the file (the row ends only grow).
-std::int64_t rowsEndingBy(const Grid& sp, std::uint64_t offset) {
-  std::int32_t low = 0, high = sp.rowCount();
-  while (low < high) {
-    const std::int32_t middle = low + (high - low + 1) / 2;
-    if (sp.rowEnd(middle) <= offset) {
-      low = middle;
-    } else {
-      high = middle - 1;
-    }
-  }
-  return low;
-}
-
 // One file: its rows, then its move into the archive folder when asked. What it stored, nothing
-// when its rows were rolled back or the ledger holds them already. span: the rows it sends.
-FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log, FileGroup& group,
+// when its rows were rolled back or the ledger holds them already. end, span: the bytes and the
+// rows it sends.
+FileCounts importAndArchive(const Session& session, RunLog& log, FileGroup& group,
                             db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
                             Ledger* ledger, const std::string& name,
                             const std::optional<FileStamp>& listed, FileProgress& progress,
-                            RowSpan& span) {
+                            std::uint64_t& end, RowSpan& span) {
   const fs::path path = plan.sourceFolder / name;
-  loadFileRows(sp, path);
-  const std::string_view bytes = sp.bytes();
+  const std::vector<LineMark> recorded =
+      ledger != nullptr ? ledger->beginnings(name) : std::vector<LineMark>{};
+  std::vector<std::uint64_t> lengths;
+  for (const LineMark& beginning : recorded) lengths.push_back(beginning.offset);
+  const FileScan scan = scanFile(path, lengths);
   // A file still being written is one that changed since it was listed, or whose last line
   // has no line end and does not stay unchanged for the quiet time. Its complete lines are
   // its bytes up to its last line feed; the rest may still grow into a longer value.
   const std::optional<FileStamp> now = stampOf(path);
   const bool changed = listed && now && *now != *listed;
-  const bool settled =
-      !changed && (bytes.empty() || bytes.back() == '\n' || (listed && quietSince(path, *listed)));
-  const std::uint64_t end = settled ? bytes.size() : bytes.rfind('\n') + 1;
+  const bool settled = !changed && (scan.size() == 0 || scan.endsWithLineFeed ||
+                                    (listed && quietSince(path, *listed)));
+  const LineMark& endMark = settled ? scan.whole : scan.lastLineFeed;
+  end = endMark.offset;
   const bool archive = plan.archive && settled;
-  std::uint64_t from = 0;
+  LineMark from;
   if (ledger != nullptr) {
-    const std::optional<std::uint64_t> imported =
-        ledger->importedLength(name, bytes.substr(0, end));
+    const std::optional<std::uint64_t> imported = importedLength(recorded, scan, end);
     if (imported == end) {
       log.WriteLog("File " + name + " was imported before: not imported again");
       if (archive) {
@@ -213,26 +205,28 @@ FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log, FileG
       }
       return {};
     }
-    from = imported.value_or(0);
+    if (imported) from = *scan.beginning(*imported);
   }
-  log.WriteLog(std::to_string(sp.rowCount()) + " rows loaded from file");
+  log.WriteLog(std::to_string(scan.rows) + " rows loaded from file");
   // The file's rows are committed together, with its ledger row, so a failure part-way leaves
   // none of them and the next run's re-read of the file imports each reading once.
   group.begin(session.clock->now());
-  span = {rowsEndingBy(sp, from) + 1, rowsEndingBy(sp, end)};
+  span = {from.lines + 1, std::min(scan.rows, endMark.lines)};
+  FileLines lines(path, end);
+  passTo(lines, from, path);
   const FileCounts counts =
-      importRows(sp, span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
+      importRows(lines, span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
+  const SentFile sent{
+      name, span, end, finishAt(lines, endMark, path), counts, session.clock->now()};
   log.WriteLog(fileCountsLine(counts));
   if (counts.unconverted > 0) {
     log.WriteLog(std::to_string(counts.unconverted) +
                  " readings outside every UTC period stored unconverted");
   }
-  const SentFile sent{
-      name, from, end, sentBytesHash(bytes.substr(0, end)), counts, session.clock->now()};
   if (ledger != nullptr) {
     // With the ledger a file still being written keeps what it completed; the next run goes on
     // from there. It is not archived, or the writer's next lines would go with it.
-    ledger->record(name, bytes.substr(0, end), counts, sent.at);
+    ledger->record(name, end, sent.hash, counts, sent.at);
     faultPoint("ledger-write");
   } else if (!settled) {
     // Without it, its rows are rolled back and it stays for a later run.
@@ -254,25 +248,25 @@ FileCounts importAndArchive(const Session& session, Grid& sp, RunLog& log, FileG
 
 // The earlier files of a group rolled back for a later file's refused rows, sent again as they
 // were the first time into the group's new transaction. Their lines and rejects are written
-// already. A file whose first bytes are no longer those sent ends the run: its rows were never
+// already. A file that no longer holds the bytes sent ends the run: its rows were never
 // committed, so the next run imports it once.
-void sendAgain(const Session& session, Grid& sp, RunLog& log, FileGroup& group,
-               db::Recordset& recordset, const RunPlan& plan, const FileLayout& layout,
-               Ledger& ledger, const std::vector<SentFile>& files) {
+void sendAgain(const Session& session, RunLog& log, FileGroup& group, db::Recordset& recordset,
+               const RunPlan& plan, const FileLayout& layout, Ledger& ledger,
+               const std::vector<SentFile>& files) {
   const RunLog::Quiet quiet(log);
   group.begin(session.clock->now());
   for (const SentFile& file : files) {
-    loadFileRows(sp, plan.sourceFolder / file.name);
-    const std::string_view bytes = sp.bytes().substr(0, file.end);
-    if (bytes.size() != file.end || sentBytesHash(bytes) != file.hash) {
+    const fs::path path = plan.sourceFolder / file.name;
+    FileLines lines(path, file.end);
+    importRows(lines, file.span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log);
+    while (lines.next()) {
+    }
+    if (lines.end() != file.end || lines.hash() != file.hash) {
       throw Error(75, "File " + file.name + " changed before its rows were sent again");
     }
-    importRows(sp, {rowsEndingBy(sp, file.from) + 1, rowsEndingBy(sp, file.end)}, layout,
-               plan.utc ? &*plan.utc : nullptr, recordset, log);
-    ledger.record(file.name, bytes, file.counts, file.at);
+    ledger.record(file.name, file.end, file.hash, file.counts, file.at);
   }
 }
-
 // A file whose rows the database refuses for their data (its transaction rolled back) would
 // stop every run at the same place: with an error folder it goes there with a note of why, and
 // the run goes on; without one the run ends, naming the file and the row. The earlier files of
@@ -280,26 +274,28 @@ void sendAgain(const Session& session, Grid& sp, RunLog& log, FileGroup& group,
 // rather than savepoints, which SQL Server writes differently and which the halving search,
 // running its own transactions, could not run inside. lastFile: the group closes after it.
 // What the file stored, nothing when it was moved to the error folder.
-FileCounts importFile(const Session& session, Grid& sp, RunLog& log, db::Connection& connection,
+FileCounts importFile(const Session& session, RunLog& log, db::Connection& connection,
                       FileGroup& group, db::Recordset& recordset, const RunPlan& plan,
                       const FileLayout& layout, Ledger* ledger, const std::string& name,
                       const std::optional<FileStamp>& listed, FileProgress& progress,
                       bool lastFile) {
+  std::uint64_t end = 0;
   RowSpan span;
   try {
-    const FileCounts counts = importAndArchive(session, sp, log, group, recordset, plan, layout,
-                                               ledger, name, listed, progress, span);
+    const FileCounts counts = importAndArchive(session, log, group, recordset, plan, layout, ledger,
+                                               name, listed, progress, end, span);
     if (lastFile || group.full(session.clock->now())) group.commit();
     return counts;
   } catch (const db::DatabaseError& error) {
     if (!error.refusesData()) throw;
     const std::vector<SentFile> earlier = group.rollBackAllBut(name);
-    const std::optional<std::int32_t> row = findRefusedRow(
-        sp, span, layout, plan.utc ? &*plan.utc : nullptr, connection, plan.table.get());
-    const std::string rowText = row ? std::to_string(*row) : "unknown";
-    const std::string line = row ? echoedCell(sp.line(*row)) : "";
+    const std::optional<RefusedRow> row =
+        findRefusedRow(plan.sourceFolder / name, end, span, layout, plan.utc ? &*plan.utc : nullptr,
+                       connection, plan.table.get());
+    const std::string rowText = row ? std::to_string(row->row) : "unknown";
+    const std::string line = row ? echoedCell(row->line) : "";
     if (!earlier.empty()) {
-      sendAgain(session, sp, log, group, recordset, plan, layout, *ledger, earlier);
+      sendAgain(session, log, group, recordset, plan, layout, *ledger, earlier);
     }
     if (!plan.errorFolder) {
       group.commit();
@@ -368,9 +364,9 @@ RunEnd ImportRun::btnTransferData_Click() {
       if (stopRequested_) break;
       log_.WriteLog("Loading file " + (plan.sourceFolder / names[i]).string());
       FileProgress progress(session_, rejects, names[i], i + 1, names.size());
-      const FileCounts counts = importFile(session_, form.sp, log_, connection, group, *recordset,
-                                           plan, layout, ledger ? &*ledger : nullptr, names[i],
-                                           listed[i], progress, i + 1 == names.size());
+      const FileCounts counts = importFile(session_, log_, connection, group, *recordset, plan,
+                                           layout, ledger ? &*ledger : nullptr, names[i], listed[i],
+                                           progress, i + 1 == names.size());
       total.stored += counts.stored;
       total.skipped += counts.skipped;
       ++files;

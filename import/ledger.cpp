@@ -1,10 +1,6 @@
 #include "import/ledger.h"
 
-#include <xxhash.h>
-
-#include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <vector>
 
 #include "core/error.h"
@@ -12,15 +8,6 @@
 namespace csv2sql {
 
 namespace {
-
-// XXH3's 128-bit hash as 32 hexadecimal digits.
-std::string hashText(std::string_view bytes) {
-  const XXH128_hash_t hash = XXH3_128bits(bytes.data(), bytes.size());
-  char text[33];
-  std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(hash.high64),
-                static_cast<unsigned long long>(hash.low64));
-  return text;
-}
 
 std::uint64_t toLength(const std::string& text) {
   std::uint64_t value = 0;
@@ -57,28 +44,22 @@ Ledger::Ledger(db::Connection& connection, const db::TableName& table)
   }
 }
 
-std::optional<std::uint64_t> Ledger::importedLength(const std::string& name,
-                                                    std::string_view bytes) {
+std::vector<LineMark> Ledger::beginnings(const std::string& name) {
   const db::FieldValue parameters[] = {std::string_view(name)};
   const db::TextRows rows = connection_.Query(
       "SELECT ByteLength, Hash FROM " + tableSql_ + " WHERE FileName = ?", parameters);
-  std::vector<std::pair<std::uint64_t, const std::string*>> ledgered;
+  std::vector<LineMark> recorded;
   for (const auto& row : rows) {
-    if (row.size() == 2) ledgered.emplace_back(toLength(row[0]), &row[1]);
+    if (row.size() == 2) recorded.push_back({.offset = toLength(row[0]), .hash = row[1]});
   }
-  std::ranges::sort(ledgered, std::greater<>{});
-  for (const auto& [length, hash] : ledgered) {
-    if (length <= bytes.size() && hashText(bytes.substr(0, length)) == *hash) return length;
-  }
-  return std::nullopt;
+  return recorded;
 }
 
-void Ledger::record(const std::string& name, std::string_view bytes, const FileCounts& counts,
-                    DateTime at) {
-  const std::string hash = hashText(bytes);
+void Ledger::record(const std::string& name, std::uint64_t length, std::string_view hash,
+                    const FileCounts& counts, DateTime at) {
   const db::FieldValue parameters[] = {std::string_view(name),
-                                       static_cast<double>(bytes.size()),
-                                       std::string_view(hash),
+                                       static_cast<double>(length),
+                                       hash,
                                        static_cast<double>(counts.stored),
                                        static_cast<double>(counts.skipped),
                                        at};
@@ -86,6 +67,19 @@ void Ledger::record(const std::string& name, std::string_view bytes, const FileC
                           " (FileName, ByteLength, Hash, Readings, RowsSkipped, ImportedAt) "
                           "VALUES (?, ?, ?, ?, ?, ?)",
                       parameters);
+}
+
+std::optional<std::uint64_t> importedLength(const std::vector<LineMark>& recorded,
+                                            const FileScan& scan, std::uint64_t end) {
+  std::optional<std::uint64_t> longest;
+  for (const LineMark& beginning : recorded) {
+    const LineMark* found = scan.beginning(beginning.offset);
+    if (beginning.offset <= end && found != nullptr && found->hash == beginning.hash &&
+        beginning.offset >= longest.value_or(0)) {
+      longest = beginning.offset;
+    }
+  }
+  return longest;
 }
 
 }  // namespace csv2sql

@@ -4,11 +4,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "components/db/connection.h"
 #include "components/db/table_name.h"
 #include "core/datetime.h"
 #include "import/csv_rows.h"
+#include "import/file_scan.h"
 
 namespace csv2sql {
 
@@ -22,19 +24,24 @@ class Ledger {
   // Creates the table when it is missing; one Error that names it when that cannot be done.
   Ledger(db::Connection& connection, const db::TableName& table);
 
-  // How many of the file's first bytes were imported before: the longest ledgered length whose
-  // hash is that of the file's bytes up to it. None when the ledger holds no such beginning of
-  // `bytes` (a new file, or one rewritten under an old name).
-  std::optional<std::uint64_t> importedLength(const std::string& name, std::string_view bytes);
+  // The beginnings of the file that imports recorded: their lengths and hashes.
+  std::vector<LineMark> beginnings(const std::string& name);
 
-  // Records, in the open transaction, that `bytes` (the file's beginning) are imported.
-  void record(const std::string& name, std::string_view bytes, const FileCounts& counts,
-              DateTime at);
+  // Records, in the open transaction, that the file's first `length` bytes, of that hash, are
+  // imported.
+  void record(const std::string& name, std::uint64_t length, std::string_view hash,
+              const FileCounts& counts, DateTime at);
 
  private:
   db::Connection& connection_;
   std::string tableSql_;
 };
+
+// How many of the file's first bytes, at most `end`, were imported before: the longest
+// recorded beginning whose hash the scan found at that length. None when the file has no
+// recorded beginning (a new file, or one rewritten under an old name).
+std::optional<std::uint64_t> importedLength(const std::vector<LineMark>& recorded,
+                                            const FileScan& scan, std::uint64_t end);
 
 // CREATE TABLE for a ledger of that name as this server's types write it.
 std::string ledgerTableSql(db::Dialect dialect, const std::string& tableSql);

@@ -1,0 +1,43 @@
+// The line reader on any file, held to the plain way of splitting bytes into lines (CR LF, LF or
+// a lone CR) with a byte order mark at the start dropped, and the scan's row count to the last
+// line that holds data.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "fuzz/scratch_file.h"
+#include "import/file_lines.h"
+#include "import/file_scan.h"
+
+namespace {
+
+std::vector<std::string_view> splitPlainly(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  std::vector<std::string_view> lines;
+  while (!bytes.empty()) {
+    const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+    lines.push_back(bytes.substr(0, end));
+    bytes.remove_prefix(std::min(bytes.size(), end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1)));
+  }
+  return lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace csv2sql;
+  const auto& path = writeScratchFile(data, size);
+  const std::vector<std::string_view> expected =
+      splitPlainly(std::string_view(reinterpret_cast<const char*>(data), size));
+  FileLines lines(path);
+  std::int64_t lastData = 0;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (!lines.next() || lines.text() != expected[i]) std::abort();
+    if (holdsData(expected[i])) lastData = static_cast<std::int64_t>(i + 1);
+  }
+  if (lines.next() || lines.end() != size) std::abort();
+  if (scanFile(path, {}).rows != lastData) std::abort();
+  return 0;
+}

@@ -1,0 +1,143 @@
+#include "import/file_lines.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "core/error.h"
+
+namespace csv2sql {
+
+namespace {
+
+// Large enough that a read costs little per byte, small enough to stay in the cache.
+constexpr std::size_t kBlockBytes = 1 << 20;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+struct FileLines::Hasher {
+  Hasher() : state(XXH3_createState()) {
+    if (state == nullptr) throw std::bad_alloc();
+    XXH3_128bits_reset(state);
+  }
+  ~Hasher() { XXH3_freeState(state); }
+  Hasher(const Hasher&) = delete;
+  Hasher& operator=(const Hasher&) = delete;
+  XXH3_state_t* state;
+};
+
+bool holdsData(std::string_view line) {
+  return line.find_first_not_of(',') != std::string_view::npos;
+}
+
+FileLines::FileLines(const std::filesystem::path& path, std::uint64_t limit)
+    : path_(path), left_(limit), hasher_(std::make_unique<Hasher>()) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (!std::filesystem::exists(status)) {
+    left_ = 0;
+    return;
+  }
+  found_ = true;
+  // A file that is there but cannot be read must not count as imported: archiving would move
+  // its readings away unread.
+  in_.open(path, std::ios::binary);
+  if (!std::filesystem::is_regular_file(status) || !in_) {
+    throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
+  }
+  buffer_.reserve(2 * kBlockBytes);
+  if (left_ > 0) fill();
+  if (std::string_view(buffer_).starts_with(kByteOrderMark)) at_ = kByteOrderMark.size();
+}
+
+FileLines::~FileLines() = default;
+
+void FileLines::fill() {
+  // The lines passed are hashed and dropped; the start of the current one moves to the front.
+  hashUpTo(at_);
+  buffer_.erase(0, at_);
+  start_ += at_;
+  hashed_ -= at_;
+  at_ = 0;
+  const std::size_t had = buffer_.size();
+  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockBytes, left_));
+  buffer_.resize(had + wanted);
+  in_.read(buffer_.data() + had, static_cast<std::streamsize>(wanted));
+  const auto got = static_cast<std::size_t>(in_.gcount());
+  buffer_.resize(had + got);
+  if (in_.bad() || (got < wanted && !in_.eof())) {
+    throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path_.string());
+  }
+  left_ = got < wanted ? 0 : left_ - got;
+}
+
+// The first CR or LF at or after `from`; npos when there is none.
+std::size_t FileLines::lineEndFrom(std::size_t from) const {
+  const char* const data = buffer_.data();
+  const std::size_t size = buffer_.size();
+  if (from >= size) return std::string::npos;
+  const void* lineFeed = std::memchr(data + from, '\n', size - from);
+  const std::size_t until = lineFeed ? static_cast<const char*>(lineFeed) - data : size;
+  const void* carriageReturn = std::memchr(data + from, '\r', until - from);
+  if (carriageReturn) return static_cast<const char*>(carriageReturn) - data;
+  return lineFeed ? until : std::string::npos;
+}
+
+bool FileLines::next() {
+  std::size_t scanned = at_;  // the current line has no line end before this
+  for (;;) {
+    const std::size_t position = lineEndFrom(scanned);
+    // A CR that is the last byte read so far waits for the next block to tell whether an LF
+    // follows.
+    const bool found = position != std::string::npos;
+    const bool waits = found && position + 1 == buffer_.size() && buffer_[position] == '\r' &&
+                       left_ > 0;
+    if (found && !waits) {
+      const bool crLf = buffer_[position] == '\r' && position + 1 < buffer_.size() &&
+                        buffer_[position + 1] == '\n';
+      lineFeed_ = crLf || buffer_[position] == '\n';
+      text_ = std::string_view(buffer_).substr(at_, position - at_);
+      at_ = position + (crLf ? 2 : 1);
+      break;
+    }
+    if (left_ == 0) {
+      if (at_ == buffer_.size()) {
+        end_ = start_ + at_;
+        return false;
+      }
+      // A last line without a line end.
+      text_ = std::string_view(buffer_).substr(at_);
+      lineFeed_ = false;
+      at_ = buffer_.size();
+      break;
+    }
+    const std::uint64_t before = start_;
+    scanned = found ? position : buffer_.size();
+    fill();
+    scanned -= static_cast<std::size_t>(start_ - before);
+  }
+  ++row_;
+  if (holdsData(text_)) lastDataRow_ = row_;
+  end_ = start_ + at_;
+  return true;
+}
+
+void FileLines::hashUpTo(std::size_t position) {
+  if (position <= hashed_) return;
+  XXH3_128bits_update(hasher_->state, buffer_.data() + hashed_, position - hashed_);
+  hashed_ = position;
+}
+
+std::string FileLines::hash() {
+  hashUpTo(static_cast<std::size_t>(end_ - start_));
+  const XXH128_hash_t hash = XXH3_128bits_digest(hasher_->state);
+  char text[33];
+  std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(hash.high64),
+                static_cast<unsigned long long>(hash.low64));
+  return text;
+}
+
+}  // namespace csv2sql

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace csv2sql {
+
+// A file read line by line through one buffer of a few blocks, so that memory stays the same
+// whatever the file's size. CR LF, a bare LF and a lone CR each end a line; a line end never
+// reaches a line's text; a UTF-8 byte order mark at the start is no part of the first line.
+// Only the bytes before `limit` are read. Hashes the bytes as it goes (XXH3, 128 bits), so
+// the ledger can tell which file beginning it imported.
+class FileLines {
+ public:
+  static constexpr std::uint64_t kWholeFile = std::numeric_limits<std::uint64_t>::max();
+
+  // A file that is gone reads as empty (found() is false); one that is there but cannot be
+  // read is error 75.
+  explicit FileLines(const std::filesystem::path& path, std::uint64_t limit = kWholeFile);
+  ~FileLines();
+  FileLines(const FileLines&) = delete;
+  FileLines& operator=(const FileLines&) = delete;
+
+  bool found() const { return found_; }
+
+  // Moves to the next line; false after the last. Error 75 when a read fails.
+  bool next();
+
+  // The current line: its number from 1 (0 before the first), its text, and the byte just past
+  // its line end (the end of what is read for a last line without one). After the last line,
+  // end() is the end of what was read.
+  std::int64_t row() const { return row_; }
+  std::string_view text() const { return text_; }
+  std::uint64_t end() const { return end_; }
+  // The last line so far that holds data; 0 when none does.
+  std::int64_t lastDataRow() const { return lastDataRow_; }
+  // Whether the current line ends with an LF (alone or after a CR).
+  bool endsWithLineFeed() const { return lineFeed_; }
+
+  // The hash of the bytes before end(), as 32 hexadecimal digits.
+  std::string hash();
+
+ private:
+  // Drops the bytes before the current line and reads the next block.
+  void fill();
+  std::size_t lineEndFrom(std::size_t from) const;
+  void hashUpTo(std::size_t position);
+
+  std::filesystem::path path_;
+  std::ifstream in_;
+  bool found_ = false;
+  std::uint64_t left_ = 0;   // bytes still to read, at most up to the limit
+  std::string buffer_;       // the bytes read and not yet passed, from `start_` of the file
+  std::uint64_t start_ = 0;  // file offset of buffer_[0]
+  std::size_t at_ = 0;       // where the next line starts in buffer_
+  std::size_t hashed_ = 0;   // bytes of buffer_ hashed already
+  std::int64_t row_ = 0;
+  std::int64_t lastDataRow_ = 0;
+  std::string_view text_;
+  std::uint64_t end_ = 0;
+  bool lineFeed_ = false;
+  struct Hasher;
+  std::unique_ptr<Hasher> hasher_;
+};
+
+// Whether a line holds data: a field that is not empty, so anything but commas.
+bool holdsData(std::string_view line);
+
+}  // namespace csv2sql

@@ -1,0 +1,71 @@
+#include "import/file_scan.h"
+
+#include <algorithm>
+
+#include "core/error.h"
+
+namespace csv2sql {
+
+namespace {
+
+LineMark markHere(const FileLines& lines) {
+  return {lines.end(), lines.row(), lines.lastDataRow(), {}};
+}
+
+[[noreturn]] void changedWhileRead(const std::filesystem::path& path) {
+  throw Error(err::PathFileAccess,
+              "Path/File access error: " + path.string() + " changed while it was read");
+}
+
+}  // namespace
+
+const LineMark* FileScan::beginning(std::uint64_t length) const {
+  const auto found = std::ranges::find(beginnings, length, &LineMark::offset);
+  return found == beginnings.end() ? nullptr : &*found;
+}
+
+FileScan scanFile(const std::filesystem::path& path, std::vector<std::uint64_t> lengths) {
+  std::ranges::sort(lengths);
+  auto wanted = lengths.begin();
+  FileScan scan;
+  FileLines lines(path);
+  scan.found = lines.found();
+  const auto markWanted = [&] {
+    while (wanted != lengths.end() && *wanted < lines.end()) ++wanted;
+    if (wanted != lengths.end() && *wanted == lines.end()) {
+      LineMark mark = markHere(lines);
+      mark.hash = lines.hash();
+      scan.beginnings.push_back(std::move(mark));
+    }
+  };
+  while (lines.next()) {
+    markWanted();
+    if (lines.endsWithLineFeed()) scan.lastLineFeed = markHere(lines);
+    scan.endsWithLineFeed = lines.endsWithLineFeed();
+  }
+  // A file of only a byte order mark ends before any line.
+  if (scan.beginning(lines.end()) == nullptr) markWanted();
+  scan.whole = markHere(lines);
+  scan.rows = lines.lastDataRow();
+  return scan;
+}
+
+void passTo(FileLines& lines, const LineMark& mark, const std::filesystem::path& path) {
+  while (lines.row() < mark.lines && lines.next()) {
+  }
+  if (lines.end() != mark.offset || (!mark.hash.empty() && lines.hash() != mark.hash)) {
+    changedWhileRead(path);
+  }
+}
+
+std::string finishAt(FileLines& lines, const LineMark& end, const std::filesystem::path& path) {
+  while (lines.next()) {
+  }
+  if (lines.end() != end.offset || lines.row() != end.lines ||
+      lines.lastDataRow() != end.lastDataRow) {
+    changedWhileRead(path);
+  }
+  return lines.hash();
+}
+
+}  // namespace csv2sql

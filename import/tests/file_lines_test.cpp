@@ -1,0 +1,97 @@
+#include "import/file_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "import/file_scan.h"
+#include "tests/support/test_support.h"
+
+namespace csv2sql {
+namespace {
+
+using namespace std::string_literals;
+
+struct Line {
+  std::string text;
+  std::uint64_t end;
+  bool operator==(const Line&) const = default;
+};
+
+class FileLinesTest : public ::testing::Test {
+ protected:
+  std::filesystem::path write(const std::string& bytes) {
+    testing::writeFile(dir.path() / "in.csv", bytes);
+    return dir.path() / "in.csv";
+  }
+  static std::vector<Line> read(const std::filesystem::path& path, std::uint64_t limit) {
+    std::vector<Line> lines;
+    FileLines file(path, limit);
+    while (file.next()) lines.push_back({std::string(file.text()), file.end()});
+    return lines;
+  }
+  testing::TempDir dir;
+};
+
+// The import tests read files of readings; here the line ends and bytes they do not meet,
+// across the 1 MiB blocks the file is read in.
+TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
+  const std::string block((1 << 20) - 1, 'x');  // a line that ends at the first read's last byte
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string longLine(3 << 20, 'y');
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::vector<Line> lines;
+  } cases[] = {
+      {"bare_lf_and_crlf", "a,b\nc\r\n", {{"a,b", 4}, {"c", 7}}},
+      {"cr_at_end_of_file_ends_the_line", "a\r\nb,c\r", {{"a", 3}, {"b,c", 7}}},
+      {"lone_cr_ends_a_line", "a\rb\r\r\n", {{"a", 2}, {"b", 4}, {"", 6}}},
+      {"cr_lf_split_by_the_read_block",
+       block + "\r\nb",
+       {{block, 1 << 20 | 1}, {"b", 1 << 20 | 2}}},
+      {"lone_cr_last_in_the_read_block", block + "\rb", {{block, 1 << 20}, {"b", 1 << 20 | 1}}},
+      {"line_longer_than_a_block",
+       longLine + "\nz",
+       {{longLine, (3 << 20) + 1}, {"z", (3 << 20) + 2}}},
+      {"byte_order_mark_dropped_only_at_the_start",
+       bom + "a\n" + bom + "b",
+       {{"a", 5}, {bom + "b", 9}}},
+      {"only_a_byte_order_mark", bom, {}},
+      {"empty_lines_count", "\r\na\n\n", {{"", 2}, {"a", 4}, {"", 5}}},
+      {"nul_and_invalid_utf8", "a\0b,\xff\xc3(\r\n"s, {{"a\0b,\xff\xc3("s, 9}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(read(write(c.bytes), FileLines::kWholeFile), c.lines);
+  }
+  EXPECT_EQ(read(write("ab\ncd\nef"), 5), (std::vector<Line>{{"ab", 3}, {"cd", 5}}));
+}
+
+// The scan tells what the rows loaded and the complete lines are, and hashes the beginnings
+// the ledger asks for the same as a read that stops there.
+TEST_F(FileLinesTest, ScanMarksTheLastDataRowTheLastLineFeedAndAskedBeginnings) {
+  const auto path = write("h\r\na,1\r\n,,\r\nb,2\r\n,\r\n\r\nc");
+  const FileScan scan = scanFile(path, {8, 9, 23});
+  EXPECT_EQ(scan.rows, 7);
+  EXPECT_FALSE(scan.endsWithLineFeed);
+  EXPECT_EQ(scan.size(), 23u);
+  EXPECT_EQ(scan.lastLineFeed.offset, 22u);
+  EXPECT_EQ(scan.lastLineFeed.lines, 6);
+  EXPECT_EQ(scan.lastLineFeed.lastDataRow, 4);
+  ASSERT_EQ(scan.beginnings.size(), 2u);  // 9 is no line end
+  for (const LineMark& mark : scan.beginnings) {
+    FileLines lines(path, mark.offset);
+    while (lines.next()) {
+    }
+    EXPECT_EQ(lines.hash(), mark.hash) << mark.offset;
+  }
+  EXPECT_NE(scan.beginnings[0].hash, scan.beginnings[1].hash);
+  EXPECT_FALSE(scanFile(dir.path() / "gone.csv", {}).found);
+  EXPECT_THROW(scanFile(dir.path(), {}), Error);  // a folder
+}
+
+}  // namespace
+}  // namespace csv2sql
