@@ -93,5 +93,22 @@ TEST_F(FileLinesTest, ScanMarksTheLastDataRowTheLastLineFeedAndAskedBeginnings) 
   EXPECT_THROW(scanFile(dir.path(), {}), Error);  // a folder
 }
 
+// The import's read must meet the lines the scan counted: bytes added after them change nothing,
+// a beginning or a line structure rewritten in between is error 75.
+TEST_F(FileLinesTest, ASecondReadOfOtherBytesThanTheScanSawIsError75) {
+  const auto path = write("h\na,1\nb,2\n");
+  const FileScan scan = scanFile(path, {2});
+  const auto secondRead = [&](const std::string& bytes) {
+    write(bytes);
+    FileLines lines(path, scan.whole.offset);
+    passTo(lines, *scan.beginning(2), path);
+    return finishAt(lines, scan.whole, path);
+  };
+  EXPECT_EQ(secondRead("h\na,1\nb,2\nc,3\n"), scanFile(path, {10}).beginnings.at(0).hash);
+  EXPECT_THROW(secondRead("H\na,1\nb,2\n"), Error);
+  EXPECT_THROW(secondRead("h\na,1\nb\n2\n"), Error);
+  EXPECT_THROW(secondRead("h\na,1\n"), Error);
+}
+
 }  // namespace
 }  // namespace csv2sql
