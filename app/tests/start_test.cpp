@@ -221,7 +221,8 @@ TEST_F(Installation, ServiceImportsADroppedFileAndEndsWithStatusZeroOnTheStopSig
 
 // One bad input given to "csv2sql 1" beside b.csv, a good file; "{dir}" stands for the
 // installation folder. The destination refuses tags longer than 8 characters. The edges of line
-// ends, links and numbers are pinned by the tests of the grid, the listing and the numeric test.
+// ends, links and numbers are pinned by the tests of the line reader, the listing and the numeric
+// test.
 struct BadInput {
   const char* name;
   std::string config;  // after the installation's lines
