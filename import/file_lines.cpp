@@ -48,14 +48,18 @@ FileLines::FileLines(const std::filesystem::path& path, std::uint64_t limit)
   if (!std::filesystem::is_regular_file(status) || !in_) {
     throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
   }
-  buffer_.reserve(2 * kBlockBytes);
-  if (left_ > 0) fill();
+  // A small file is read in one read of its size and one more byte (that finds its end), so that
+  // a folder of small files costs no block of memory filled for each.
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (left_ > 0)
+    fill(error ? kBlockBytes
+               : static_cast<std::size_t>(std::min<std::uintmax_t>(size + 1, kBlockBytes)));
   if (std::string_view(buffer_).starts_with(kByteOrderMark)) at_ = kByteOrderMark.size();
 }
 
 FileLines::~FileLines() = default;
 
-void FileLines::fill() {
+void FileLines::fill(std::size_t most) {
   // The lines passed are hashed and dropped; the start of the current one moves to the front.
   hashUpTo(at_);
   buffer_.erase(0, at_);
@@ -63,7 +67,7 @@ void FileLines::fill() {
   hashed_ -= at_;
   at_ = 0;
   const std::size_t had = buffer_.size();
-  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockBytes, left_));
+  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(most, left_));
   buffer_.resize(had + wanted);
   in_.read(buffer_.data() + had, static_cast<std::streamsize>(wanted));
   const auto got = static_cast<std::size_t>(in_.gcount());
@@ -93,8 +97,8 @@ bool FileLines::next() {
     // A CR that is the last byte read so far waits for the next block to tell whether an LF
     // follows.
     const bool found = position != std::string::npos;
-    const bool waits = found && position + 1 == buffer_.size() && buffer_[position] == '\r' &&
-                       left_ > 0;
+    const bool waits =
+        found && position + 1 == buffer_.size() && buffer_[position] == '\r' && left_ > 0;
     if (found && !waits) {
       const bool crLf = buffer_[position] == '\r' && position + 1 < buffer_.size() &&
                         buffer_[position + 1] == '\n';
@@ -116,7 +120,7 @@ bool FileLines::next() {
     }
     const std::uint64_t before = start_;
     scanned = found ? position : buffer_.size();
-    fill();
+    fill(kBlockBytes);
     scanned -= static_cast<std::size_t>(start_ - before);
   }
   ++row_;

@@ -46,8 +46,8 @@ class FileLines {
   std::string hash();
 
  private:
-  // Drops the bytes before the current line and reads the next block.
-  void fill();
+  // Drops the bytes before the current line and reads at most `most` bytes more.
+  void fill(std::size_t most);
   std::size_t lineEndFrom(std::size_t from) const;
   void hashUpTo(std::size_t position);
 
