@@ -14,6 +14,7 @@ namespace {
 
 // Large enough that a read costs little per byte, small enough to stay in the cache.
 constexpr std::size_t kBlockBytes = 1 << 20;
+constexpr std::size_t kFirstReadBytes = 64 << 10;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
@@ -48,12 +49,9 @@ FileLines::FileLines(const std::filesystem::path& path, std::uint64_t limit)
   if (!std::filesystem::is_regular_file(status) || !in_) {
     throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
   }
-  // A small file is read in one read of its size and one more byte (that finds its end), so that
-  // a folder of small files costs no block of memory filled for each.
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (left_ > 0)
-    fill(error ? kBlockBytes
-               : static_cast<std::size_t>(std::min<std::uintmax_t>(size + 1, kBlockBytes)));
+  // A small first read, so that a folder of small files costs no block of memory filled for
+  // each.
+  if (left_ > 0) fill(kFirstReadBytes);
   if (std::string_view(buffer_).starts_with(kByteOrderMark)) at_ = kByteOrderMark.size();
 }
 

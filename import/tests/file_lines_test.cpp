@@ -36,9 +36,10 @@ class FileLinesTest : public ::testing::Test {
 };
 
 // The import tests read files of readings; here the line ends and bytes they do not meet,
-// across the 1 MiB blocks the file is read in.
+// across the reads the file is taken in (64 KiB, then 1 MiB blocks).
 TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
-  const std::string block((1 << 20) - 1, 'x');  // a line that ends at the first read's last byte
+  constexpr std::uint64_t kFirstRead = 64 << 10;
+  const std::string block(kFirstRead - 1, 'x');  // a line that ends at the first read's last byte
   const std::string bom = "\xEF\xBB\xBF";
   const std::string longLine(3 << 20, 'y');
   const struct {
@@ -51,8 +52,10 @@ TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
       {"lone_cr_ends_a_line", "a\rb\r\r\n", {{"a", 2}, {"b", 4}, {"", 6}}},
       {"cr_lf_split_by_the_read_block",
        block + "\r\nb",
-       {{block, 1 << 20 | 1}, {"b", 1 << 20 | 2}}},
-      {"lone_cr_last_in_the_read_block", block + "\rb", {{block, 1 << 20}, {"b", 1 << 20 | 1}}},
+       {{block, kFirstRead + 1}, {"b", kFirstRead + 2}}},
+      {"lone_cr_last_in_the_read_block",
+       block + "\rb",
+       {{block, kFirstRead}, {"b", kFirstRead + 1}}},
       {"line_longer_than_a_block",
        longLine + "\nz",
        {{longLine, (3 << 20) + 1}, {"z", (3 << 20) + 2}}},
