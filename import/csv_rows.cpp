@@ -168,8 +168,7 @@ std::optional<RefusedRow> findRefusedRow(const std::filesystem::path& path, std:
         middle;
   }
   FileLines lines(path, end);
-  while (lines.row() < refused && lines.next()) {
-  }
+  lines.skipTo(refused);
   return RefusedRow{refused, std::string(lines.text())};
 }
 

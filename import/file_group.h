@@ -10,16 +10,17 @@
 #include "core/datetime.h"
 #include "import/archive.h"
 #include "import/csv_rows.h"
+#include "import/file_scan.h"
 
 namespace csv2sql {
 
-// What a file of a group sent, so that it can be sent again: the rows of the span of its first
-// `end` bytes, whose hash tells whether the file still holds them, and its ledger row.
+// What a file of a group sent, so that it can be sent again: the rows of the span of the bytes
+// before `end`, whose mark (with its hash) tells whether the file still holds them, and its
+// ledger row.
 struct SentFile {
   std::string name;
   RowSpan span;
-  std::uint64_t end = 0;
-  std::string hash;
+  LineMark end;
   FileCounts counts;
   DateTime at;
 };

@@ -30,6 +30,11 @@ class FileLines {
 
   // Moves to the next line; false after the last. Error 75 when a read fails.
   bool next();
+  // Moves on to that line, or to the end when the file has fewer.
+  void skipTo(std::int64_t row) {
+    while (row_ < row && next()) {
+    }
+  }
 
   // The current line: its number from 1 (0 before the first), its text, and the byte just past
   // its line end (the end of what is read for a last line without one). After the last line,

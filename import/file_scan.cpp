@@ -1,6 +1,7 @@
 #include "import/file_scan.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "core/error.h"
 
@@ -41,31 +42,28 @@ FileScan scanFile(const std::filesystem::path& path, std::vector<std::uint64_t> 
   while (lines.next()) {
     markWanted();
     if (lines.endsWithLineFeed()) scan.lastLineFeed = markHere(lines);
-    scan.endsWithLineFeed = lines.endsWithLineFeed();
   }
   // A file of only a byte order mark ends before any line.
   if (scan.beginning(lines.end()) == nullptr) markWanted();
   scan.whole = markHere(lines);
-  scan.rows = lines.lastDataRow();
   return scan;
 }
 
 void passTo(FileLines& lines, const LineMark& mark, const std::filesystem::path& path) {
-  while (lines.row() < mark.lines && lines.next()) {
-  }
+  lines.skipTo(mark.lines);
   if (lines.end() != mark.offset || (!mark.hash.empty() && lines.hash() != mark.hash)) {
     changedWhileRead(path);
   }
 }
 
 std::string finishAt(FileLines& lines, const LineMark& end, const std::filesystem::path& path) {
-  while (lines.next()) {
-  }
+  lines.skipTo(std::numeric_limits<std::int64_t>::max());
+  std::string hash = lines.hash();
   if (lines.end() != end.offset || lines.row() != end.lines ||
-      lines.lastDataRow() != end.lastDataRow) {
+      lines.lastDataRow() != end.lastDataRow || (!end.hash.empty() && hash != end.hash)) {
     changedWhileRead(path);
   }
-  return lines.hash();
+  return hash;
 }
 
 }  // namespace csv2sql

@@ -24,14 +24,14 @@ struct LineMark {
 // that the ledger knows.
 struct FileScan {
   bool found = false;
-  // The lines up to the last one that holds data: the rows it is said to have.
-  std::int64_t rows = 0;
-  bool endsWithLineFeed = false;
   LineMark whole;                    // at the end of the file
   LineMark lastLineFeed;             // after the last LF; offset 0 when there is none
   std::vector<LineMark> beginnings;  // at each asked length that the file has, with its hash
 
   std::uint64_t size() const { return whole.offset; }
+  // The lines up to the last one that holds data: the rows it is said to have.
+  std::int64_t rows() const { return whole.lastDataRow; }
+  bool endsWithLineFeed() const { return lastLineFeed.offset == whole.offset; }
   // The mark of the beginning of that length; nothing when it was not asked for or not met.
   const LineMark* beginning(std::uint64_t length) const;
 };
@@ -45,7 +45,7 @@ FileScan scanFile(const std::filesystem::path& path, std::vector<std::uint64_t> 
 // the file, when the file no longer holds what the scan saw (rewritten while it was read), so
 // the ledger never records a hash of bytes other than those imported.
 void passTo(FileLines& lines, const LineMark& mark, const std::filesystem::path& path);
-// The hash of [0, end.offset) after reading what is left.
+// The hash of [0, end.offset) after reading what is left; it must be end's hash when it has one.
 std::string finishAt(FileLines& lines, const LineMark& end, const std::filesystem::path& path);
 
 }  // namespace csv2sql

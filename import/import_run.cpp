@@ -189,7 +189,7 @@ FileCounts importAndArchive(const Session& session, RunLog& log, FileGroup& grou
   // its bytes up to its last line feed; the rest may still grow into a longer value.
   const std::optional<FileStamp> now = stampOf(path);
   const bool changed = listed && now && *now != *listed;
-  const bool settled = !changed && (scan.size() == 0 || scan.endsWithLineFeed ||
+  const bool settled = !changed && (scan.size() == 0 || scan.endsWithLineFeed() ||
                                     (listed && quietSince(path, *listed)));
   const LineMark& endMark = settled ? scan.whole : scan.lastLineFeed;
   end = endMark.offset;
@@ -207,17 +207,18 @@ FileCounts importAndArchive(const Session& session, RunLog& log, FileGroup& grou
     }
     if (imported) from = *scan.beginning(*imported);
   }
-  log.WriteLog(std::to_string(scan.rows) + " rows loaded from file");
+  log.WriteLog(std::to_string(scan.rows()) + " rows loaded from file");
   // The file's rows are committed together, with its ledger row, so a failure part-way leaves
   // none of them and the next run's re-read of the file imports each reading once.
   group.begin(session.clock->now());
-  span = {from.lines + 1, std::min(scan.rows, endMark.lines)};
+  span = {from.lines + 1, std::min(scan.rows(), endMark.lines)};
   FileLines lines(path, end);
   passTo(lines, from, path);
   const FileCounts counts =
       importRows(lines, span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
-  const SentFile sent{
-      name, span, end, finishAt(lines, endMark, path), counts, session.clock->now()};
+  LineMark sentEnd = endMark;
+  sentEnd.hash = finishAt(lines, endMark, path);
+  const SentFile sent{name, span, sentEnd, counts, session.clock->now()};
   log.WriteLog(fileCountsLine(counts));
   if (counts.unconverted > 0) {
     log.WriteLog(std::to_string(counts.unconverted) +
@@ -226,7 +227,7 @@ FileCounts importAndArchive(const Session& session, RunLog& log, FileGroup& grou
   if (ledger != nullptr) {
     // With the ledger a file still being written keeps what it completed; the next run goes on
     // from there. It is not archived, or the writer's next lines would go with it.
-    ledger->record(name, end, sent.hash, counts, sent.at);
+    ledger->record(name, end, sent.end.hash, counts, sent.at);
     faultPoint("ledger-write");
   } else if (!settled) {
     // Without it, its rows are rolled back and it stays for a later run.
@@ -248,8 +249,8 @@ FileCounts importAndArchive(const Session& session, RunLog& log, FileGroup& grou
 
 // The earlier files of a group rolled back for a later file's refused rows, sent again as they
 // were the first time into the group's new transaction. Their lines and rejects are written
-// already. A file that no longer holds the bytes sent ends the run: its rows were never
-// committed, so the next run imports it once.
+// already. A file that no longer holds the bytes sent ends the run (error 75): its rows were
+// never committed, so the next run imports it once.
 void sendAgain(const Session& session, RunLog& log, FileGroup& group, db::Recordset& recordset,
                const RunPlan& plan, const FileLayout& layout, Ledger& ledger,
                const std::vector<SentFile>& files) {
@@ -257,14 +258,10 @@ void sendAgain(const Session& session, RunLog& log, FileGroup& group, db::Record
   group.begin(session.clock->now());
   for (const SentFile& file : files) {
     const fs::path path = plan.sourceFolder / file.name;
-    FileLines lines(path, file.end);
+    FileLines lines(path, file.end.offset);
     importRows(lines, file.span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log);
-    while (lines.next()) {
-    }
-    if (lines.end() != file.end || lines.hash() != file.hash) {
-      throw Error(75, "File " + file.name + " changed before its rows were sent again");
-    }
-    ledger.record(file.name, file.end, file.hash, file.counts, file.at);
+    finishAt(lines, file.end, path);
+    ledger.record(file.name, file.end.offset, file.end.hash, file.counts, file.at);
   }
 }
 // A file whose rows the database refuses for their data (its transaction rolled back) would

@@ -78,8 +78,8 @@ TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
 TEST_F(FileLinesTest, ScanMarksTheLastDataRowTheLastLineFeedAndAskedBeginnings) {
   const auto path = write("h\r\na,1\r\n,,\r\nb,2\r\n,\r\n\r\nc");
   const FileScan scan = scanFile(path, {8, 9, 23});
-  EXPECT_EQ(scan.rows, 7);
-  EXPECT_FALSE(scan.endsWithLineFeed);
+  EXPECT_EQ(scan.rows(), 7);
+  EXPECT_FALSE(scan.endsWithLineFeed());
   EXPECT_EQ(scan.size(), 23u);
   EXPECT_EQ(scan.lastLineFeed.offset, 22u);
   EXPECT_EQ(scan.lastLineFeed.lines, 6);
