@@ -73,6 +73,26 @@ bool isHiddenOrSystem(const std::filesystem::directory_entry& entry) {
 #endif
 }
 
+bool sizeAndWriteTime(const std::filesystem::path& file, std::uintmax_t& size,
+                      std::filesystem::file_time_type& written) {
+#ifdef _WIN32
+  std::error_code sizeError, timeError;
+  size = std::filesystem::file_size(file, sizeError);
+  written = std::filesystem::last_write_time(file, timeError);
+  return !sizeError && !timeError;
+#else
+  struct stat status{};
+  if (::stat(file.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  size = static_cast<std::uintmax_t>(status.st_size);
+  const auto since = std::chrono::seconds(status.st_mtim.tv_sec) +
+                     std::chrono::nanoseconds(status.st_mtim.tv_nsec);
+  written = std::chrono::file_clock::from_sys(
+      std::chrono::system_clock::time_point(
+          std::chrono::duration_cast<std::chrono::system_clock::duration>(since)));
+  return true;
+#endif
+}
+
 void preferLargePages(void* buffer, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;

@@ -21,6 +21,11 @@ LocalTime localNow();
 // attribute on Windows).
 bool isHiddenOrSystem(const std::filesystem::directory_entry& entry);
 
+// A file's size and time of last change, in one call where the platform has one; false when
+// either cannot be read.
+bool sizeAndWriteTime(const std::filesystem::path& file, std::uintmax_t& size,
+                      std::filesystem::file_time_type& written);
+
 // Asks the system to back a large buffer with huge pages where it can, so that filling it
 // costs a page fault per 2 MiB instead of per 4 KiB. Only a hint: nothing changes otherwise.
 void preferLargePages(void* buffer, std::size_t bytes);

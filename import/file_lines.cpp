@@ -52,7 +52,26 @@ FileLines::FileLines(const std::filesystem::path& path, std::uint64_t limit)
   // A small first read, so that a folder of small files costs no block of memory filled for
   // each.
   if (left_ > 0) fill(kFirstReadBytes);
-  if (std::string_view(buffer_).starts_with(kByteOrderMark)) at_ = kByteOrderMark.size();
+  at_ = firstLineStart();
+}
+
+std::size_t FileLines::firstLineStart() const {
+  return std::string_view(buffer_).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
+bool FileLines::rewindTo(std::uint64_t limit) {
+  if (start_ != 0 || limit > buffer_.size()) return false;
+  buffer_.resize(static_cast<std::size_t>(limit));
+  left_ = 0;
+  at_ = firstLineStart();
+  hashed_ = 0;
+  XXH3_128bits_reset(hasher_->state);
+  row_ = 0;
+  lastDataRow_ = 0;
+  text_ = {};
+  end_ = 0;
+  lineFeed_ = false;
+  return true;
 }
 
 FileLines::~FileLines() = default;

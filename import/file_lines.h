@@ -28,6 +28,11 @@ class FileLines {
 
   bool found() const { return found_; }
 
+  // Reads again from the start, only the bytes before `limit`, from what the buffer still
+  // holds; false, with nothing changed, when it no longer holds all of them (a file larger than
+  // the first read). A small file is then read from the disk once for both of its passes.
+  bool rewindTo(std::uint64_t limit);
+
   // Moves to the next line; false after the last. Error 75 when a read fails.
   bool next();
   // Moves on to that line, or to the end when the file has fewer.
@@ -53,6 +58,8 @@ class FileLines {
  private:
   // Drops the bytes before the current line and reads at most `most` bytes more.
   void fill(std::size_t most);
+  // Where the first line starts: after a byte order mark.
+  std::size_t firstLineStart() const;
   std::size_t lineEndFrom(std::size_t from) const;
   void hashUpTo(std::size_t position);
 

@@ -25,11 +25,10 @@ const LineMark* FileScan::beginning(std::uint64_t length) const {
   return found == beginnings.end() ? nullptr : &*found;
 }
 
-FileScan scanFile(const std::filesystem::path& path, std::vector<std::uint64_t> lengths) {
+FileScan scanFile(FileLines& lines, std::vector<std::uint64_t> lengths) {
   std::ranges::sort(lengths);
   auto wanted = lengths.begin();
   FileScan scan;
-  FileLines lines(path);
   scan.found = lines.found();
   const auto markWanted = [&] {
     while (wanted != lengths.end() && *wanted < lines.end()) ++wanted;

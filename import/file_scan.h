@@ -36,9 +36,9 @@ struct FileScan {
   const LineMark* beginning(std::uint64_t length) const;
 };
 
-// Reads the file once. lengths: the beginnings whose hash is wanted. A file that has gone reads
-// as empty; error 75 when it cannot be read.
-FileScan scanFile(const std::filesystem::path& path, std::vector<std::uint64_t> lengths);
+// Reads the file of `lines`, from its start, to its end. lengths: the beginnings whose hash is
+// wanted. A file that has gone reads as empty; error 75 when it cannot be read.
+FileScan scanFile(FileLines& lines, std::vector<std::uint64_t> lengths);
 
 // The lines of [0, end.offset) read a second time, to import them, must be the ones the scan
 // found: the lines before a mark are passed over, the rest read to the end. Error 75, naming

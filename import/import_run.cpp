@@ -12,6 +12,7 @@
 
 #include "core/error.h"
 #include "core/fault_point.h"
+#include "core/platform.h"
 #include "core/text.h"
 #include "import/archive.h"
 #include "import/csv_rows.h"
@@ -151,11 +152,9 @@ struct FileStamp {
 };
 
 std::optional<FileStamp> stampOf(const fs::path& path) {
-  std::error_code sizeError, timeError;
-  const auto size = fs::file_size(path, sizeError);
-  const auto written = fs::last_write_time(path, timeError);
-  if (sizeError || timeError) return std::nullopt;
-  return FileStamp{size, written};
+  FileStamp stamp;
+  if (!platform::sizeAndWriteTime(path, stamp.size, stamp.written)) return std::nullopt;
+  return stamp;
 }
 
 // A last line without a line end counts as complete once its file has stood unchanged this
@@ -183,7 +182,8 @@ FileCounts importAndArchive(const Session& session, RunLog& log, FileGroup& grou
       ledger != nullptr ? ledger->beginnings(name) : std::vector<LineMark>{};
   std::vector<std::uint64_t> lengths;
   for (const LineMark& beginning : recorded) lengths.push_back(beginning.offset);
-  const FileScan scan = scanFile(path, lengths);
+  std::optional<FileLines> lines(std::in_place, path);
+  const FileScan scan = scanFile(*lines, lengths);
   // A file still being written is one that changed since it was listed, or whose last line
   // has no line end and does not stay unchanged for the quiet time. Its complete lines are
   // its bytes up to its last line feed; the rest may still grow into a longer value.
@@ -212,12 +212,12 @@ FileCounts importAndArchive(const Session& session, RunLog& log, FileGroup& grou
   // none of them and the next run's re-read of the file imports each reading once.
   group.begin(session.clock->now());
   span = {from.lines + 1, std::min(scan.rows(), endMark.lines)};
-  FileLines lines(path, end);
-  passTo(lines, from, path);
+  if (!lines->rewindTo(end)) lines.emplace(path, end);
+  passTo(*lines, from, path);
   const FileCounts counts =
-      importRows(lines, span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
+      importRows(*lines, span, layout, plan.utc ? &*plan.utc : nullptr, recordset, log, &progress);
   LineMark sentEnd = endMark;
-  sentEnd.hash = finishAt(lines, endMark, path);
+  sentEnd.hash = finishAt(*lines, endMark, path);
   const SentFile sent{name, span, sentEnd, counts, session.clock->now()};
   log.WriteLog(fileCountsLine(counts));
   if (counts.unconverted > 0) {

@@ -48,11 +48,12 @@ SourceListing listSourceFiles(const std::filesystem::path& folder) {
     const std::filesystem::directory_entry& entry = *entries;
     std::string name = entry.path().filename().string();
     if (hasCsvExtension(name) && !platform::isHiddenOrSystem(entry)) {
+      // The type the folder read gave, so a plain file costs no status call of its own.
       std::error_code typeEc;
-      const auto type = entry.status(typeEc).type();
-      if (type == std::filesystem::file_type::regular) {
+      if (entry.is_regular_file(typeEc)) {
         listing.names.push_back(std::move(name));
       } else {
+        const auto type = entry.status(typeEc).type();
         listing.passedOver.emplace_back(std::move(name), notAFile(type, typeEc));
       }
     }

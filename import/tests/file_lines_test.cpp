@@ -26,11 +26,18 @@ class FileLinesTest : public ::testing::Test {
     testing::writeFile(dir.path() / "in.csv", bytes);
     return dir.path() / "in.csv";
   }
-  static std::vector<Line> read(const std::filesystem::path& path, std::uint64_t limit) {
+  static std::vector<Line> drain(FileLines& file) {
     std::vector<Line> lines;
-    FileLines file(path, limit);
     while (file.next()) lines.push_back({std::string(file.text()), file.end()});
     return lines;
+  }
+  static std::vector<Line> read(const std::filesystem::path& path, std::uint64_t limit) {
+    FileLines file(path, limit);
+    return drain(file);
+  }
+  static FileScan scanOf(const std::filesystem::path& path, std::vector<std::uint64_t> lengths) {
+    FileLines lines(path);
+    return scanFile(lines, std::move(lengths));
   }
   testing::TempDir dir;
 };
@@ -68,16 +75,35 @@ TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(read(write(c.bytes), FileLines::kWholeFile), c.lines);
+    FileLines file(write(c.bytes));
+    EXPECT_EQ(drain(file), c.lines);
+    // A second pass from the buffer, which here still holds the file's start.
+    ASSERT_TRUE(file.rewindTo(c.bytes.size()));
+    EXPECT_EQ(drain(file), c.lines);
   }
-  EXPECT_EQ(read(write("ab\ncd\nef"), 5), (std::vector<Line>{{"ab", 3}, {"cd", 5}}));
+  // Lines passed in one read are dropped before the next, so the start is gone.
+  std::string manyLines;
+  while (manyLines.size() <= kFirstRead) manyLines += "a,1\n";
+  FileLines longer(write(manyLines));
+  drain(longer);
+  EXPECT_FALSE(longer.rewindTo(manyLines.size()));
+  const std::vector<Line> firstFive{{"ab", 3}, {"cd", 5}};
+  const auto path = write("ab\ncd\nef");
+  EXPECT_EQ(read(path, 5), firstFive);
+  FileLines file(path);
+  drain(file);
+  ASSERT_TRUE(file.rewindTo(5));
+  EXPECT_EQ(drain(file), firstFive);
+  FileLines fresh(path, 5);
+  drain(fresh);
+  EXPECT_EQ(file.hash(), fresh.hash());
 }
 
 // The scan tells what the rows loaded and the complete lines are, and hashes the beginnings
 // the ledger asks for the same as a read that stops there.
 TEST_F(FileLinesTest, ScanMarksTheLastDataRowTheLastLineFeedAndAskedBeginnings) {
   const auto path = write("h\r\na,1\r\n,,\r\nb,2\r\n,\r\n\r\nc");
-  const FileScan scan = scanFile(path, {8, 9, 23});
+  const FileScan scan = scanOf(path, {8, 9, 23});
   EXPECT_EQ(scan.rows(), 7);
   EXPECT_FALSE(scan.endsWithLineFeed());
   EXPECT_EQ(scan.size(), 23u);
@@ -92,22 +118,22 @@ TEST_F(FileLinesTest, ScanMarksTheLastDataRowTheLastLineFeedAndAskedBeginnings) 
     EXPECT_EQ(lines.hash(), mark.hash) << mark.offset;
   }
   EXPECT_NE(scan.beginnings[0].hash, scan.beginnings[1].hash);
-  EXPECT_FALSE(scanFile(dir.path() / "gone.csv", {}).found);
-  EXPECT_THROW(scanFile(dir.path(), {}), Error);  // a folder
+  EXPECT_FALSE(scanOf(dir.path() / "gone.csv", {}).found);
+  EXPECT_THROW(scanOf(dir.path(), {}), Error);  // a folder
 }
 
 // The import's read must meet the lines the scan counted: bytes added after them change nothing,
 // a beginning or a line structure rewritten in between is error 75.
 TEST_F(FileLinesTest, ASecondReadOfOtherBytesThanTheScanSawIsError75) {
   const auto path = write("h\na,1\nb,2\n");
-  const FileScan scan = scanFile(path, {2});
+  const FileScan scan = scanOf(path, {2});
   const auto secondRead = [&](const std::string& bytes) {
     write(bytes);
     FileLines lines(path, scan.whole.offset);
     passTo(lines, *scan.beginning(2), path);
     return finishAt(lines, scan.whole, path);
   };
-  EXPECT_EQ(secondRead("h\na,1\nb,2\nc,3\n"), scanFile(path, {10}).beginnings.at(0).hash);
+  EXPECT_EQ(secondRead("h\na,1\nb,2\nc,3\n"), scanOf(path, {10}).beginnings.at(0).hash);
   EXPECT_THROW(secondRead("H\na,1\nb,2\n"), Error);
   EXPECT_THROW(secondRead("h\na,1\nb\n2\n"), Error);
   EXPECT_THROW(secondRead("h\na,1\n"), Error);
