@@ -8,7 +8,7 @@
 #include "app/schedule_seam.h"
 #include "core/clock.h"
 #include "core/platform.h"
-#ifndef CSV2SQL_HEADLESS_ONLY
+#if !defined(CSV2SQL_HEADLESS_ONLY) && !defined(CSV2SQL_WINDOW_PROGRAM)
 #include "app/ui/window_host.h"
 #endif
 
@@ -18,8 +18,8 @@ constexpr const char* kNoWindow = "csv2sql: no display is available to show the 
 
 // The window host, or nothing when no window can be shown here.
 std::unique_ptr<csv2sql::Host> windowHost(int& argc, char** argv, csv2sql::Session& session) {
-#ifdef CSV2SQL_HEADLESS_ONLY
-  // This build has no window host.
+#if defined(CSV2SQL_HEADLESS_ONLY) || defined(CSV2SQL_WINDOW_PROGRAM)
+  // This program has no window host.
   (void)argc, (void)argv, (void)session;
   return nullptr;
 #else
@@ -48,6 +48,17 @@ int main(int argc, char** argv) {
     HeadlessHost host(seamInterval);
     return runProgram(*session, text, host);
   }
+#ifdef CSV2SQL_WINDOW_PROGRAM
+  // The window and the libraries it needs are in a program of their own beside this one, so
+  // that the starts without a window, run unattended again and again, load none of them.
+  if (platform::hasDisplay()) {
+    const auto windowProgram = session->programFolder / CSV2SQL_WINDOW_PROGRAM;
+    const std::error_code error = platform::runInstead(windowProgram, argv);
+    std::cerr << "csv2sql: the window program " << windowProgram.string()
+              << " cannot be started: " << error.message() << "\n";
+    return 2;
+  }
+#endif
   const auto host = windowHost(argc, argv, *session);
   if (!host) {
     std::cerr << kNoWindow << csv2sql::kStartsWithoutWindow;

@@ -1,7 +1,10 @@
-# The Debian package: the program and its user guide in one folder, where the program keeps
+# The Debian package: the program (and its window program) and its user guide in one folder, where the program keeps
 # config.ini and log/ beside itself, the systemd unit, the manual page and the service user.
 set(csv2sql_folder opt/csv2sql)
 install(TARGETS csv2sql RUNTIME DESTINATION ${csv2sql_folder})
+if(TARGET csv2sql-window)
+  install(TARGETS csv2sql-window RUNTIME DESTINATION ${csv2sql_folder})
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.html DESTINATION ${csv2sql_folder})
 install(FILES ${PROJECT_SOURCE_DIR}/contrib/csv2sql.service DESTINATION lib/systemd/system)
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +16,20 @@ namespace csv2sql {
 // time, 12-hour times with AM/PM, month names). Allocates nothing.
 std::optional<DateTime> parseDateTime(std::string_view text,
                                       const DateLocale& locale = DateLocale::system());
+
+// Reads the date-times of many texts in turn, as parseDateTime does, with less work for a run of
+// "yyyy-mm-dd hh:mm:ss" texts of the same day (the rows of a file of readings): the day of the
+// last one is kept, so that only the time of the next is converted.
+class DateTimeReader {
+ public:
+  explicit DateTimeReader(const DateLocale& locale = DateLocale::system()) : locale_(locale) {}
+  std::optional<DateTime> read(std::string_view text);
+
+ private:
+  const DateLocale& locale_;
+  std::array<char, 10> day_{};
+  std::int64_t dayStart_ = -1;  // microseconds at the start of day_; none before the first
+};
 
 // Renders a date-time with a pattern: "yyyy" year, "yy" two-digit year, "mm" month (minute when
 // the field before it is "hh", as in "hh:mm" and "hhmmss"), "dd" day, "hh" hour (12-hour clock

@@ -81,14 +81,13 @@ bool sizeAndWriteTime(const std::filesystem::path& file, std::uintmax_t& size,
   written = std::filesystem::last_write_time(file, timeError);
   return !sizeError && !timeError;
 #else
-  struct stat status{};
+  struct stat status {};
   if (::stat(file.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   size = static_cast<std::uintmax_t>(status.st_size);
   const auto since = std::chrono::seconds(status.st_mtim.tv_sec) +
                      std::chrono::nanoseconds(status.st_mtim.tv_nsec);
-  written = std::chrono::file_clock::from_sys(
-      std::chrono::system_clock::time_point(
-          std::chrono::duration_cast<std::chrono::system_clock::duration>(since)));
+  written = std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(
+      std::chrono::duration_cast<std::chrono::system_clock::duration>(since)));
   return true;
 #endif
 }
@@ -182,6 +181,13 @@ bool sameVolume(const std::filesystem::path& a, const std::filesystem::path& b) 
          statA.st_dev == statB.st_dev;
 #endif
 }
+
+#ifndef _WIN32
+std::error_code runInstead(const std::filesystem::path& program, char** argv) {
+  ::execv(program.c_str(), argv);
+  return {errno, std::generic_category()};
+}
+#endif
 
 void killSelf() {
 #ifdef _WIN32

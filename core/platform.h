@@ -47,6 +47,12 @@ std::error_code renameNoReplace(const std::filesystem::path& from, const std::fi
 // True when both names lie on the same file system, so that a rename can move one to the other.
 bool sameVolume(const std::filesystem::path& a, const std::filesystem::path& b);
 
+#ifndef _WIN32
+// Replaces this process by the program, with the same arguments (argv[0] included), the same
+// process id and the same environment; returns only when it cannot, with the error.
+std::error_code runInstead(const std::filesystem::path& program, char** argv);
+#endif
+
 // Ends the process at once, as a kill signal would: no clean-up, no buffers written.
 [[noreturn]] void killSelf();
 

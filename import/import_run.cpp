@@ -1,11 +1,13 @@
 #include "import/import_run.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -359,6 +361,10 @@ RunEnd ImportRun::btnTransferData_Click() {
     std::size_t files = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (stopRequested_) break;
+      if (ledger && i % Ledger::kNamesPerQuery == 0) {
+        ledger->lookAhead(
+            std::span(names).subspan(i, std::min(Ledger::kNamesPerQuery, names.size() - i)));
+      }
       log_.WriteLog("Loading file " + (plan.sourceFolder / names[i]).string());
       FileProgress progress(session_, rejects, names[i], i + 1, names.size());
       const FileCounts counts = importFile(session_, log_, connection, group, *recordset, plan,

@@ -1,9 +1,11 @@
 #include "import/ledger.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
 #include "core/error.h"
+#include "core/text.h"
 
 namespace csv2sql {
 
@@ -44,7 +46,44 @@ Ledger::Ledger(db::Connection& connection, const db::TableName& table)
   }
 }
 
+void Ledger::lookAhead(std::span<const std::string> names) {
+  lookedAhead_.clear();
+  for (std::size_t first = 0; first < names.size(); first += kNamesPerQuery) {
+    const std::span<const std::string> batch =
+        names.subspan(first, std::min(kNamesPerQuery, names.size() - first));
+    std::vector<db::FieldValue> parameters;
+    std::string markers;
+    for (const std::string& name : batch) {
+      parameters.emplace_back(std::string_view(name));
+      markers += markers.empty() ? "?" : ",?";
+      lookedAhead_[name];
+    }
+    const db::TextRows rows =
+        connection_.Query("SELECT FileName, ByteLength, Hash FROM " + tableSql_ +
+                              " WHERE FileName IN (" + markers + ")",
+                          parameters);
+    for (const auto& row : rows) {
+      if (row.size() != 3) continue;
+      // A server that compares names without letter case (SQL Server's usual collation) may
+      // give another spelling: it then counts for each name that is the same but for case.
+      const LineMark mark{.offset = toLength(row[1]), .hash = row[2]};
+      if (const auto exact = lookedAhead_.find(row[0]); exact != lookedAhead_.end()) {
+        exact->second.push_back(mark);
+        continue;
+      }
+      for (const std::string& name : batch) {
+        if (equalsIgnoreCase(name, row[0])) lookedAhead_[name].push_back(mark);
+      }
+    }
+  }
+}
+
 std::vector<LineMark> Ledger::beginnings(const std::string& name) {
+  if (const auto found = lookedAhead_.find(name); found != lookedAhead_.end()) {
+    std::vector<LineMark> recorded = std::move(found->second);
+    lookedAhead_.erase(found);
+    return recorded;
+  }
   const db::FieldValue parameters[] = {std::string_view(name)};
   const db::TextRows rows = connection_.Query(
       "SELECT ByteLength, Hash FROM " + tableSql_ + " WHERE FileName = ?", parameters);

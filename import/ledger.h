@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +26,16 @@ class Ledger {
   // Creates the table when it is missing; one Error that names it when that cannot be done.
   Ledger(db::Connection& connection, const db::TableName& table);
 
-  // The beginnings of the file that imports recorded: their lengths and hashes.
+  // Files whose beginnings one query reads: within every server's limit of parameters.
+  static constexpr std::size_t kNamesPerQuery = 500;
+
+  // Reads the recorded beginnings of these files, the next ones a run takes, in a query per
+  // kNamesPerQuery names instead of one each: a folder of thousands of small files costs a few
+  // statements instead of one per file. Forgets what an earlier look-ahead read.
+  void lookAhead(std::span<const std::string> names);
+
+  // The beginnings of the file that imports recorded: their lengths and hashes. From the
+  // look-ahead when it read the file (once), else from a query of its own.
   std::vector<LineMark> beginnings(const std::string& name);
 
   // Records, in the open transaction, that the file's first `length` bytes, of that hash, are
@@ -35,6 +46,7 @@ class Ledger {
  private:
   db::Connection& connection_;
   std::string tableSql_;
+  std::map<std::string, std::vector<LineMark>, std::less<>> lookedAhead_;
 };
 
 // How many of the file's first bytes, at most `end`, were imported before: the longest

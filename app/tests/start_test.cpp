@@ -168,6 +168,7 @@ class Installation : public AppTest {
     return status;
   }
   void askToStop() { process_->askToStop(); }
+  std::optional<int> statusNow() { return process_->exitStatus(); }
   std::string output() const { return readFile(folder / "output.txt"); }
 
   const std::filesystem::path program = folder / "csv2sql";
@@ -207,6 +208,28 @@ INSTANTIATE_TEST_SUITE_P(
                       PrintedCase{"service_on_partial_settings", "ntservice", kPartial, 1,
                                   "automatic runs are off"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+#ifdef CSV2SQL_WINDOW_PROGRAM_FILE
+// The window lives in a program of its own, which a start with a window runs in its place.
+TEST_F(Installation, AWindowStartRunsTheWindowProgramBesideIt) {
+  const std::filesystem::path windowProgram = folder / CSV2SQL_WINDOW_PROGRAM_FILE;
+  start("", "QT_QPA_PLATFORM=offscreen");
+  EXPECT_EQ(waitForEnd(), 2);
+  EXPECT_NE(output().find("csv2sql: the window program " + windowProgram.string() +
+                          " cannot be started: "),
+            std::string::npos)
+      << output();
+
+  std::filesystem::copy_file(platform::executablePath().parent_path() / CSV2SQL_WINDOW_PROGRAM_FILE,
+                             windowProgram);
+  start("", "QT_QPA_PLATFORM=offscreen");
+  // The window stays until it is closed; the start without its program ended at once.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  EXPECT_FALSE(statusNow().has_value()) << output();
+  askToStop();
+  EXPECT_TRUE(waitForEnd().has_value());
+}
+#endif
 
 TEST_F(Installation, ServiceImportsADroppedFileAndEndsWithStatusZeroOnTheStopSignal) {
   writeConfig("AUTORUNEVERY=1\r\n");

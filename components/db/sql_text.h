@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,18 @@ constexpr std::size_t kTimestampTextMax = 26;
 // Writes "yyyy-mm-dd hh:mm:ss", then "." and the fraction of a second (trailing zeros dropped)
 // only when there is one, so that text order is time order. Returns the length written.
 std::size_t formatTimestamp(DateTime value, char* out);
+
+// Writes as formatTimestamp does, with less work for a run of times of the same day (the rows of
+// a file of readings): the date of the last one is kept, so only the time of the next is written.
+class TimestampWriter {
+ public:
+  std::size_t write(DateTime value, char* out);
+
+ private:
+  static constexpr std::size_t kDayTextLength = 11;  // "yyyy-mm-dd "
+  std::int64_t day_ = -1;
+  std::array<char, kTimestampTextMax> dayText_{};
+};
 
 // Error 3001 for a statement whose parameter markers do not match the values given.
 Error parameterCountError(std::size_t markers, std::size_t values);

@@ -101,7 +101,7 @@ SqliteRecordset::Held SqliteRecordset::hold(const FieldValue& value) {
   } else if (const auto* stamp = std::get_if<DateTime>(&value)) {
     held.kind = Held::Kind::Text;
     char buffer[kTimestampTextMax];
-    heldText_.append(buffer, formatTimestamp(*stamp, buffer));
+    heldText_.append(buffer, stamps_.write(*stamp, buffer));
   }
   held.length = heldText_.size() - held.offset;
   return held;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "components/db/database.h"
+#include "components/db/sql_text.h"
 #include "components/db/table_recordset.h"
 
 namespace csv2sql::db::sqlite {
@@ -116,6 +117,7 @@ class SqliteRecordset final : public TableRecordset {
   std::size_t batchRows_ = 1;
   std::vector<Held> held_;
   std::string heldText_;
+  TimestampWriter stamps_;
   Insert full_, part_;
 };
 

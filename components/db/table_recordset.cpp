@@ -28,12 +28,20 @@ void TableRecordset::setField(std::string_view name, const FieldValue& value) {
 }
 
 std::size_t TableRecordset::columnIndex(std::string_view name) {
-  for (std::size_t column = 0; column < lastSpelling_.size(); ++column) {
-    if (!lastSpelling_[column].empty() && lastSpelling_[column] == name) return column;
+  // Rows set their fields in the same order each time: the column after the last one found is
+  // tried first.
+  const std::size_t columns = lastSpelling_.size();
+  for (std::size_t i = 0; i < columns; ++i) {
+    const std::size_t column = (nextGuess_ + i) % columns;
+    if (!lastSpelling_[column].empty() && lastSpelling_[column] == name) {
+      nextGuess_ = column + 1;
+      return column;
+    }
   }
   for (std::size_t column = 0; column < columns_.size(); ++column) {
     if (equalsIgnoreCase(columns_[column], name)) {
       lastSpelling_[column] = name;
+      nextGuess_ = column + 1;
       return column;
     }
   }

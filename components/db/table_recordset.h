@@ -42,6 +42,7 @@ class TableRecordset : public Recordset {
   // Per column, the spelling a caller last used for it: the row-by-row path finds its column
   // with one exact comparison instead of a case-blind one.
   std::vector<std::string> lastSpelling_;
+  std::size_t nextGuess_ = 0;
   PendingRow row_;
   bool adding_ = false;
 };

@@ -29,9 +29,15 @@ TEST(FormatGeneralDate, FollowsTheLocaleAndReadsBackToTheSecond) {
   EXPECT_EQ(formatGeneralDate(at(2024, 3, 7), kUnitedStates), "3/7/2024");  // midnight
 }
 
-// One row per rule of docs/datetime-forms.md; a time without a date falls on the zero date.
+// One row per rule of docs/datetime-forms.md; a time without a date falls on the zero date. The
+// reader of many texts, given them in this order, keeps the day of one plain text for the next.
 TEST(ParseDateTime, ReadsTheFormsOfTheUnitedStatesAndNothingElse) {
   const Row<const char*, std::optional<DateTime>> rows[] = {
+      {"plain", "2024-03-07 14:05:09", at(2024, 3, 7, 14, 5, 9)},
+      {"plain_same_day_fraction", "2024-03-07 14:05:09.25", at(2024, 3, 7, 14, 5, 9, 250000)},
+      {"plain_same_day_hour_24", "2024-03-07 24:00:00", std::nullopt},
+      {"same_day_12_hour_time", "2024-03-07 2:05 PM", at(2024, 3, 7, 14, 5)},
+      {"plain_next_day", "2024-03-08 00:00:00", at(2024, 3, 8)},
       {"iso_slashes_one_digit", "2024/3/7 14:05", at(2024, 3, 7, 14, 5)},
       {"blanks_around_and_between", "  2024-03-07   14:05  ", at(2024, 3, 7, 14, 5)},
       {"iso_month_name", "2024-Mar-07", at(2024, 3, 7)},
@@ -59,6 +65,8 @@ TEST(ParseDateTime, ReadsTheFormsOfTheUnitedStatesAndNothingElse) {
       {"unknown_name", "Mrz 7 2024", std::nullopt},
   };
   expectRows(rows, [](const char* text) { return parseDateTime(text, kUnitedStates); });
+  DateTimeReader reader(kUnitedStates);
+  expectRows(rows, [&reader](const char* text) { return reader.read(text); });
 }
 
 TEST(ParseDateTime, OtherLocalesDecideTheOrderAndNothingIsSwapped) {
