@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Imports one file of 1 million readings (ISO UTC stamps, 50 tags, decimal values) with the
 # unattended start "csv2sql 1", each time into a fresh table, beside the tools that ship with the
-# databases: sqlite3 .import for SQLite, psql \copy for PostgreSQL, and through psqlODBC beside
-# the program as it was at the commit BEFORE_COMMIT (built once into build-branch-point/, or
-# given as BEFORE_BIN). Runs alternate (A B A B ...) so that both sides see the same CPU speed;
+# databases: sqlite3 .import (and a bare C loader, bench/bare_sqlite_loader.c) for SQLite,
+# psql \copy for PostgreSQL, and through psqlODBC beside the program as it was at the commit
+# BEFORE_COMMIT (built once into build-branch-point/, or given as BEFORE_BIN). Runs alternate (A B A B ...) so that both sides see the same CPU speed;
 # prints rows per second, the ratio per pair with its median and range, and peak memory. A
 # side is a function that times one run under its label; a line of the summary pairs two
 # labels. TARGETS (default "sqlite pg odbc files memory linear") picks which of the groups run.
@@ -22,7 +22,7 @@ files=${FILES:-10000}
 
 scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target csv2sql >/dev/null
+cmake --build "$build" -j2 --target csv2sql bare_sqlite_loader >/dev/null
 
 before_commit=${BEFORE_COMMIT:-1fc9da4604462a2d26b27201ba9548515db848bd}
 before_bin=${BEFORE_BIN:-}
@@ -132,6 +132,13 @@ theirs_sqlite() {
   sqlite3 "$work/theirs.db" "$sqlite_table"
   timed sqlite3_import sqlite3 "$work/theirs.db" -cmd '.mode csv' ".import --skip 1 $data CSVDATA"
 }
+# The same readings through a C program that does nothing else (bench/bare_sqlite_loader.c).
+bare_sqlite() {
+  rm -f "$work/bare.db"
+  sqlite3 "$work/bare.db" "$sqlite_table"
+  timed bare_c_sqlite "$build/bin/bare_sqlite_loader" "$work/bare.db" "$data" CSVDATA
+  [ "$(sqlite3 "$work/bare.db" 'SELECT count(*) FROM CSVDATA')" = "$rows" ]
+}
 # ours_pg [LABEL LEDGERTABLE]
 ours_pg() {
   "${psql_cmd[@]}" -c "$pg_table"
@@ -159,6 +166,7 @@ for round in $(seq "$rounds"); do
     ours_sqlite NO ours_sqlite
     ours_sqlite NO ours_sqlite_ledger CSVLEDGER
     theirs_sqlite
+    bare_sqlite
     ours_sqlite YES ours_sqlite_utc
   fi
   if wants pg; then
@@ -211,6 +219,7 @@ awk -v rows="$rows" -v size="$size" '
     printf "file size %.1f MiB\n", size / 1048576
     if (n["memory_1gib"]) printf "Memory on a %.0f MiB file: peak %.1f MiB (goal <= 64)\n", size * 30 / 1048576, m["memory_1gib"] / 1024
     pairs("ours_sqlite", "sqlite3_import", "SQLite: ours/sqlite3 .import speed (goal >= 2.0)")
+    pairs("ours_sqlite", "bare_c_sqlite", "SQLite: ours/bare C loader speed (goal >= 1.0)")
     pairs("ours_pg", "psql_copy", "PostgreSQL binary COPY: ours/psql \\copy (goal >= 1.5)")
     pairs("ours_odbc", "before_odbc", "ODBC (psqlODBC): ours now / ours before (goal >= 4)")
     pairs("ours_sqlite_utc", "ours_sqlite", "UTC on/off speed (goal >= 0.91)")
