@@ -3,8 +3,8 @@
 # unattended start "csv2sql 1", each time into a fresh table, beside the tools that ship with the
 # databases: sqlite3 .import (and a bare C loader, bench/bare_sqlite_loader.c) for SQLite,
 # psql \copy for PostgreSQL, and through psqlODBC beside the program as it was at the commit
-# BEFORE_COMMIT (built once into build-branch-point/, or given as BEFORE_BIN). Runs alternate (A B A B ...) so that both sides see the same CPU speed;
-# prints rows per second, the ratio per pair with its median and range, and peak memory. A
+# BEFORE_COMMIT (built once into build-branch-point/, or given as BEFORE_BIN). Runs alternate
+# (A B A B ...) so that both sides see the same CPU speed; prints rows per second, the ratio per pair with its median and range, and peak memory. A
 # side is a function that times one run under its label; a line of the summary pairs two
 # labels. TARGETS (default "sqlite pg odbc files memory linear") picks which of the groups run.
 # The "files" group pairs the same readings in 10,000 files of 100 (FILES) with the one file,
