@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Imports one file of 1 million readings (ISO UTC stamps, 50 tags, decimal values) with the
 # unattended start "csv2sql 1", each time into a fresh table, beside the tools that ship with the
-# databases: sqlite3 .import (and a bare C loader, bench/bare_sqlite_loader.c) for SQLite,
-# psql \copy for PostgreSQL, and through psqlODBC beside the program as it was at the commit
-# BEFORE_COMMIT (built once into build-branch-point/, or given as BEFORE_BIN). Runs alternate
-# (A B A B ...) so that both sides see the same CPU speed; prints rows per second, the ratio per pair with its median and range, and peak memory. A
-# side is a function that times one run under its label; a line of the summary pairs two
-# labels. TARGETS (default "sqlite pg odbc files memory linear") picks which of the groups run.
-# The "files" group pairs the same readings in 10,000 files of 100 (FILES) with the one file,
-# both with the ledger; "memory" imports the readings 30 times over (about 1 GiB) into SQLite
-# for its peak memory; "linear" pairs them 10 times over with the one file.
+# databases: sqlite3 .import (and a bare C loader, bench/bare_sqlite_loader.c) for SQLite, psql
+# \copy for PostgreSQL, and through psqlODBC beside the program as it was at the commit
+# BEFORE_COMMIT (built once into build-branch-point/, or given as BEFORE_BIN). Runs alternate (A B A
+# B ...) so that both sides see the same CPU speed; prints rows per second, the ratio per pair with
+# its median and range, and peak memory. A side is a function that times one run under its label; a
+# line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory linear") picks
+# which of the groups run. The "files" group pairs the same readings in 10,000 files of 100 (FILES)
+# with the one file, both with the ledger; "memory" imports the readings 30 times over (about 1 GiB)
+# into SQLite for its peak memory; "linear" pairs them 10 times over with the one file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
