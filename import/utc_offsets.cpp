@@ -1,5 +1,8 @@
 #include "import/utc_offsets.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "core/datetime_text.h"
 #include "core/error.h"
 #include "core/text.h"
@@ -26,13 +29,31 @@ UtcOffsetTable::UtcOffsetTable(const Grid& spUTC) {
                         parseDateTime(spUTC.cell(row, kEnd)),
                         parseNumber(spUTC.cell(row, kOffset))});
   }
+  std::vector<std::pair<DateTime, DateTime>> spans;
+  for (const Period& period : periods_) {
+    if (!period.start || !period.end || !period.offsetHours) return;
+    spans.emplace_back(*period.start, *period.end);
+  }
+  std::ranges::sort(spans);
+  disjoint_ = !spans.empty();
+  for (std::size_t i = 1; i < spans.size(); ++i) {
+    if (spans[i].first <= spans[i - 1].second) disjoint_ = false;
+  }
 }
 
 std::optional<DateTime> UtcOffsetTable::toLocal(const DateTime& utc) const {
-  for (const Period& period : periods_) {
+  if (disjoint_) {
+    const Period& period = periods_[last_];
+    if (*period.start <= utc && utc <= *period.end) return utc.addHours(*period.offsetHours);
+  }
+  for (std::size_t i = 0; i < periods_.size(); ++i) {
+    const Period& period = periods_[i];
     const DateTime start = converted(period.start);
     const DateTime end = converted(period.end);
-    if (start <= utc && utc <= end) return utc.addHours(converted(period.offsetHours));
+    if (start <= utc && utc <= end) {
+      last_ = i;
+      return utc.addHours(converted(period.offsetHours));
+    }
   }
   return std::nullopt;
 }

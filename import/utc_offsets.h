@@ -30,6 +30,10 @@ class UtcOffsetTable {
     std::optional<double> offsetHours;
   };
   std::vector<Period> periods_;
+  // Every cell is read and no two periods overlap, so a time lies in at most one: the one that
+  // held the last time is tried first, as a file's times come in order.
+  bool disjoint_ = false;
+  mutable std::size_t last_ = 0;
 };
 
 }  // namespace csv2sql

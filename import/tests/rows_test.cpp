@@ -142,6 +142,28 @@ TEST(UtcOffsetTable, ConvertsByTheFirstContainingPeriodAndRaisesOnlyWhereItReads
     }
   }
   EXPECT_EQ(UtcOffsetTable(FrmMain().spUTC).UtcToLocal(at(6, 15, 12)), at(6, 15, 12));
+
+  // Lookups that go back and forth between periods, disjoint ones and overlapping ones (where the
+  // period that held the last time must not be taken for a time an earlier period holds).
+  const auto hours = [&](int month, int day, int offset) { return at(month, day, 12 + offset); };
+  const struct {
+    std::vector<Lines> periods;
+    std::vector<std::pair<DateTime, DateTime>> lookups;
+  } tables[] = {
+      {{{"2024-11-01", "2024-12-31", "-5"}, {"2024-03-10", "2024-10-31 23:59:59", "-4"}},
+       {{at(7, 1, 12), hours(7, 1, -4)},
+        {at(11, 5, 12), hours(11, 5, -5)},
+        {at(2, 1, 12), at(2, 1, 12)},
+        {at(7, 2, 12), hours(7, 2, -4)}}},
+      {{{"2024-06-01", "2024-06-30", "2"}, {"2024-01-01", "2024-12-31", "1"}},
+       {{at(7, 1, 12), hours(7, 1, 1)}, {at(6, 15, 12), hours(6, 15, 2)}}},
+  };
+  for (const auto& t : tables) {
+    FrmMain fresh;
+    setRows(fresh.spUTC, t.periods);
+    const UtcOffsetTable periods(fresh.spUTC);
+    for (const auto& [utc, local] : t.lookups) EXPECT_EQ(periods.UtcToLocal(utc), local);
+  }
 }
 
 }  // namespace
