@@ -58,12 +58,12 @@ FileLines::FileLines(const std::filesystem::path& path, std::uint64_t limit)
 }
 
 std::size_t FileLines::firstLineStart() const {
-  return std::string_view(buffer_).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+  return held().starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
 }
 
 bool FileLines::rewindTo(std::uint64_t limit) {
-  if (start_ != 0 || limit > buffer_.size()) return false;
-  buffer_.resize(static_cast<std::size_t>(limit));
+  if (start_ != 0 || limit > size_) return false;
+  size_ = static_cast<std::size_t>(limit);
   left_ = 0;
   at_ = firstLineStart();
   hashed_ = 0;
@@ -81,16 +81,23 @@ FileLines::~FileLines() = default;
 void FileLines::fill(std::size_t most) {
   // The lines passed are hashed and dropped; the start of the current one moves to the front.
   hashUpTo(at_);
-  buffer_.erase(0, at_);
+  const std::size_t had = size_ - at_;
+  if (had > 0) std::memmove(buffer_.get(), buffer_.get() + at_, had);
   start_ += at_;
   hashed_ -= at_;
   at_ = 0;
-  const std::size_t had = buffer_.size();
   const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(most, left_));
-  buffer_.resize(had + wanted);
-  in_.read(buffer_.data() + had, static_cast<std::streamsize>(wanted));
+  if (had + wanted > capacity_) {
+    // Not zeroed: only the bytes read are ever looked at. At least doubled, so that a partial
+    // line a little longer than the last does not make each block a new allocation.
+    capacity_ = std::max(had + wanted, 2 * capacity_);
+    std::unique_ptr<char[]> larger(new char[capacity_]);
+    if (had > 0) std::memcpy(larger.get(), buffer_.get(), had);
+    buffer_ = std::move(larger);
+  }
+  in_.read(buffer_.get() + had, static_cast<std::streamsize>(wanted));
   const auto got = static_cast<std::size_t>(in_.gcount());
-  buffer_.resize(had + got);
+  size_ = had + got;
   if (in_.bad() || (got < wanted && !in_.eof())) {
     throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path_.string());
   }
@@ -101,8 +108,8 @@ void FileLines::fill(std::size_t most) {
 // bytes are tested at a time in a word (a byte is CR or LF where it XORs to zero), where a call
 // of memchr for each of the two would cost more than the search.
 std::size_t FileLines::lineEndFrom(std::size_t from) const {
-  const char* const data = buffer_.data();
-  const std::size_t size = buffer_.size();
+  const char* const data = buffer_.get();
+  const std::size_t size = size_;
   std::size_t at = from;
   if constexpr (std::endian::native == std::endian::little) {
     constexpr std::uint64_t kOnes = 0x0101010101010101;
@@ -131,29 +138,28 @@ bool FileLines::next() {
     // A CR that is the last byte read so far waits for the next block to tell whether an LF
     // follows.
     const bool found = position != std::string::npos;
-    const bool waits =
-        found && position + 1 == buffer_.size() && buffer_[position] == '\r' && left_ > 0;
+    const bool waits = found && position + 1 == size_ && buffer_[position] == '\r' && left_ > 0;
     if (found && !waits) {
-      const bool crLf = buffer_[position] == '\r' && position + 1 < buffer_.size() &&
-                        buffer_[position + 1] == '\n';
+      const bool crLf =
+          buffer_[position] == '\r' && position + 1 < size_ && buffer_[position + 1] == '\n';
       lineFeed_ = crLf || buffer_[position] == '\n';
-      text_ = std::string_view(buffer_).substr(at_, position - at_);
+      text_ = held().substr(at_, position - at_);
       at_ = position + (crLf ? 2 : 1);
       break;
     }
     if (left_ == 0) {
-      if (at_ == buffer_.size()) {
+      if (at_ == size_) {
         end_ = start_ + at_;
         return false;
       }
       // A last line without a line end.
-      text_ = std::string_view(buffer_).substr(at_);
+      text_ = held().substr(at_);
       lineFeed_ = false;
-      at_ = buffer_.size();
+      at_ = size_;
       break;
     }
     const std::uint64_t before = start_;
-    scanned = found ? position : buffer_.size();
+    scanned = found ? position : size_;
     fill(kBlockBytes);
     scanned -= static_cast<std::size_t>(start_ - before);
   }
@@ -165,7 +171,7 @@ bool FileLines::next() {
 
 void FileLines::hashUpTo(std::size_t position) {
   if (position <= hashed_) return;
-  XXH3_128bits_update(hasher_->state, buffer_.data() + hashed_, position - hashed_);
+  XXH3_128bits_update(hasher_->state, buffer_.get() + hashed_, position - hashed_);
   hashed_ = position;
 }
 

@@ -66,8 +66,13 @@ class FileLines {
   std::filesystem::path path_;
   std::ifstream in_;
   bool found_ = false;
-  std::uint64_t left_ = 0;   // bytes still to read, at most up to the limit
-  std::string buffer_;       // the bytes read and not yet passed, from `start_` of the file
+  std::uint64_t left_ = 0;  // bytes still to read, at most up to the limit
+  std::string_view held() const { return {buffer_.get(), size_}; }
+
+  // The bytes read and not yet passed, from `start_` of the file: size_ of capacity_.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
   std::uint64_t start_ = 0;  // file offset of buffer_[0]
   std::size_t at_ = 0;       // where the next line starts in buffer_
   std::size_t hashed_ = 0;   // bytes of buffer_ hashed already

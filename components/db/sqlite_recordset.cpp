@@ -40,7 +40,14 @@ void SqliteRecordset::close() {
 
 void SqliteRecordset::writeRow(const PendingRow& row) {
   const std::vector<char>& set = row.setColumns();
-  if (heldRows_ > 0 && set != heldSet_) flush();
+  // A loop: for the few columns of a row it costs less than the call of memcmp that != makes.
+  const auto sameColumns = [&] {
+    for (std::size_t column = 0; column < set.size(); ++column) {
+      if (set[column] != heldSet_[column]) return false;
+    }
+    return true;
+  };
+  if (heldRows_ > 0 && !sameColumns()) flush();
   if (heldRows_ == 0) {
     heldSet_ = set;
     heldWidth_ = row.setCount();
