@@ -137,7 +137,7 @@ bool readingsTaken(const std::filesystem::path& path, std::uint64_t end, const F
 
 FileCounts importRows(FileLines& lines, RowSpan span, const FileLayout& layout,
                       const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
-                      RowObserver* observer) {
+                      RowObserver* observer, std::exception_ptr* heldRefusal) {
   FileCounts counts;
   forEachReading(
       lines, layout, utc, span, observer,
@@ -150,8 +150,17 @@ FileCounts importRows(FileLines& lines, RowSpan span, const FileLayout& layout,
       },
       [&](DateTime when, bool unconverted, std::string_view tag, double value) {
         if (unconverted) ++counts.unconverted;
-        addReading(destination, when, tag, value);
         ++counts.stored;
+        if (heldRefusal == nullptr) {
+          addReading(destination, when, tag, value);
+        } else if (!*heldRefusal) {
+          try {
+            addReading(destination, when, tag, value);
+          } catch (const db::DatabaseError& error) {
+            if (!error.refusesData()) throw;
+            *heldRefusal = std::current_exception();
+          }
+        }
       });
   return counts;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -54,10 +55,12 @@ struct RowSpan {
 // given, converts every valid time. Errors of the recordset, of the UTC lookup and of the file
 // pass to the caller. The per-row work allocates nothing, except to log a skipped row or to
 // convert a tag that is not UTF-8. observer, when given, hears of every skipped row and of the
-// rows read.
+// rows read. heldRefusal, when given, takes a refusal of the database for the data instead of
+// the caller: no reading is sent after it, but the rest of the span is read, counted and logged
+// as if it were, so that the file's lines and rejects are written once whatever follows.
 FileCounts importRows(FileLines& lines, RowSpan span, const FileLayout& layout,
                       const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
-                      RowObserver* observer = nullptr);
+                      RowObserver* observer = nullptr, std::exception_ptr* heldRefusal = nullptr);
 
 // The row a database refused, and its line.
 struct RefusedRow {

@@ -1,6 +1,7 @@
 #include "import/file_group.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/fault_point.h"
 
@@ -12,18 +13,28 @@ void FileGroup::begin(DateTime now) {
   opened_ = now;
 }
 
-void FileGroup::add(SentFile file, std::unique_ptr<ArchiveMove> move) {
+void FileGroup::add(SentFile file, std::unique_ptr<ArchiveMove> move, bool recorded) {
   readings_ += file.counts.stored;
-  entries_.push_back({std::move(file), std::move(move)});
+  entries_.push_back({std::move(file), std::move(move), recorded});
 }
 
 bool FileGroup::full(DateTime now) const {
-  return !grouped_ || readings_ >= kReadings ||
+  return ledger_ == nullptr || readings_ >= kReadings ||
          now.microseconds() - opened_.microseconds() >= kMicros;
 }
 
 void FileGroup::commit() {
   if (!transaction_) return;
+  if (ledger_ != nullptr) {
+    std::vector<Ledger::Row> rows;
+    for (const Entry& entry : entries_) {
+      if (entry.recorded) continue;
+      const SentFile& file = entry.file;
+      rows.push_back({file.name, file.end.offset, file.end.hash, file.counts, file.at});
+    }
+    ledger_->record(rows);
+    faultPoint("ledger-write");
+  }
   faultPoint("before-commit");
   transaction_->commit();
   faultPoint("after-commit");
@@ -42,6 +53,12 @@ void FileGroup::rollBack() {
   transaction_.reset();
   entries_.clear();
   readings_ = 0;
+}
+
+std::vector<FileGroup::Entry> FileGroup::rollBackAll() {
+  transaction_.reset();
+  readings_ = 0;
+  return std::exchange(entries_, {});
 }
 
 std::vector<SentFile> FileGroup::rollBackAllBut(const std::string& name) {

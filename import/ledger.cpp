@@ -94,18 +94,24 @@ std::vector<LineMark> Ledger::beginnings(const std::string& name) {
   return recorded;
 }
 
-void Ledger::record(const std::string& name, std::uint64_t length, std::string_view hash,
-                    const FileCounts& counts, DateTime at) {
-  const db::FieldValue parameters[] = {std::string_view(name),
-                                       static_cast<double>(length),
-                                       hash,
-                                       static_cast<double>(counts.stored),
-                                       static_cast<double>(counts.skipped),
-                                       at};
-  connection_.Execute("INSERT INTO " + tableSql_ +
-                          " (FileName, ByteLength, Hash, Readings, RowsSkipped, ImportedAt) "
-                          "VALUES (?, ?, ?, ?, ?, ?)",
-                      parameters);
+void Ledger::record(std::span<const Row> rows) {
+  for (std::size_t first = 0; first < rows.size(); first += kRowsPerStatement) {
+    const std::span<const Row> batch =
+        rows.subspan(first, std::min(kRowsPerStatement, rows.size() - first));
+    std::vector<db::FieldValue> parameters;
+    std::string values;
+    for (const Row& row : batch) {
+      parameters.insert(parameters.end(), {row.name, static_cast<double>(row.length), row.hash,
+                                           static_cast<double>(row.counts.stored),
+                                           static_cast<double>(row.counts.skipped), row.at});
+      values += values.empty() ? "(?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?)";
+    }
+    connection_.Execute("INSERT INTO " + tableSql_ +
+                            " (FileName, ByteLength, Hash, Readings, RowsSkipped, ImportedAt) "
+                            "VALUES " +
+                            values,
+                        parameters);
+  }
 }
 
 std::optional<std::uint64_t> importedLength(const std::vector<LineMark>& recorded,

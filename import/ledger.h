@@ -38,10 +38,20 @@ class Ledger {
   // look-ahead when it read the file (once), else from a query of its own.
   std::vector<LineMark> beginnings(const std::string& name);
 
-  // Records, in the open transaction, that the file's first `length` bytes, of that hash, are
-  // imported.
-  void record(const std::string& name, std::uint64_t length, std::string_view hash,
-              const FileCounts& counts, DateTime at);
+  // Whether the last look-ahead read the file and beginnings() has not taken it yet.
+  bool lookedAhead(const std::string& name) const { return lookedAhead_.contains(name); }
+
+  // Records, in the open transaction, that the files' first `length` bytes, of those hashes,
+  // are imported: a statement per kRowsPerStatement files.
+  struct Row {
+    std::string_view name;
+    std::uint64_t length = 0;
+    std::string_view hash;
+    FileCounts counts;
+    DateTime at;
+  };
+  static constexpr std::size_t kRowsPerStatement = 100;  // 600 parameters: within every limit
+  void record(std::span<const Row> rows);
 
  private:
   db::Connection& connection_;
