@@ -191,7 +191,7 @@ RunEnd ImportRun::btnTransferData_Click() {
       // before a file the last look-ahead did not read.
       if (ledger && !ledger->lookedAhead(names[i])) {
         ledger->lookAhead(
-            std::span(names).subspan(i, std::min(Ledger::kNamesPerQuery, names.size() - i)));
+            std::span(names).subspan(i, std::min(Ledger::kLookAheadFiles, names.size() - i)));
       }
       log_.WriteLog("Loading file " + (plan.sourceFolder / names[i]).string());
       FileProgress progress(session_, rejects, names[i], i + 1, names.size());

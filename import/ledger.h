@@ -28,6 +28,9 @@ class Ledger {
 
   // Files whose beginnings one query reads: within every server's limit of parameters.
   static constexpr std::size_t kNamesPerQuery = 500;
+  // Files a run looks ahead at once; a group of files ends before a file it did not read, so
+  // more than a group of small files holds (FileGroup::kReadings).
+  static constexpr std::size_t kLookAheadFiles = 10 * kNamesPerQuery;
 
   // Reads the recorded beginnings of these files, the next ones a run takes, in a query per
   // kNamesPerQuery names instead of one each: a folder of thousands of small files costs a few
