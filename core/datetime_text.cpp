@@ -347,13 +347,15 @@ std::optional<DateTime> DateTimeReader::read(std::string_view text) {
   const std::string_view trimmed = trimSpaces(text);
   if (trimmed.size() > kPlainDayLength && trimmed[kPlainDayLength] == ' ') {
     const std::string_view day = trimmed.substr(0, kPlainDayLength);
-    if (dayStart_ < 0 || day != std::string_view(day_.data(), day_.size())) {
+    bool known = dayStart_ >= 0 && day == std::string_view(day_.data(), day_.size());
+    if (!known) {
       if (const auto start = readPlainDay(day)) {
         day.copy(day_.data(), day_.size());
         dayStart_ = *start;
+        known = true;
       }
     }
-    if (dayStart_ >= 0 && day == std::string_view(day_.data(), day_.size())) {
+    if (known) {
       if (const auto time = readPlainTime(trimmed.substr(kPlainDayLength + 1))) {
         return DateTime::fromMicroseconds(dayStart_ + *time);
       }
