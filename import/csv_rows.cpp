@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,13 +47,23 @@ class CleanedDate {
   std::string_view text_;
 };
 
-void addReading(db::Recordset& destination, DateTime when, std::string_view tag, double value) {
-  destination.addNew();
-  destination.setField("DateTime", when);
-  destination.setField("Tag", tag);
-  destination.setField("Value", value);
-  destination.update();
-}
+// Readings into a recordset, their columns found at the first one (where a missing column
+// fails, as setting its field would) and kept for the rest.
+class ReadingWriter {
+ public:
+  explicit ReadingWriter(db::Recordset& destination) : destination_(destination) {}
+
+  void add(DateTime when, std::string_view tag, double value) {
+    if (!columns_) columns_ = destination_.columnsOf(kNames);
+    const std::array<db::FieldValue, 3> values{when, tag, value};
+    destination_.addRow(*columns_, values);
+  }
+
+ private:
+  static constexpr std::array<std::string_view, 3> kNames{"DateTime", "Tag", "Value"};
+  db::Recordset& destination_;
+  std::optional<db::ColumnOrder> columns_;
+};
 
 // The three fields an import reads from a line, found in one pass over its commas; "" for a
 // column beyond the line's last field.
@@ -118,12 +129,13 @@ bool readingsTaken(const std::filesystem::path& path, std::uint64_t end, const F
   const db::Transaction transaction(connection);
   try {
     const std::unique_ptr<db::Recordset> recordset = connection.OpenRecordset(table);
+    ReadingWriter readings(*recordset);
     FileLines lines(path, end);
     forEachReading(
         lines, layout, utc, span, nullptr,
         [](std::int64_t, std::string_view, std::string_view, std::string_view) {},
         [&](DateTime when, bool, std::string_view tag, double value) {
-          addReading(*recordset, when, tag, value);
+          readings.add(when, tag, value);
         });
     recordset->close();
     return true;
@@ -139,6 +151,7 @@ FileCounts importRows(FileLines& lines, RowSpan span, const FileLayout& layout,
                       const UtcOffsetTable* utc, db::Recordset& destination, RunLog& log,
                       RowObserver* observer, std::exception_ptr* heldRefusal) {
   FileCounts counts;
+  ReadingWriter readings(destination);
   forEachReading(
       lines, layout, utc, span, observer,
       [&](std::int64_t row, std::string_view line, std::string_view what, std::string_view text) {
@@ -152,10 +165,10 @@ FileCounts importRows(FileLines& lines, RowSpan span, const FileLayout& layout,
         if (unconverted) ++counts.unconverted;
         ++counts.stored;
         if (heldRefusal == nullptr) {
-          addReading(destination, when, tag, value);
+          readings.add(when, tag, value);
         } else if (!*heldRefusal) {
           try {
-            addReading(destination, when, tag, value);
+            readings.add(when, tag, value);
           } catch (const db::DatabaseError& error) {
             if (!error.refusesData()) throw;
             *heldRefusal = std::current_exception();

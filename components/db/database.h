@@ -49,6 +49,9 @@ class DatabaseError : public Error {
 // The server behind a session, for statements whose types or words differ between servers.
 enum class Dialect { Sqlite, PostgreSql, SqlServer, Other };
 
+// Columns of a table by their place in it, as a recordset's columnsOf finds them.
+using ColumnOrder = std::vector<std::size_t>;
+
 // A query's rows, each value as text ("" for NULL).
 using TextRows = std::vector<std::vector<std::string>>;
 
@@ -78,6 +81,12 @@ class Recordset {
   virtual void addNew() = 0;
   virtual void setField(std::string_view name, const FieldValue& value) = 0;
   virtual void update() = 0;
+  // The row cycle for a stream of rows that set the same fields, without a look-up of each
+  // name for each row: the columns are found once (failing as setField does for a name the
+  // table lacks), then addRow adds a row of their values in that order, as addNew, setField for
+  // each and update would. Its strings need only live until addRow returns.
+  virtual ColumnOrder columnsOf(std::span<const std::string_view> names) = 0;
+  virtual void addRow(const ColumnOrder& columns, std::span<const FieldValue> values) = 0;
   virtual void close() = 0;
 };
 

@@ -15,13 +15,20 @@ void PendingRow::clear() {
 }
 
 void PendingRow::set(std::size_t column, const FieldValue& value) {
-  Stored& stored = values_[column];
-  stored.value = value;
+  lend(column, value);
   if (const auto* text = std::get_if<std::string_view>(&value)) {
+    Stored& stored = values_[column];
+    stored.copied = true;
     stored.offset = text_.size();
     stored.length = text->size();
     text_.append(*text);
   }
+}
+
+void PendingRow::lend(std::size_t column, const FieldValue& value) {
+  Stored& stored = values_[column];
+  stored.value = value;
+  stored.copied = false;
   if (!set_[column]) {
     set_[column] = 1;
     ++setCount_;
@@ -30,7 +37,7 @@ void PendingRow::set(std::size_t column, const FieldValue& value) {
 
 FieldValue PendingRow::value(std::size_t column) const {
   const Stored& stored = values_[column];
-  if (std::holds_alternative<std::string_view>(stored.value)) {
+  if (stored.copied) {
     return std::string_view(text_.data() + stored.offset, stored.length);
   }
   return stored.value;

@@ -17,6 +17,8 @@ class PendingRow {
 
   void clear();
   void set(std::size_t column, const FieldValue& value);
+  // As set, but a string is not copied: the caller keeps it until the row is written.
+  void lend(std::size_t column, const FieldValue& value);
 
   // One entry per column of the table: 1 when this row sets it.
   const std::vector<char>& setColumns() const { return set_; }
@@ -26,7 +28,8 @@ class PendingRow {
 
  private:
   struct Stored {
-    FieldValue value;  // a string is kept as its place in text_
+    FieldValue value;  // a string copied is kept as its place in text_
+    bool copied = false;
     std::size_t offset = 0;
     std::size_t length = 0;
   };

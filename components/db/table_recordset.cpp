@@ -53,6 +53,30 @@ void TableRecordset::update() {
   requireOpen();
   if (!adding_) throw Error::withDetail(err::NoCurrentRecord, "No row was begun with AddNew.");
   adding_ = false;
+  writeSetRow();
+}
+
+ColumnOrder TableRecordset::columnsOf(std::span<const std::string_view> names) {
+  requireOpen();
+  ColumnOrder columns;
+  for (const std::string_view name : names) columns.push_back(columnIndex(name));
+  return columns;
+}
+
+void TableRecordset::addRow(const ColumnOrder& columns, std::span<const FieldValue> values) {
+  requireOpen();
+  if (values.size() != columns.size()) {
+    throw Error::withDetail(err::InvalidArgument, std::to_string(values.size()) +
+                                                      " values were given for " +
+                                                      std::to_string(columns.size()) + " columns.");
+  }
+  if (adding_) update();
+  row_.clear();
+  for (std::size_t i = 0; i < columns.size(); ++i) row_.lend(columns[i], values[i]);
+  writeSetRow();
+}
+
+void TableRecordset::writeSetRow() {
   if (row_.setCount() == 0) {
     throw Error::withDetail(err::IllegalOperation, "No field of the new row was set.");
   }

@@ -18,6 +18,8 @@ class TableRecordset : public Recordset {
   // Fails for a name the table lacks (letter case ignored) or when no row is being added.
   void setField(std::string_view name, const FieldValue& value) override;
   void update() override;
+  ColumnOrder columnsOf(std::span<const std::string_view> names) override;
+  void addRow(const ColumnOrder& columns, std::span<const FieldValue> values) override;
 
  protected:
   // tableSql: the table as the driver's statements name it.
@@ -34,6 +36,7 @@ class TableRecordset : public Recordset {
 
  private:
   void requireOpen() const;
+  void writeSetRow();
   std::size_t columnIndex(std::string_view name);
 
   std::string tableText_;

@@ -165,6 +165,9 @@ TEST_P(DriverContract, ExecuteBindsOutsideQuotesAndCommentsAndSingleRowsAreWritt
                   "2024-03-01 12:00:00.5|Line1.Temp|21.5"}));
 }
 
+constexpr std::string_view kTagAndValue[] = {"TAG", "Value"};
+constexpr std::string_view kTagAndNoSuchColumn[] = {"Tag", "Tagname"};
+
 TEST_P(DriverContract, RefusedCallsCarryTheirCodeAndText) {
   const FieldValue one[] = {1.0};
   const std::tuple<const char*, std::string, const char*, std::function<void()>> calls[] = {
@@ -174,7 +177,11 @@ TEST_P(DriverContract, RefusedCallsCarryTheirCodeAndText) {
       {"missing_recordset", backend->codes.missingTable, "", [&] { open("no_such_table"); }},
       {"commit_alone", backend->codes.noTransaction, "", [&] { connection.CommitTrans(); }},
       {"field_before_addnew", "3021", "", [&] { recordset->setField("Tag", "x"); }},
-      {"empty_update", "3219", "", [&] { recordset->addNew(), recordset->update(); }}};
+      {"empty_update", "3219", "", [&] { recordset->addNew(), recordset->update(); }},
+      {"missing_column", "3265", "Tagname", [&] { recordset->columnsOf(kTagAndNoSuchColumn); }},
+      {"values_for_other_columns", "3001", "",
+       [&] { recordset->addRow(recordset->columnsOf(kTagAndValue), one); }},
+      {"empty_row", "3219", "", [&] { recordset->addRow({}, {}); }}};
   for (const auto& [name, code, text, call] : calls) {
     EXPECT_NE(expectError(call, code).find(text), std::string::npos) << name;
   }
@@ -219,15 +226,29 @@ TEST_P(DriverContract, CommitKeepsAndRollbackOrCloseDropAndNestingIsRefused) {
   EXPECT_NO_THROW(recordset->close());
 }
 
-TEST_P(DriverContract, TagsSurviveTheBatchAsGivenAndEmptyIsNotNull) {
+TEST_P(DriverContract, TagsSurviveTheBatchAsGivenAndEmptyIsNotNullWhateverTheRowCycle) {
   const char* tags[] = {"it's \"x\"", "a\tb", "a\nb", "a\r\nb",
                         "C:\\data\\", "\\N",  "",     "\u00b0C \u20ac \U0001F321"};
   Rows expected;
   connection.BeginTrans();
+  // A row given whole lends its text: each tag is written over the last one's, in one buffer.
+  const ColumnOrder columns = recordset->columnsOf(kTagAndValue);
+  std::string buffer;
   for (const char* tag : tags) {
-    addRow(*recordset, at(0), tag, static_cast<double>(expected.size()));
+    buffer.assign(tag);
+    const FieldValue values[] = {std::string_view(buffer), static_cast<double>(expected.size())};
+    recordset->addRow(columns, values);
     expected.push_back(tag);
   }
+  // A row begun field by field is written before the next row given whole.
+  recordset->addNew();
+  recordset->setField("Tag", "pending");
+  recordset->setField("Value", static_cast<double>(expected.size()));
+  expected.push_back("pending");
+  buffer = "last";
+  const FieldValue last[] = {std::string_view(buffer), static_cast<double>(expected.size())};
+  recordset->addRow(columns, last);
+  expected.push_back("last");
   connection.CommitTrans();
   EXPECT_EQ(rows("SELECT coalesce(Tag, 'NULL') FROM " + table + " ORDER BY Value"), expected);
 }
