@@ -130,7 +130,7 @@ bool readingsTaken(const std::filesystem::path& path, std::uint64_t end, const F
   try {
     const std::unique_ptr<db::Recordset> recordset = connection.OpenRecordset(table);
     ReadingWriter readings(*recordset);
-    FileLines lines(path, end);
+    FileLines lines(path, end, FileLines::Hashing::Off);
     forEachReading(
         lines, layout, utc, span, nullptr,
         [](std::int64_t, std::string_view, std::string_view, std::string_view) {},
@@ -192,7 +192,7 @@ std::optional<RefusedRow> findRefusedRow(const std::filesystem::path& path, std:
                                                                                     : refused) =
         middle;
   }
-  FileLines lines(path, end);
+  FileLines lines(path, end, FileLines::Hashing::Off);
   lines.skipTo(refused);
   return RefusedRow{refused, std::string(lines.text())};
 }

@@ -47,6 +47,11 @@ FileCounts& operator+=(FileCounts& a, const FileCounts& b) {
   return a;
 }
 
+// Only the ledger keeps a file's hash.
+FileLines::Hashing hashingFor(const FileImport& run) {
+  return run.ledger != nullptr ? FileLines::Hashing::On : FileLines::Hashing::Off;
+}
+
 void recordNow(const FileImport& run, const SentFile& file) {
   const Ledger::Row row{file.name, file.end.offset, file.end.hash, file.counts, file.at};
   run.ledger->record({&row, 1});
@@ -66,7 +71,8 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
       run.ledger != nullptr ? run.ledger->beginnings(name) : std::vector<LineMark>{};
   std::vector<std::uint64_t> lengths;
   for (const LineMark& beginning : recorded) lengths.push_back(beginning.offset);
-  std::optional<FileLines> lines(std::in_place, path);
+  const FileLines::Hashing hashing = hashingFor(run);
+  std::optional<FileLines> lines(std::in_place, path, FileLines::kWholeFile, hashing);
   const FileScan scan = scanFile(*lines, lengths);
   // A file still being written is one that changed since it was listed, or whose last line
   // has no line end and does not stay unchanged for the quiet time. Its complete lines are
@@ -97,7 +103,7 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
   // none of them and the next run's re-read of the file imports each reading once.
   run.group.begin(run.session.clock->now());
   span = {from.lines + 1, std::min(scan.rows(), endMark.lines)};
-  if (!lines->rewindTo(end)) lines.emplace(path, end);
+  if (!lines->rewindTo(end)) lines.emplace(path, end, hashing);
   passTo(*lines, from, path);
   const FileCounts counts = importRows(*lines, span, run.layout, utcOf(plan), run.recordset, log,
                                        &progress, run.group.defers() ? &refusal : nullptr);
@@ -136,7 +142,7 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
 void sendAgain(const FileImport& run, const SentFile& file) {
   const RunLog::Quiet quiet(run.log);
   const fs::path path = run.plan.sourceFolder / file.name;
-  FileLines lines(path, file.end.offset);
+  FileLines lines(path, file.end.offset, hashingFor(run));
   importRows(lines, file.span, run.layout, utcOf(run.plan), run.recordset, run.log);
   finishAt(lines, file.end, path);
 }

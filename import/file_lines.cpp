@@ -36,8 +36,10 @@ bool holdsData(std::string_view line) {
   return line.find_first_not_of(',') != std::string_view::npos;
 }
 
-FileLines::FileLines(const std::filesystem::path& path, std::uint64_t limit)
-    : path_(path), left_(limit), hasher_(std::make_unique<Hasher>()) {
+FileLines::FileLines(const std::filesystem::path& path, std::uint64_t limit, Hashing hashing)
+    : path_(path),
+      left_(limit),
+      hasher_(hashing == Hashing::On ? std::make_unique<Hasher>() : nullptr) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (!std::filesystem::exists(status)) {
@@ -67,7 +69,7 @@ bool FileLines::rewindTo(std::uint64_t limit) {
   left_ = 0;
   at_ = firstLineStart();
   hashed_ = 0;
-  XXH3_128bits_reset(hasher_->state);
+  if (hasher_) XXH3_128bits_reset(hasher_->state);
   row_ = 0;
   lastDataRow_ = 0;
   text_ = {};
@@ -170,12 +172,17 @@ bool FileLines::next() {
 }
 
 void FileLines::hashUpTo(std::size_t position) {
+  if (!hasher_) {
+    hashed_ = std::max(hashed_, position);
+    return;
+  }
   if (position <= hashed_) return;
   XXH3_128bits_update(hasher_->state, buffer_.get() + hashed_, position - hashed_);
   hashed_ = position;
 }
 
 std::string FileLines::hash() {
+  if (!hasher_) return {};
   hashUpTo(static_cast<std::size_t>(end_ - start_));
   const XXH128_hash_t hash = XXH3_128bits_digest(hasher_->state);
   char text[33];

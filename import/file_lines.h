@@ -14,14 +14,17 @@ namespace csv2sql {
 // whatever the file's size. CR LF, a bare LF and a lone CR each end a line; a line end never
 // reaches a line's text; a UTF-8 byte order mark at the start is no part of the first line.
 // Only the bytes before `limit` are read. Hashes the bytes as it goes (XXH3, 128 bits), so
-// the ledger can tell which file beginning it imported.
+// the ledger can tell which file beginning it imported; without a ledger nothing asks for the
+// hash, and the bytes are not hashed.
 class FileLines {
  public:
   static constexpr std::uint64_t kWholeFile = std::numeric_limits<std::uint64_t>::max();
+  enum class Hashing : bool { Off, On };
 
   // A file that is gone reads as empty (found() is false); one that is there but cannot be
   // read is error 75.
-  explicit FileLines(const std::filesystem::path& path, std::uint64_t limit = kWholeFile);
+  explicit FileLines(const std::filesystem::path& path, std::uint64_t limit = kWholeFile,
+                     Hashing hashing = Hashing::On);
   ~FileLines();
   FileLines(const FileLines&) = delete;
   FileLines& operator=(const FileLines&) = delete;
@@ -52,7 +55,7 @@ class FileLines {
   // Whether the current line ends with an LF (alone or after a CR).
   bool endsWithLineFeed() const { return lineFeed_; }
 
-  // The hash of the bytes before end(), as 32 hexadecimal digits.
+  // The hash of the bytes before end(), as 32 hexadecimal digits; "" with hashing off.
   std::string hash();
 
  private:

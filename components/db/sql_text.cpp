@@ -14,15 +14,11 @@ char* writeDigits(char* out, int value, int width) {
   return out + width;
 }
 
-// "hh:mm:ss", then the fraction of a second when there is one.
-char* writeTimeOfDay(char* p, std::int64_t micros) {
-  const auto seconds = static_cast<int>(micros / 1'000'000);
-  p = writeDigits(p, seconds / 3600, 2);
+// ":ss", then the fraction of a second when there is one.
+char* writeSeconds(char* p, std::int64_t microsOfMinute) {
   *p++ = ':';
-  p = writeDigits(p, seconds / 60 % 60, 2);
-  *p++ = ':';
-  p = writeDigits(p, seconds % 60, 2);
-  if (auto fraction = static_cast<int>(micros % 1'000'000); fraction != 0) {
+  p = writeDigits(p, static_cast<int>(microsOfMinute / 1'000'000), 2);
+  if (auto fraction = static_cast<int>(microsOfMinute % 1'000'000); fraction != 0) {
     *p++ = '.';
     int digits = 6;
     while (fraction % 10 == 0) {
@@ -34,7 +30,7 @@ char* writeTimeOfDay(char* p, std::int64_t micros) {
   return p;
 }
 
-constexpr std::int64_t kMicrosPerDay = std::int64_t{86'400} * 1'000'000;
+constexpr std::int64_t kMicrosPerMinute = std::int64_t{60} * 1'000'000;
 
 }  // namespace
 
@@ -46,18 +42,21 @@ std::size_t formatTimestamp(DateTime value, char* out) {
   *p++ = '-';
   p = writeDigits(p, parts.day, 2);
   *p++ = ' ';
-  p = writeTimeOfDay(p, value.microseconds() % kMicrosPerDay);
+  p = writeDigits(p, parts.hour, 2);
+  *p++ = ':';
+  p = writeDigits(p, parts.minute, 2);
+  p = writeSeconds(p, value.microseconds() % kMicrosPerMinute);
   return static_cast<std::size_t>(p - out);
 }
 
 std::size_t TimestampWriter::write(DateTime value, char* out) {
-  const std::int64_t day = value.microseconds() / kMicrosPerDay;
-  if (day != day_) {
-    day_ = day;
-    formatTimestamp(value, dayText_.data());
+  const std::int64_t minute = value.microseconds() / kMicrosPerMinute;
+  if (minute != minute_) {
+    minute_ = minute;
+    formatTimestamp(value, minuteText_.data());
   }
-  std::copy(dayText_.begin(), dayText_.begin() + kDayTextLength, out);
-  char* p = writeTimeOfDay(out + kDayTextLength, value.microseconds() % kMicrosPerDay);
+  std::copy(minuteText_.begin(), minuteText_.begin() + kMinuteTextLength, out);
+  char* p = writeSeconds(out + kMinuteTextLength, value.microseconds() % kMicrosPerMinute);
   return static_cast<std::size_t>(p - out);
 }
 

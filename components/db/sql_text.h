@@ -18,16 +18,17 @@ constexpr std::size_t kTimestampTextMax = 26;
 // only when there is one, so that text order is time order. Returns the length written.
 std::size_t formatTimestamp(DateTime value, char* out);
 
-// Writes as formatTimestamp does, with less work for a run of times of the same day (the rows of
-// a file of readings): the date of the last one is kept, so only the time of the next is written.
+// Writes as formatTimestamp does, with less work for a run of times of the same minute (the rows
+// of a file of readings): the date, hour and minute of the last one are kept, so only the seconds
+// of the next are written.
 class TimestampWriter {
  public:
   std::size_t write(DateTime value, char* out);
 
  private:
-  static constexpr std::size_t kDayTextLength = 11;  // "yyyy-mm-dd "
-  std::int64_t day_ = -1;
-  std::array<char, kTimestampTextMax> dayText_{};
+  static constexpr std::size_t kMinuteTextLength = 16;  // "yyyy-mm-dd hh:mm"
+  std::int64_t minute_ = -1;
+  std::array<char, kTimestampTextMax> minuteText_{};
 };
 
 // Error 3001 for a statement whose parameter markers do not match the values given.

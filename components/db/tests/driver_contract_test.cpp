@@ -201,7 +201,7 @@ TEST_P(DriverContract, CommandTimeoutEndsASlowStatementSetInATransactionButNotAn
   EXPECT_EQ(count(), "2");
 }
 
-// SQLite sends statements of 100 rows, ODBC batches of 1000 or more, PostgreSQL's COPY 64 KiB
+// SQLite sends statements of 500 rows, ODBC batches of 1000 or more, PostgreSQL's COPY 64 KiB
 // chunks.
 TEST_P(DriverContract, CommitKeepsAndRollbackOrCloseDropAndNestingIsRefused) {
   connection.BeginTrans();
