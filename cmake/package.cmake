@@ -27,6 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The offsets of --utc-periods and "Fill" come from the system's zone files; the import
 # ledger's hash is libxxhash's.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata, passwd, libxxhash0")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "unixodbc, odbc-postgresql, tdsodbc")
+# libpq is opened only when a PostgreSQL connection starts, so no shared-library dependency names it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libpq5, unixodbc, odbc-postgresql, tdsodbc")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/contrib/debian/postinst)
 include(CPack)

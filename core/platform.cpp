@@ -20,6 +20,7 @@
 // After windows.h, which it needs.
 #include <psapi.h>
 #else
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
@@ -258,6 +259,31 @@ bool waitForSocket(int socket, SocketWait what, int timeoutMs) {
     if (ready >= 0) return ready > 0;
     if (errno != EINTR) return true;  // let the caller's next read or write report the fault
   }
+#endif
+}
+
+void* openLibrary(const char* name, std::string& reason) {
+#ifdef _WIN32
+  HMODULE library = LoadLibraryA(name);
+  if (library == nullptr) {
+    reason = std::system_category().message(static_cast<int>(GetLastError()));
+  }
+  return reinterpret_cast<void*>(library);
+#else
+  void* library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* error = dlerror();
+    reason = error != nullptr ? error : "unknown error";
+  }
+  return library;
+#endif
+}
+
+void* librarySymbol(void* library, const char* name) {
+#ifdef _WIN32
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+#else
+  return dlsym(library, name);
 #endif
 }
 

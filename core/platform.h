@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace csv2sql::platform {
@@ -70,5 +71,11 @@ bool hasDisplay();
 // hang-up; false when timeoutMs (negative: no limit) passes first.
 enum class SocketWait { Read, Write, ReadOrWrite };
 bool waitForSocket(int socket, SocketWait what, int timeoutMs);
+
+// Opens a shared library by its file name, where the system looks for libraries, for the rest
+// of the process; null when it cannot, with the system's reason in `reason`.
+void* openLibrary(const char* name, std::string& reason);
+// The address of an exported function of an opened library; null when it has none.
+void* librarySymbol(void* library, const char* name);
 
 }  // namespace csv2sql::platform

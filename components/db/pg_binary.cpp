@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "components/db/pg_library.h"
 #include "components/db/pg_text.h"
 
 namespace csv2sql::db::pg {
@@ -96,7 +97,7 @@ bool appendNumber(std::string& out, BinaryField field, double value) {
 
 BinarySession binarySession(const PGconn* session) {
   const auto is = [session](const char* name, std::initializer_list<std::string_view> values) {
-    const char* setting = PQparameterStatus(session, name);
+    const char* setting = libpq().PQparameterStatus(session, name);
     if (!setting) return false;
     for (std::string_view value : values) {
       if (value == setting) return true;

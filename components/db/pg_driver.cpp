@@ -30,10 +30,10 @@ bool isSuccess(ExecStatusType status) {
 }
 
 DatabaseError resultError(const PGresult* result) {
-  const char* sqlState = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-  const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+  const char* sqlState = libpq().PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  const char* primary = libpq().PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
   return DatabaseError(0, sqlState ? sqlState : "",
-                       oneLine(primary ? primary : PQresultErrorMessage(result)));
+                       oneLine(primary ? primary : libpq().PQresultErrorMessage(result)));
 }
 
 std::string millisecondsText(std::int32_t seconds) {
@@ -44,14 +44,14 @@ std::string millisecondsText(std::int32_t seconds) {
 // taken it, which a server that does not answer never does, so it runs on a thread of its own
 // that owns the request, and is waited for only briefly.
 void cancelBriefly(PGconn* session) {
-  PGcancel* cancel = PQgetCancel(session);
+  PGcancel* cancel = libpq().PQgetCancel(session);
   if (!cancel) return;
   auto sent = std::make_shared<std::promise<void>>();
   std::future<void> done = sent->get_future();
   std::thread([cancel, sent] {
     char error[256];
-    PQcancel(cancel, error, sizeof error);
-    PQfreeCancel(cancel);
+    libpq().PQcancel(cancel, error, sizeof error);
+    libpq().PQfreeCancel(cancel);
     sent->set_value();
   }).detach();
   done.wait_for(kCancelWait);
@@ -61,7 +61,7 @@ void cancelBriefly(PGconn* session) {
 
 PgDriver::PgDriver(Session session) : session_(std::move(session)) {
   // Every wait is the driver's own, on the socket, within the command time-out.
-  if (PQsetnonblocking(session_.get(), 1) != 0) throw sessionError();
+  if (libpq().PQsetnonblocking(session_.get(), 1) != 0) throw sessionError();
   copyBuffer_.reserve(kCopyChunk + 4096);
 }
 
@@ -75,10 +75,11 @@ void PgDriver::execute(std::string_view sql, std::span<const FieldValue> paramet
 
 TextRows PgDriver::query(std::string_view sql, std::span<const FieldValue> parameters) {
   const Result result = send(sql, parameters);
-  TextRows rows(static_cast<std::size_t>(PQntuples(result.get())));
-  for (int row = 0; row < PQntuples(result.get()); ++row) {
-    for (int column = 0; column < PQnfields(result.get()); ++column) {
-      rows[static_cast<std::size_t>(row)].emplace_back(PQgetvalue(result.get(), row, column));
+  TextRows rows(static_cast<std::size_t>(libpq().PQntuples(result.get())));
+  for (int row = 0; row < libpq().PQntuples(result.get()); ++row) {
+    for (int column = 0; column < libpq().PQnfields(result.get()); ++column) {
+      rows[static_cast<std::size_t>(row)].emplace_back(
+          libpq().PQgetvalue(result.get(), row, column));
     }
   }
   return rows;
@@ -87,15 +88,15 @@ TextRows PgDriver::query(std::string_view sql, std::span<const FieldValue> param
 Result PgDriver::send(std::string_view sql, std::span<const FieldValue> parameters) {
   endCopy(true);
   if (parameters.empty()) return exec(std::string(sql));
-  const char* standard = PQparameterStatus(session_.get(), "standard_conforming_strings");
+  const char* standard = libpq().PQparameterStatus(session_.get(), "standard_conforming_strings");
   std::size_t markers = 0;
   const std::string text =
       numberPlaceholders(sql, standard && std::string_view(standard) == "on", markers);
   if (markers != parameters.size()) throw parameterCountError(markers, parameters.size());
   parameters_.clear();
   for (const FieldValue& value : parameters) parameters_.add(value);
-  return run(PQsendQueryParams(session_.get(), text.c_str(), parameters_.count(), nullptr,
-                               parameters_.values(), nullptr, nullptr, 0));
+  return run(libpq().PQsendQueryParams(session_.get(), text.c_str(), parameters_.count(), nullptr,
+                                       parameters_.values(), nullptr, nullptr, 0));
 }
 
 void PgDriver::begin() {
@@ -107,7 +108,7 @@ void PgDriver::begin() {
 void PgDriver::commit() {
   try {
     endCopy(false);
-    const PGTransactionStatusType status = PQtransactionStatus(session_.get());
+    const PGTransactionStatusType status = libpq().PQtransactionStatus(session_.get());
     if (status == PQTRANS_IDLE) {
       throw DatabaseError(0, "25P01", "There is no transaction in progress.");
     }
@@ -153,13 +154,13 @@ std::unique_ptr<Recordset> PgDriver::openRecordset(const TableName& table) {
   std::string sql = tableSql(table);
   const std::string source = "SELECT * FROM " + sql + " WHERE DateTime > '2035-01-01'";
   // Prepared and described, never run: the columns come without reading a row.
-  run(PQsendPrepare(session_.get(), "", source.c_str(), 0, nullptr));
-  const Result description = run(PQsendDescribePrepared(session_.get(), ""));
+  run(libpq().PQsendPrepare(session_.get(), "", source.c_str(), 0, nullptr));
+  const Result description = run(libpq().PQsendDescribePrepared(session_.get(), ""));
   std::vector<std::string> columns;
   std::vector<Oid> types;
-  for (int i = 0; i < PQnfields(description.get()); ++i) {
-    columns.emplace_back(PQfname(description.get(), i));
-    types.push_back(PQftype(description.get(), i));
+  for (int i = 0; i < libpq().PQnfields(description.get()); ++i) {
+    columns.emplace_back(libpq().PQfname(description.get(), i));
+    types.push_back(libpq().PQftype(description.get(), i));
   }
   auto recordset = std::make_unique<PgRecordset>(*this, table, std::move(sql), std::move(columns),
                                                  std::move(types));
@@ -175,7 +176,7 @@ void PgDriver::setCommandTimeout(std::int32_t seconds) {
 }
 
 bool PgDriver::inTransaction() const {
-  return PQtransactionStatus(session_.get()) != PQTRANS_IDLE;
+  return libpq().PQtransactionStatus(session_.get()) != PQTRANS_IDLE;
 }
 
 void PgDriver::copyRow(PgRecordset& recordset, const PendingRow& row) {
@@ -224,8 +225,8 @@ void PgDriver::insertRow(const std::string& insert, const PendingRow& row) {
   for (std::size_t column = 0; column < set.size(); ++column) {
     if (set[column]) parameters_.add(row.value(column));
   }
-  run(PQsendQueryParams(session_.get(), insert.c_str(), parameters_.count(), nullptr,
-                        parameters_.values(), nullptr, nullptr, 0));
+  run(libpq().PQsendQueryParams(session_.get(), insert.c_str(), parameters_.count(), nullptr,
+                                parameters_.values(), nullptr, nullptr, 0));
 }
 
 void PgDriver::endCopyOf(const PgRecordset* recordset) {
@@ -238,13 +239,13 @@ void PgDriver::forget(PgRecordset* recordset) {
 }
 
 Result PgDriver::exec(const std::string& sql) {
-  return run(PQsendQuery(session_.get(), sql.c_str()));
+  return run(libpq().PQsendQuery(session_.get(), sql.c_str()));
 }
 
 Result PgDriver::run(int sent) {
   if (!sent) throw sessionError();
   Result result = results();
-  if (!isSuccess(PQresultStatus(result.get()))) throw resultError(result.get());  // a COPY
+  if (!isSuccess(libpq().PQresultStatus(result.get()))) throw resultError(result.get());  // a COPY
   return result;
 }
 
@@ -253,9 +254,9 @@ Result PgDriver::results() {
   std::optional<DatabaseError> failure;
   for (;;) {
     awaitInput();
-    Result result(PQgetResult(session_.get()));
+    Result result(libpq().PQgetResult(session_.get()));
     if (!result) break;
-    const ExecStatusType status = PQresultStatus(result.get());
+    const ExecStatusType status = libpq().PQresultStatus(result.get());
     // A COPY's result stands until its data ends.
     if (status == PGRES_COPY_IN) return result;
     if (!failure && !isSuccess(status)) failure = resultError(result.get());
@@ -268,20 +269,20 @@ Result PgDriver::results() {
 
 void PgDriver::awaitInput() {
   flush();
-  while (PQisBusy(session_.get())) {
+  while (libpq().PQisBusy(session_.get())) {
     awaitSocket(platform::SocketWait::Read);
-    if (!PQconsumeInput(session_.get())) throw sessionError();
+    if (!libpq().PQconsumeInput(session_.get())) throw sessionError();
   }
 }
 
 void PgDriver::flush() {
   for (;;) {
-    const int pending = PQflush(session_.get());
+    const int pending = libpq().PQflush(session_.get());
     if (pending == 0) return;
     if (pending < 0) throw sessionError();
     // The server may answer before it reads on, with an error that ends a COPY.
     awaitSocket(platform::SocketWait::ReadOrWrite);
-    if (!PQconsumeInput(session_.get())) throw sessionError();
+    if (!libpq().PQconsumeInput(session_.get())) throw sessionError();
   }
 }
 
@@ -290,7 +291,7 @@ void PgDriver::awaitSocket(platform::SocketWait what) {
   const int limitMs = commandTimeout_ > 0 ? static_cast<int>(std::min<std::int64_t>(
                                                 commandTimeout_ * 1000LL + kServerFirstMs, INT_MAX))
                                           : -1;
-  if (platform::waitForSocket(PQsocket(session_.get()), what, limitMs)) return;
+  if (platform::waitForSocket(libpq().PQsocket(session_.get()), what, limitMs)) return;
   // A server that sends and takes nothing for that long is treated as gone: the command is
   // cancelled, the session ends and with it the transaction, and nothing more waits on it.
   cancelBriefly(session_.get());
@@ -308,8 +309,8 @@ DatabaseError PgDriver::sessionError() const {
   if (!session_) {
     return DatabaseError(0, "08003", "The session was closed after a time-out.");
   }
-  const bool lost = PQstatus(session_.get()) == CONNECTION_BAD;
-  return DatabaseError(0, lost ? "08006" : "", oneLine(PQerrorMessage(session_.get())));
+  const bool lost = libpq().PQstatus(session_.get()) == CONNECTION_BAD;
+  return DatabaseError(0, lost ? "08006" : "", oneLine(libpq().PQerrorMessage(session_.get())));
 }
 
 void PgDriver::startCopy(PgRecordset& recordset, const std::vector<char>& set, bool binary) {
@@ -326,9 +327,9 @@ void PgDriver::startCopy(PgRecordset& recordset, const std::vector<char>& set, b
   // This side still limits each wait without progress.
   if (commandTimeout_ > 0) applyCommandTimeout("LOCAL ", 0);
   const std::string statement = recordset.copyStatement(set, !copyFields_.empty());
-  if (!PQsendQuery(session_.get(), statement.c_str())) throw sessionError();
+  if (!libpq().PQsendQuery(session_.get(), statement.c_str())) throw sessionError();
   const Result result = results();
-  if (PQresultStatus(result.get()) != PGRES_COPY_IN) throw resultError(result.get());
+  if (libpq().PQresultStatus(result.get()) != PGRES_COPY_IN) throw resultError(result.get());
   copyOwner_ = &recordset;
   copySet_ = set;
   if (!copyFields_.empty()) appendBinaryHeader(copyBuffer_);
@@ -337,8 +338,8 @@ void PgDriver::startCopy(PgRecordset& recordset, const std::vector<char>& set, b
 void PgDriver::sendCopyBuffer() {
   // libpq queues the data whole (its buffer grows); it refuses once the server has ended the
   // COPY with an error, which aborts the transaction.
-  const bool queued =
-      PQputCopyData(session_.get(), copyBuffer_.data(), static_cast<int>(copyBuffer_.size())) == 1;
+  const bool queued = libpq().PQputCopyData(session_.get(), copyBuffer_.data(),
+                                            static_cast<int>(copyBuffer_.size())) == 1;
   copyBuffer_.clear();
   if (!queued) copyFailed();
   flush();
@@ -354,7 +355,7 @@ void PgDriver::endCopy(bool restoreTimeout) {
   if (!copyOwner_) return;
   if (!copyFields_.empty()) appendBinaryTrailer(copyBuffer_);
   if (!copyBuffer_.empty()) sendCopyBuffer();
-  if (PQputCopyEnd(session_.get(), nullptr) != 1) copyFailed();
+  if (libpq().PQputCopyEnd(session_.get(), nullptr) != 1) copyFailed();
   copyOwner_ = nullptr;
   results();
   if (restoreTimeout && commandTimeout_ > 0) applyCommandTimeout("LOCAL ", commandTimeout_);
@@ -365,7 +366,7 @@ void PgDriver::abandonCopy() noexcept {
   copyOwner_ = nullptr;
   copyBuffer_.clear();
   try {
-    if (PQputCopyEnd(session_.get(), "rolled back by the client") == 1) results();
+    if (libpq().PQputCopyEnd(session_.get(), "rolled back by the client") == 1) results();
   } catch (...) {
     // The server's answer to the abandoned COPY is its error: expected.
   }

@@ -17,7 +17,7 @@ void completeLogin(PGconn* session, std::int32_t timeoutSeconds, const std::stri
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
   PostgresPollingStatusType state = PGRES_POLLING_WRITING;
-  while (PQstatus(session) != CONNECTION_BAD) {
+  while (pg::libpq().PQstatus(session) != CONNECTION_BAD) {
     int waitMs = -1;
     if (timeoutSeconds > 0) {
       const auto left =
@@ -26,17 +26,17 @@ void completeLogin(PGconn* session, std::int32_t timeoutSeconds, const std::stri
     }
     const auto wait =
         state == PGRES_POLLING_WRITING ? platform::SocketWait::Write : platform::SocketWait::Read;
-    if (!platform::waitForSocket(PQsocket(session), wait, waitMs)) {
+    if (!platform::waitForSocket(pg::libpq().PQsocket(session), wait, waitMs)) {
       throw DatabaseError(0, "HYT00",
                           "Login timeout expired: the server " + server +
                               " did not complete the login within " +
                               std::to_string(timeoutSeconds) + " s.");
     }
-    state = PQconnectPoll(session);
+    state = pg::libpq().PQconnectPoll(session);
     if (state == PGRES_POLLING_OK) return;
     if (state == PGRES_POLLING_FAILED) break;
   }
-  throw pg::loginError(PQerrorMessage(session));
+  throw pg::loginError(pg::libpq().PQerrorMessage(session));
 }
 
 }  // namespace
@@ -63,13 +63,13 @@ std::unique_ptr<Driver> openPostgres(const ConnectionSettings& settings,
   values.push_back(nullptr);
 
   // Keywords and values travel apart (expand_dbname 0): no value is ever read as settings.
-  pg::Session session(PQconnectStartParams(keys.data(), values.data(), 0));
+  pg::Session session(pg::libpq().PQconnectStartParams(keys.data(), values.data(), 0));
   if (!session) throw DatabaseError(0, "HY001", "Out of memory.");
-  PQsetErrorVerbosity(session.get(), PQERRORS_VERBOSE);
+  pg::libpq().PQsetErrorVerbosity(session.get(), PQERRORS_VERBOSE);
   completeLogin(session.get(), options.connectionTimeout,
                 settings.dataSource.empty() ? "(default)" : settings.dataSource);
-  PQsetErrorVerbosity(session.get(), PQERRORS_DEFAULT);
-  PQsetNoticeProcessor(session.get(), ignoreNotice, nullptr);
+  pg::libpq().PQsetErrorVerbosity(session.get(), PQERRORS_DEFAULT);
+  pg::libpq().PQsetNoticeProcessor(session.get(), ignoreNotice, nullptr);
 
   auto driver = std::make_unique<pg::PgDriver>(std::move(session));
   driver->setCommandTimeout(options.commandTimeout);

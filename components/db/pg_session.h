@@ -1,6 +1,6 @@
 #pragma once
 
-#include <libpq-fe.h>
+#include "components/db/pg_library.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,12 +18,12 @@
 namespace csv2sql::db::pg {
 
 struct ConnectionCloser {
-  void operator()(PGconn* connection) const { PQfinish(connection); }
+  void operator()(PGconn* connection) const { libpq().PQfinish(connection); }
 };
 using Session = std::unique_ptr<PGconn, ConnectionCloser>;
 
 struct ResultClearer {
-  void operator()(PGresult* result) const { PQclear(result); }
+  void operator()(PGresult* result) const { libpq().PQclear(result); }
 };
 using Result = std::unique_ptr<PGresult, ResultClearer>;
 
