@@ -30,15 +30,11 @@ class CleanedDate {
       spill_.resize(trimmed.size());
       out = spill_.data();
     }
-    // Copied whole, then only the letters found are mended: a stamp has one "T" and one "Z"
-    // at most, and a byte at a time would cost more than finding them.
-    std::copy(trimmed.begin(), trimmed.end(), out);
-    const std::string_view copied(out, trimmed.size());
-    for (auto t = copied.find('T'); t != copied.npos; t = copied.find('T', t + 1)) out[t] = ' ';
-    const auto z = copied.find('Z');
-    text_ = z == copied.npos
-                ? copied
-                : std::string_view(out, std::remove(out + z, out + copied.size(), 'Z'));
+    std::size_t length = 0;
+    for (const char c : trimmed) {
+      if (c != 'Z') out[length++] = c == 'T' ? ' ' : c;
+    }
+    text_ = std::string_view(out, length);
   }
   CleanedDate(const CleanedDate&) = delete;
   CleanedDate& operator=(const CleanedDate&) = delete;
@@ -77,7 +73,9 @@ struct ReadingFields {
   ReadingFields(std::string_view line, const FileLayout& layout) {
     const std::int32_t last = std::max({layout.colDateTime, layout.colTag, layout.colValue});
     for (std::int32_t column = 1; column <= last; ++column) {
-      const std::size_t comma = std::min(line.find(','), line.size());
+      // Fields are short: a loop costs less here than a call of memchr.
+      std::size_t comma = 0;
+      while (comma < line.size() && line[comma] != ',') ++comma;
       const std::string_view field = line.substr(0, comma);
       if (column == layout.colDateTime) date = field;
       if (column == layout.colTag) tag = field;

@@ -3,6 +3,7 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -69,7 +70,6 @@ bool FileLines::rewindTo(std::uint64_t limit) {
   left_ = 0;
   at_ = firstLineStart();
   hashed_ = 0;
-  lineFeedAt_ = 0;
   if (hasher_) XXH3_128bits_reset(hasher_->state);
   row_ = 0;
   lastDataRow_ = 0;
@@ -88,7 +88,6 @@ void FileLines::fill(std::size_t most) {
   if (had > 0) std::memmove(buffer_.get(), buffer_.get() + at_, had);
   start_ += at_;
   hashed_ -= at_;
-  lineFeedAt_ -= std::min(lineFeedAt_, at_);
   at_ = 0;
   const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(most, left_));
   if (had + wanted > capacity_) {
@@ -109,24 +108,31 @@ void FileLines::fill(std::size_t most) {
   left_ = got < wanted ? 0 : left_ - got;
 }
 
-// The first CR or LF at or after `from`; npos when there is none. The next LF is searched for
-// once and kept, so each line costs one search for a CR before it: a file of lone CRs is
-// searched for an LF once a block, not once a line.
-std::size_t FileLines::lineEndFrom(std::size_t from) {
-  if (from >= size_) return std::string::npos;
+// The first CR or LF at or after `from`; npos when there is none. Lines are short, so eight
+// bytes are tested at a time in a word (a byte is CR or LF where it XORs to zero), where a call
+// of memchr for each of the two would cost more than the search.
+std::size_t FileLines::lineEndFrom(std::size_t from) const {
   const char* const data = buffer_.get();
-  if (lineFeedAt_ < from) lineFeedAt_ = from;
-  // Below lineFeedAt_ there is no LF; at it an LF or a byte read after the last search.
-  if (lineFeedAt_ < size_ && data[lineFeedAt_] != '\n') {
-    const void* lineFeed = std::memchr(data + lineFeedAt_, '\n', size_ - lineFeedAt_);
-    lineFeedAt_ = lineFeed != nullptr
-                      ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - data)
-                      : size_;
+  const std::size_t size = size_;
+  std::size_t at = from;
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighs = 0x8080808080808080;
+    const auto zeroBytes = [](std::uint64_t word) { return (word - kOnes) & ~word & kHighs; };
+    for (; at + sizeof(std::uint64_t) <= size; at += sizeof(std::uint64_t)) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, data + at, sizeof word);
+      // The lowest flagged byte of each is exact; flags above it may be wrong, so the lowest
+      // of both is the first line end.
+      const std::uint64_t ends =
+          zeroBytes(word ^ (kOnes * '\n')) | zeroBytes(word ^ (kOnes * '\r'));
+      if (ends != 0) return at + static_cast<std::size_t>(std::countr_zero(ends)) / 8;
+    }
   }
-  if (const void* cr = std::memchr(data + from, '\r', lineFeedAt_ - from)) {
-    return static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+  for (; at < size; ++at) {
+    if (data[at] == '\n' || data[at] == '\r') return at;
   }
-  return lineFeedAt_ < size_ ? lineFeedAt_ : std::string::npos;
+  return std::string::npos;
 }
 
 bool FileLines::next() {

@@ -63,7 +63,7 @@ class FileLines {
   void fill(std::size_t most);
   // Where the first line starts: after a byte order mark.
   std::size_t firstLineStart() const;
-  std::size_t lineEndFrom(std::size_t from);
+  std::size_t lineEndFrom(std::size_t from) const;
   void hashUpTo(std::size_t position);
 
   std::filesystem::path path_;
@@ -76,10 +76,9 @@ class FileLines {
   std::unique_ptr<char[]> buffer_;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
-  std::uint64_t start_ = 0;     // file offset of buffer_[0]
-  std::size_t at_ = 0;          // where the next line starts in buffer_
-  std::size_t hashed_ = 0;      // bytes of buffer_ hashed already
-  std::size_t lineFeedAt_ = 0;  // where the search for the next LF stopped (lineEndFrom)
+  std::uint64_t start_ = 0;  // file offset of buffer_[0]
+  std::size_t at_ = 0;       // where the next line starts in buffer_
+  std::size_t hashed_ = 0;   // bytes of buffer_ hashed already
   std::int64_t row_ = 0;
   std::int64_t lastDataRow_ = 0;
   std::string_view text_;
