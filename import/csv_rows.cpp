@@ -8,7 +8,12 @@
 #include <string>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "components/db/connection.h"
+#include "core/byte_search.h"
 #include "core/datetime_text.h"
 #include "core/error.h"
 #include "core/text.h"
@@ -31,7 +36,24 @@ class CleanedDate {
       out = spill_.data();
     }
     std::size_t length = 0;
-    for (const char c : trimmed) {
+    std::size_t at = 0;
+#ifdef __SSE2__
+    // Sixteen bytes at a time while they hold no "Z": each "T" among them made a blank.
+    const __m128i ts = _mm_set1_epi8('T');
+    const __m128i zs = _mm_set1_epi8('Z');
+    const __m128i blanks = _mm_set1_epi8(' ');
+    for (; at + sizeof(__m128i) <= trimmed.size(); at += sizeof(__m128i)) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(trimmed.data() + at));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zs)) != 0) break;
+      const __m128i isT = _mm_cmpeq_epi8(bytes, ts);
+      const __m128i cleaned =
+          _mm_or_si128(_mm_andnot_si128(isT, bytes), _mm_and_si128(isT, blanks));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + length), cleaned);
+      length += sizeof(__m128i);
+    }
+#endif
+    for (; at < trimmed.size(); ++at) {
+      const char c = trimmed[at];
       if (c != 'Z') out[length++] = c == 'T' ? ' ' : c;
     }
     text_ = std::string_view(out, length);
@@ -39,7 +61,9 @@ class CleanedDate {
   CleanedDate(const CleanedDate&) = delete;
   CleanedDate& operator=(const CleanedDate&) = delete;
 
-  std::string_view text() const { return text_; }
+  std::string_view text() const {
+    return text_;
+  }
 
  private:
   std::array<char, 96> room_;
@@ -73,9 +97,7 @@ struct ReadingFields {
   ReadingFields(std::string_view line, const FileLayout& layout) {
     const std::int32_t last = std::max({layout.colDateTime, layout.colTag, layout.colValue});
     for (std::int32_t column = 1; column <= last; ++column) {
-      // Fields are short: a loop costs less here than a call of memchr.
-      std::size_t comma = 0;
-      while (comma < line.size() && line[comma] != ',') ++comma;
+      const std::size_t comma = std::min(findEither(line, ',', ','), line.size());
       const std::string_view field = line.substr(0, comma);
       if (column == layout.colDateTime) date = field;
       if (column == layout.colTag) tag = field;

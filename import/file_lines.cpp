@@ -3,11 +3,11 @@
 #include <xxhash.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
+#include "core/byte_search.h"
 #include "core/error.h"
 
 namespace csv2sql {
@@ -108,31 +108,9 @@ void FileLines::fill(std::size_t most) {
   left_ = got < wanted ? 0 : left_ - got;
 }
 
-// The first CR or LF at or after `from`; npos when there is none. Lines are short, so eight
-// bytes are tested at a time in a word (a byte is CR or LF where it XORs to zero), where a call
-// of memchr for each of the two would cost more than the search.
+// The first CR or LF at or after `from`; npos when there is none.
 std::size_t FileLines::lineEndFrom(std::size_t from) const {
-  const char* const data = buffer_.get();
-  const std::size_t size = size_;
-  std::size_t at = from;
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHighs = 0x8080808080808080;
-    const auto zeroBytes = [](std::uint64_t word) { return (word - kOnes) & ~word & kHighs; };
-    for (; at + sizeof(std::uint64_t) <= size; at += sizeof(std::uint64_t)) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, data + at, sizeof word);
-      // The lowest flagged byte of each is exact; flags above it may be wrong, so the lowest
-      // of both is the first line end.
-      const std::uint64_t ends =
-          zeroBytes(word ^ (kOnes * '\n')) | zeroBytes(word ^ (kOnes * '\r'));
-      if (ends != 0) return at + static_cast<std::size_t>(std::countr_zero(ends)) / 8;
-    }
-  }
-  for (; at < size; ++at) {
-    if (data[at] == '\n' || data[at] == '\r') return at;
-  }
-  return std::string::npos;
+  return findEither(held(), '\n', '\r', from);
 }
 
 bool FileLines::next() {

@@ -93,6 +93,14 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  {"2 rows loaded from file",
                   "Row 2 invalid date (2024-03-07t14:05:09z) record skipped"}},
+        // Each "T" becomes a blank and each "Z" goes wherever they stand, in short and long cells.
+        FileCase{"iso_marks_anywhere_in_a_cell",
+                 kAsIs,
+                 {"h", "2024-03-07TZ14:05:09,A,1", "ZZ2024-03-07T14:05:09.5,B,2",
+                  "The next Tuesday Then Zulu Time at TZ,C,3"},
+                 {"2024-03-07 14:05:09|A|1.0", "2024-03-07 14:05:09.5|B|2.0"},
+                 {"4 rows loaded from file",
+                  "Row 4 invalid date ( he next  uesday  hen ulu  ime at  ) record skipped"}},
         FileCase{"columns_in_another_order",
                  [](FrmMain& form) {
                    form.txtColDateTime.setText("3");
