@@ -14,16 +14,13 @@ void OdbcRecordset::close() {
   session_.lock()->sendHeld();
 }
 
-void OdbcRecordset::writeRow(const PendingRow& row) {
-  const std::vector<char>& set = row.setColumns();
+void OdbcRecordset::writeRow(const RowValues& row) {
   std::vector<Value> values;
-  values.reserve(row.setCount());
-  for (std::size_t column = 0; column < set.size(); ++column) {
-    if (set[column]) values.push_back(ownedValue(row.value(column)));
-  }
-  if (set != insertColumns_) {
-    insertHead_ = "INSERT INTO " + tableSql() + ' ' + columnList(set) + " VALUES ";
-    insertColumns_ = set;
+  values.reserve(row.values.size());
+  for (const FieldValue& value : row.values) values.push_back(ownedValue(value));
+  if (row.set != insertColumns_) {
+    insertHead_ = "INSERT INTO " + tableSql() + ' ' + columnList(row.set) + " VALUES ";
+    insertColumns_ = row.set;
   }
   session_.lock()->insert(insertHead_, std::move(values));
 }

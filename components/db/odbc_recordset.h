@@ -23,7 +23,7 @@ class OdbcRecordset final : public TableRecordset {
 
  protected:
   bool isOpen() const override { return open_ && !session_.expired(); }
-  void writeRow(const PendingRow& row) override;
+  void writeRow(const RowValues& row) override;
 
  private:
   std::weak_ptr<Session> session_;

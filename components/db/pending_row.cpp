@@ -4,43 +4,41 @@
 
 namespace csv2sql::db {
 
-PendingRow::PendingRow(std::size_t columns) : values_(columns), set_(columns, 0) {
+PendingRow::PendingRow(std::size_t columns) : stored_(columns), set_(columns, 0) {
   text_.reserve(256);
+  values_.reserve(columns);
 }
 
 void PendingRow::clear() {
   std::fill(set_.begin(), set_.end(), 0);
-  setCount_ = 0;
   text_.clear();
 }
 
 void PendingRow::set(std::size_t column, const FieldValue& value) {
-  lend(column, value);
+  Stored& stored = stored_[column];
+  stored.value = value;
+  stored.copied = false;
   if (const auto* text = std::get_if<std::string_view>(&value)) {
-    Stored& stored = values_[column];
     stored.copied = true;
     stored.offset = text_.size();
     stored.length = text->size();
     text_.append(*text);
   }
+  set_[column] = 1;
 }
 
-void PendingRow::lend(std::size_t column, const FieldValue& value) {
-  Stored& stored = values_[column];
-  stored.value = value;
-  stored.copied = false;
-  if (!set_[column]) {
-    set_[column] = 1;
-    ++setCount_;
+RowValues PendingRow::values() {
+  values_.clear();
+  for (std::size_t column = 0; column < set_.size(); ++column) {
+    if (!set_[column]) continue;
+    const Stored& stored = stored_[column];
+    if (stored.copied) {
+      values_.emplace_back(std::string_view(text_.data() + stored.offset, stored.length));
+    } else {
+      values_.push_back(stored.value);
+    }
   }
-}
-
-FieldValue PendingRow::value(std::size_t column) const {
-  const Stored& stored = values_[column];
-  if (stored.copied) {
-    return std::string_view(text_.data() + stored.offset, stored.length);
-  }
-  return stored.value;
+  return {set_, values_};
 }
 
 }  // namespace csv2sql::db

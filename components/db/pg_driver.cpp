@@ -179,36 +179,31 @@ bool PgDriver::inTransaction() const {
   return libpq().PQtransactionStatus(session_.get()) != PQTRANS_IDLE;
 }
 
-void PgDriver::copyRow(PgRecordset& recordset, const PendingRow& row) {
-  const std::vector<char>& set = row.setColumns();
-  if (copyOwner_ != &recordset || copySet_ != set) {
+void PgDriver::copyRow(PgRecordset& recordset, const RowValues& row) {
+  if (copyOwner_ != &recordset || copySet_ != row.set) {
     endCopy(true);
-    startCopy(recordset, set, true);
+    startCopy(recordset, row.set, true);
   }
   if (!appendCopyRow(row)) {
     endCopy(true);
-    startCopy(recordset, set, false);
+    startCopy(recordset, row.set, false);
     appendCopyRow(row);
   }
   if (copyBuffer_.size() >= kCopyChunk) sendCopyBuffer();
 }
 
-bool PgDriver::appendCopyRow(const PendingRow& row) {
-  const std::vector<char>& set = row.setColumns();
+bool PgDriver::appendCopyRow(const RowValues& row) {
   const std::size_t rowStart = copyBuffer_.size();
   try {
-    std::size_t field = 0;
     if (!copyFields_.empty()) appendFieldCount(copyBuffer_, copyFields_.size());
-    for (std::size_t column = 0; column < set.size(); ++column) {
-      if (!set[column]) continue;
+    for (std::size_t field = 0; field < row.values.size(); ++field) {
       if (copyFields_.empty()) {
         if (field > 0) copyBuffer_ += '\t';
-        appendCopyField(copyBuffer_, row.value(column));
-      } else if (!appendBinaryField(copyBuffer_, copyFields_[field], row.value(column))) {
+        appendCopyField(copyBuffer_, row.values[field]);
+      } else if (!appendBinaryField(copyBuffer_, copyFields_[field], row.values[field])) {
         copyBuffer_.resize(rowStart);
         return false;
       }
-      ++field;
     }
   } catch (...) {
     copyBuffer_.resize(rowStart);  // a refused value must not leave half a row in the stream
@@ -218,13 +213,10 @@ bool PgDriver::appendCopyRow(const PendingRow& row) {
   return true;
 }
 
-void PgDriver::insertRow(const std::string& insert, const PendingRow& row) {
+void PgDriver::insertRow(const std::string& insert, const RowValues& row) {
   endCopy(true);
   parameters_.clear();
-  const std::vector<char>& set = row.setColumns();
-  for (std::size_t column = 0; column < set.size(); ++column) {
-    if (set[column]) parameters_.add(row.value(column));
-  }
+  for (const FieldValue& value : row.values) parameters_.add(value);
   run(libpq().PQsendQueryParams(session_.get(), insert.c_str(), parameters_.count(), nullptr,
                                 parameters_.values(), nullptr, nullptr, 0));
 }

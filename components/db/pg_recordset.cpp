@@ -43,15 +43,15 @@ std::string PgRecordset::copyStatement(const std::vector<char>& set, bool binary
          (binary ? " (FORMAT binary)" : "");
 }
 
-void PgRecordset::writeRow(const PendingRow& row) {
+void PgRecordset::writeRow(const RowValues& row) {
   if (driver_->inTransaction()) {
     driver_->copyRow(*this, row);
     return;
   }
-  if (insert_.empty() || insertSet_ != row.setColumns()) {
-    insertSet_ = row.setColumns();
+  if (insert_.empty() || insertSet_ != row.set) {
+    insertSet_ = row.set;
     insert_ = "INSERT INTO " + tableSql() + ' ' + columnList(insertSet_) + " VALUES (";
-    for (std::size_t i = 1; i <= row.setCount(); ++i) {
+    for (std::size_t i = 1; i <= row.values.size(); ++i) {
       insert_ += (i > 1 ? ",$" : "$") + std::to_string(i);
     }
     insert_ += ')';

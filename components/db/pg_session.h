@@ -52,8 +52,8 @@ class PgDriver final : public Driver {
 
   // For the recordsets.
   bool inTransaction() const;
-  void copyRow(PgRecordset& recordset, const PendingRow& row);
-  void insertRow(const std::string& insert, const PendingRow& row);
+  void copyRow(PgRecordset& recordset, const RowValues& row);
+  void insertRow(const std::string& insert, const RowValues& row);
   // Ends the recordset's COPY, if it has one running, and reports what the server refused.
   void endCopyOf(const PgRecordset* recordset);
   void forget(PgRecordset* recordset);
@@ -77,7 +77,7 @@ class PgDriver final : public Driver {
   DatabaseError sessionError() const;
   void startCopy(PgRecordset& recordset, const std::vector<char>& set, bool binary);
   // Appends the row in the running COPY's form; false when the binary form cannot carry it.
-  bool appendCopyRow(const PendingRow& row);
+  bool appendCopyRow(const RowValues& row);
   void sendCopyBuffer();
   [[noreturn]] void copyFailed();
   void endCopy(bool restoreTimeout);
@@ -111,7 +111,7 @@ class PgRecordset final : public TableRecordset {
 
  protected:
   bool isOpen() const override { return driver_ != nullptr; }
-  void writeRow(const PendingRow& row) override;
+  void writeRow(const RowValues& row) override;
 
  private:
   void detach() noexcept;  // closes: leaves the session's list

@@ -39,8 +39,8 @@ void SqliteRecordset::close() {
   flush();
 }
 
-void SqliteRecordset::writeRow(const PendingRow& row) {
-  const std::vector<char>& set = row.setColumns();
+void SqliteRecordset::writeRow(const RowValues& row) {
+  const std::vector<char>& set = row.set;
   // A loop: for the few columns of a row it costs less than the call of memcmp that != makes.
   const auto sameColumns = [&] {
     for (std::size_t column = 0; column < set.size(); ++column) {
@@ -51,13 +51,11 @@ void SqliteRecordset::writeRow(const PendingRow& row) {
   if (heldRows_ > 0 && !sameColumns()) flush();
   if (heldRows_ == 0) {
     heldSet_ = set;
-    heldWidth_ = row.setCount();
+    heldWidth_ = row.values.size();
     batchRows_ = std::clamp<std::size_t>(driver_->parameterLimit() / heldWidth_, 1, kBatchRows);
     held_.reserve(batchRows_ * heldWidth_);
   }
-  for (std::size_t column = 0; column < set.size(); ++column) {
-    if (set[column]) held_.push_back(hold(row.value(column)));
-  }
+  for (const FieldValue& value : row.values) held_.push_back(hold(value));
   ++heldRows_;
   if (!driver_->inTransaction() || heldRows_ == batchRows_) flush();
 }

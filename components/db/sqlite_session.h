@@ -91,7 +91,7 @@ class SqliteRecordset final : public TableRecordset {
 
  protected:
   bool isOpen() const override { return driver_ != nullptr; }
-  void writeRow(const PendingRow& row) override;
+  void writeRow(const RowValues& row) override;
 
  private:
   struct Held {

@@ -53,7 +53,7 @@ void TableRecordset::update() {
   requireOpen();
   if (!adding_) throw Error::withDetail(err::NoCurrentRecord, "No row was begun with AddNew.");
   adding_ = false;
-  writeSetRow();
+  writeFilledRow(row_.values());
 }
 
 ColumnOrder TableRecordset::columnsOf(std::span<const std::string_view> names) {
@@ -71,16 +71,55 @@ void TableRecordset::addRow(const ColumnOrder& columns, std::span<const FieldVal
                                                       std::to_string(columns.size()) + " columns.");
   }
   if (adding_) update();
-  row_.clear();
-  for (std::size_t i = 0; i < columns.size(); ++i) row_.lend(columns[i], values[i]);
-  writeSetRow();
+  writeFilledRow(inTableOrder(columns, values));
 }
 
-void TableRecordset::writeSetRow() {
-  if (row_.setCount() == 0) {
+void TableRecordset::writeFilledRow(const RowValues& row) {
+  if (row.values.empty())
     throw Error::withDetail(err::IllegalOperation, "No field of the new row was set.");
+  writeRow(row);
+}
+
+RowValues TableRecordset::inTableOrder(const ColumnOrder& columns,
+                                       std::span<const FieldValue> values) {
+  // A loop: for the few columns of a row it costs less than the call of memcmp that != makes.
+  const auto sameOrder = [&] {
+    if (columns.size() != order_.size()) return false;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (columns[i] != order_[i]) return false;
+    }
+    return true;
+  };
+  if (!sameOrder()) learnOrder(columns);
+  if (orderIsTableOrder_) return {orderSet_, values};
+  ordered_.clear();
+  for (const std::size_t place : orderPlaces_) ordered_.push_back(values[place]);
+  return {orderSet_, ordered_};
+}
+
+void TableRecordset::learnOrder(const ColumnOrder& columns) {
+  constexpr std::size_t kUnset = ColumnOrder::value_type(-1);
+  std::vector<std::size_t> placeOf(columns_.size(), kUnset);
+  for (std::size_t place = 0; place < columns.size(); ++place) {
+    if (columns[place] >= columns_.size()) {
+      throw Error::withDetail(err::InvalidArgument, "The table " + tableText_ +
+                                                        " has no column number " +
+                                                        std::to_string(columns[place]) + ".");
+    }
+    placeOf[columns[place]] = place;  // a column named twice keeps its last value
   }
-  writeRow(row_);
+  orderSet_.assign(columns_.size(), 0);
+  orderPlaces_.clear();
+  for (std::size_t column = 0; column < columns_.size(); ++column) {
+    if (placeOf[column] == kUnset) continue;
+    orderSet_[column] = 1;
+    orderPlaces_.push_back(placeOf[column]);
+  }
+  orderIsTableOrder_ = orderPlaces_.size() == columns.size();
+  for (std::size_t i = 0; orderIsTableOrder_ && i < orderPlaces_.size(); ++i) {
+    orderIsTableOrder_ = orderPlaces_[i] == i;
+  }
+  order_ = columns;
 }
 
 std::string TableRecordset::columnList(const std::vector<char>& set) const {

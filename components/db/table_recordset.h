@@ -32,12 +32,15 @@ class TableRecordset : public Recordset {
   void dropPendingRow() { adding_ = false; }
 
   virtual bool isOpen() const = 0;
-  virtual void writeRow(const PendingRow& row) = 0;
+  virtual void writeRow(const RowValues& row) = 0;
 
  private:
   void requireOpen() const;
-  void writeSetRow();
+  void writeFilledRow(const RowValues& row);
   std::size_t columnIndex(std::string_view name);
+  // addRow's values in table order; rows of a stream share their order, so the last is kept.
+  RowValues inTableOrder(const ColumnOrder& columns, std::span<const FieldValue> values);
+  void learnOrder(const ColumnOrder& columns);
 
   std::string tableText_;
   std::string tableSql_;
@@ -48,6 +51,11 @@ class TableRecordset : public Recordset {
   std::size_t nextGuess_ = 0;
   PendingRow row_;
   bool adding_ = false;
+  ColumnOrder order_;
+  std::vector<char> orderSet_;
+  std::vector<std::size_t> orderPlaces_;  // per set column in table order, its value's place
+  bool orderIsTableOrder_ = false;
+  std::vector<FieldValue> ordered_;
 };
 
 }  // namespace csv2sql::db

@@ -253,6 +253,25 @@ TEST_P(DriverContract, TagsSurviveTheBatchAsGivenAndEmptyIsNotNullWhateverTheRow
   EXPECT_EQ(rows("SELECT coalesce(Tag, 'NULL') FROM " + table + " ORDER BY Value"), expected);
 }
 
+TEST_P(DriverContract, RowsGivenWholeLandInTheirColumnsInAnyOrderAndAColumnGivenTwiceKeepsTheLast) {
+  constexpr std::string_view kBackwards[] = {"Value", "Tag", "DateTime"};
+  constexpr std::string_view kTagTwice[] = {"Tag", "Value", "tag"};
+  constexpr std::string_view kTableOrder[] = {"DateTime", "Tag", "Value"};
+  const FieldValue backwards[] = {1.5, std::string_view("backwards"), at(1)};
+  const FieldValue tagTwice[] = {std::string_view("first"), 2.5, std::string_view("second")};
+  const FieldValue tableOrder[] = {at(3), std::string_view("table order"), 3.5};
+  connection.BeginTrans();
+  // Each change of shape within one batch, and back to the first.
+  recordset->addRow(recordset->columnsOf(kBackwards), backwards);
+  recordset->addRow(recordset->columnsOf(kTagTwice), tagTwice);
+  recordset->addRow(recordset->columnsOf(kTableOrder), tableOrder);
+  recordset->addRow(recordset->columnsOf(kBackwards), backwards);
+  connection.CommitTrans();
+  EXPECT_EQ(rows("SELECT DateTime, Tag, Value FROM " + table + " ORDER BY Value"),
+            (Rows{"2024-03-01 12:01:56|backwards|1.5", "2024-03-01 12:01:56|backwards|1.5",
+                  "NULL|second|2.5", "2024-03-01 12:03:56|table order|3.5"}));
+}
+
 // At the edges of ODBC's statements of 700 rows (2100 values), two to a batch: one row, one
 // statement, a batch and a row, a batch and a statement and a row; a refused row at the end of
 // a statement, of a batch or of the rest rolls the rows back whole.
