@@ -299,7 +299,8 @@ std::optional<std::int64_t> readPlainTime(std::string_view text) {
       scale /= 10;
     }
   }
-  if (!DateTime::valid(1, 1, 1, clock[0], clock[1], clock[2], microsecond)) return std::nullopt;
+  // The fraction cannot pass a second: only the clock is checked.
+  if (clock[0] > 23 || clock[1] > 59 || clock[2] > 59) return std::nullopt;
   return ((std::int64_t{clock[0]} * 60 + clock[1]) * 60 + clock[2]) * 1'000'000 + microsecond;
 }
 

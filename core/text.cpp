@@ -167,26 +167,28 @@ Int roundToWhole(double value) {
 std::optional<double> readPlainDecimal(std::string_view text) {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  std::size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++i;
+  constexpr std::size_t kMostDigits = 15;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const bool negative = p != end && *p == '-';
+  if (p != end && (*p == '-' || *p == '+')) ++p;
+  // Too many digits wrap the mantissa, but then the text is left to the general reader.
   std::uint64_t mantissa = 0;
-  int digits = 0;
-  int fractionDigits = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c >= '0' && c <= '9') {
-      if (++digits > 15) return std::nullopt;
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-      if (point) ++fractionDigits;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      return std::nullopt;
+  const auto readDigits = [&] {
+    const char* const first = p;
+    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
     }
+    return static_cast<std::size_t>(p - first);
+  };
+  const std::size_t wholeDigits = readDigits();
+  std::size_t fractionDigits = 0;
+  if (p != end && *p == '.') {
+    ++p;
+    fractionDigits = readDigits();
   }
-  if (digits == 0) return std::nullopt;
+  const std::size_t digits = wholeDigits + fractionDigits;
+  if (p != end || digits == 0 || digits > kMostDigits) return std::nullopt;
   const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
   return negative ? -value : value;
 }

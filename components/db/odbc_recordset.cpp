@@ -18,7 +18,7 @@ void OdbcRecordset::writeRow(const RowValues& row) {
   std::vector<Value> values;
   values.reserve(row.values.size());
   for (const FieldValue& value : row.values) values.push_back(ownedValue(value));
-  if (row.set != insertColumns_) {
+  if (!sameEntries(row.set, insertColumns_)) {
     insertHead_ = "INSERT INTO " + tableSql() + ' ' + columnList(row.set) + " VALUES ";
     insertColumns_ = row.set;
   }

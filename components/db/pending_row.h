@@ -16,6 +16,17 @@ struct RowValues {
   std::span<const FieldValue> values;
 };
 
+// Whether two rows' shapes are the same. A loop: for the few columns of a row it costs less than
+// the call of memcmp that == makes.
+template <typename T>
+bool sameEntries(const std::vector<T>& a, const std::vector<T>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 // The fields of a row that is set one field at a time. Strings are copied into one buffer that
 // is reused from row to row, so a steady stream of rows allocates nothing.
 class PendingRow {

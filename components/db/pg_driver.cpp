@@ -180,7 +180,7 @@ bool PgDriver::inTransaction() const {
 }
 
 void PgDriver::copyRow(PgRecordset& recordset, const RowValues& row) {
-  if (copyOwner_ != &recordset || copySet_ != row.set) {
+  if (copyOwner_ != &recordset || !sameEntries(copySet_, row.set)) {
     endCopy(true);
     startCopy(recordset, row.set, true);
   }

@@ -48,7 +48,7 @@ void PgRecordset::writeRow(const RowValues& row) {
     driver_->copyRow(*this, row);
     return;
   }
-  if (insert_.empty() || insertSet_ != row.set) {
+  if (insert_.empty() || !sameEntries(insertSet_, row.set)) {
     insertSet_ = row.set;
     insert_ = "INSERT INTO " + tableSql() + ' ' + columnList(insertSet_) + " VALUES (";
     for (std::size_t i = 1; i <= row.values.size(); ++i) {

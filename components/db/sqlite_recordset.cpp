@@ -40,17 +40,9 @@ void SqliteRecordset::close() {
 }
 
 void SqliteRecordset::writeRow(const RowValues& row) {
-  const std::vector<char>& set = row.set;
-  // A loop: for the few columns of a row it costs less than the call of memcmp that != makes.
-  const auto sameColumns = [&] {
-    for (std::size_t column = 0; column < set.size(); ++column) {
-      if (set[column] != heldSet_[column]) return false;
-    }
-    return true;
-  };
-  if (heldRows_ > 0 && !sameColumns()) flush();
+  if (heldRows_ > 0 && !sameEntries(row.set, heldSet_)) flush();
   if (heldRows_ == 0) {
-    heldSet_ = set;
+    heldSet_ = row.set;
     heldWidth_ = row.values.size();
     batchRows_ = std::clamp<std::size_t>(driver_->parameterLimit() / heldWidth_, 1, kBatchRows);
     held_.reserve(batchRows_ * heldWidth_);

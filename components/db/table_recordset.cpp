@@ -71,30 +71,21 @@ void TableRecordset::addRow(const ColumnOrder& columns, std::span<const FieldVal
                                                       std::to_string(columns.size()) + " columns.");
   }
   if (adding_) update();
-  writeFilledRow(inTableOrder(columns, values));
+  if (!sameEntries(columns, order_)) learnOrder(columns);
+  if (orderIsTableOrder_) {
+    writeFilledRow({orderSet_, values});
+    return;
+  }
+  ordered_.clear();
+  for (const std::size_t place : orderPlaces_) ordered_.push_back(values[place]);
+  writeFilledRow({orderSet_, ordered_});
 }
 
 void TableRecordset::writeFilledRow(const RowValues& row) {
-  if (row.values.empty())
+  if (row.values.empty()) {
     throw Error::withDetail(err::IllegalOperation, "No field of the new row was set.");
+  }
   writeRow(row);
-}
-
-RowValues TableRecordset::inTableOrder(const ColumnOrder& columns,
-                                       std::span<const FieldValue> values) {
-  // A loop: for the few columns of a row it costs less than the call of memcmp that != makes.
-  const auto sameOrder = [&] {
-    if (columns.size() != order_.size()) return false;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      if (columns[i] != order_[i]) return false;
-    }
-    return true;
-  };
-  if (!sameOrder()) learnOrder(columns);
-  if (orderIsTableOrder_) return {orderSet_, values};
-  ordered_.clear();
-  for (const std::size_t place : orderPlaces_) ordered_.push_back(values[place]);
-  return {orderSet_, ordered_};
 }
 
 void TableRecordset::learnOrder(const ColumnOrder& columns) {

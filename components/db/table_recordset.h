@@ -38,8 +38,7 @@ class TableRecordset : public Recordset {
   void requireOpen() const;
   void writeFilledRow(const RowValues& row);
   std::size_t columnIndex(std::string_view name);
-  // addRow's values in table order; rows of a stream share their order, so the last is kept.
-  RowValues inTableOrder(const ColumnOrder& columns, std::span<const FieldValue> values);
+  // The table order of addRow's columns; rows of a stream share their order, so the last is kept.
   void learnOrder(const ColumnOrder& columns);
 
   std::string tableText_;

@@ -36,6 +36,8 @@ TEST(ParseDateTime, ReadsTheFormsOfTheUnitedStatesAndNothingElse) {
       {"plain", "2024-03-07 14:05:09", at(2024, 3, 7, 14, 5, 9)},
       {"plain_same_day_fraction", "2024-03-07 14:05:09.25", at(2024, 3, 7, 14, 5, 9, 250000)},
       {"plain_same_day_hour_24", "2024-03-07 24:00:00", std::nullopt},
+      {"plain_same_day_minute_60", "2024-03-07 10:60:00", std::nullopt},
+      {"plain_same_day_second_60", "2024-03-07 10:59:60", std::nullopt},
       {"same_day_12_hour_time", "2024-03-07 2:05 PM", at(2024, 3, 7, 14, 5)},
       {"plain_next_day", "2024-03-08 00:00:00", at(2024, 3, 8)},
       {"iso_slashes_one_digit", "2024/3/7 14:05", at(2024, 3, 7, 14, 5)},

@@ -24,6 +24,11 @@ TEST(ParseNumber, AcceptsDecimalsWithSignFractionAndExponentOnly) {
   const Row<std::string, std::optional<double>> rows[] = {
       {"spaces_around", " -1.5 ", -1.5},
       {"fifteen_digits", "1234567890.12345", 1234567890.12345},
+      {"sixteen_digits", "-1234567890.123456", -1234567890.123456},
+      {"point_ends", "+7.", 7},
+      {"point_starts", ".25", 0.25},
+      {"point_alone", ".", std::nullopt},
+      {"two_points", "1.2.3", std::nullopt},
       {"exponent", "1.5E-3", 0.0015},
       {"leading_zeros", "000000000000000000000000000042", 42},
       {"tiny_exponent", "1e-400", 0},
