@@ -181,6 +181,8 @@ TEST_P(DriverContract, RefusedCallsCarryTheirCodeAndText) {
       {"missing_column", "3265", "Tagname", [&] { recordset->columnsOf(kTagAndNoSuchColumn); }},
       {"values_for_other_columns", "3001", "",
        [&] { recordset->addRow(recordset->columnsOf(kTagAndValue), one); }},
+      {"column_beyond_the_table", "3001", "no column number 3",
+       [&] { recordset->addRow(ColumnOrder{3}, one); }},
       {"empty_row", "3219", "", [&] { recordset->addRow({}, {}); }}};
   for (const auto& [name, code, text, call] : calls) {
     EXPECT_NE(expectError(call, code).find(text), std::string::npos) << name;
