@@ -54,7 +54,7 @@ Value ownedValue(const FieldValue& value) {
   return std::monostate{};
 }
 
-bool ParameterRows::fits(const std::vector<Value>& row) const {
+bool ParameterRows::fits(std::span<const Value> row) const {
   if (row.size() != columns_) return false;
   for (std::size_t c = 0; c < columns_; ++c) {
     const std::size_t kind = row[c].index();
@@ -63,11 +63,12 @@ bool ParameterRows::fits(const std::vector<Value>& row) const {
   return true;
 }
 
-void ParameterRows::add(std::vector<Value> row) {
+void ParameterRows::add(std::span<Value> row) {
   for (std::size_t c = 0; c < columns_; ++c) {
     if (row[c].index() != kNull) kinds_[c] = row[c].index();
+    values_.push_back(std::move(row[c]));
   }
-  rows_.push_back(std::move(row));
+  ++rows_;
 }
 
 struct ParameterRows::Binding {
@@ -108,7 +109,7 @@ ParameterRows::Binding ParameterRows::binding(std::size_t column,
   std::size_t longest = 0;
   const std::size_t end = slice.first + slice.sets * slice.rowsPerSet;
   for (std::size_t r = slice.first; r < end; ++r) {
-    if (const auto* text = std::get_if<kText>(&rows_[r][column])) {
+    if (const auto* text = std::get_if<kText>(&value(r, column))) {
       longest = std::max(longest, text->size());
     }
   }
@@ -126,9 +127,9 @@ void ParameterRows::bindMarker(SQLHSTMT statement, std::size_t marker, std::size
   const bool asText = binding.cType == SQL_C_CHAR;
   for (std::size_t set = 0; set < slice.sets; ++set) {
     unsigned char* target = buffer.data.data() + set * width;
-    const Value& value = rows_[slice.first + set * slice.rowsPerSet + row][column];
+    const Value& given = value(slice.first + set * slice.rowsPerSet + row, column);
     auto* chars = reinterpret_cast<char*>(target);
-    if (const auto* time = std::get_if<kDateTime>(&value)) {
+    if (const auto* time = std::get_if<kDateTime>(&given)) {
       if (asText) {
         buffer.lengths[set] = static_cast<SQLLEN>(formatTimestamp(*time, chars));
       } else {
@@ -136,14 +137,14 @@ void ParameterRows::bindMarker(SQLHSTMT statement, std::size_t marker, std::size
         std::memcpy(target, &stamp, sizeof stamp);
         buffer.lengths[set] = sizeof stamp;
       }
-    } else if (const auto* number = std::get_if<kDouble>(&value)) {
+    } else if (const auto* number = std::get_if<kDouble>(&given)) {
       if (asText) {
         buffer.lengths[set] = std::to_chars(chars, chars + width, *number).ptr - chars;
       } else {
         std::memcpy(target, number, sizeof *number);
         buffer.lengths[set] = sizeof *number;
       }
-    } else if (const auto* text = std::get_if<kText>(&value)) {
+    } else if (const auto* text = std::get_if<kText>(&given)) {
       // An empty text has no buffer to copy from.
       if (!text->empty()) std::memcpy(target, text->data(), text->size() * sizeof(SQLWCHAR));
       buffer.lengths[set] = static_cast<SQLLEN>(text->size() * sizeof(SQLWCHAR));

@@ -3,6 +3,7 @@
 #include "components/db/odbc_api.h"
 
 #include <cstddef>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -37,27 +38,37 @@ enum class ValueForm { Native, Text };
 // (a NULL fits any).
 class ParameterRows {
  public:
-  explicit ParameterRows(std::size_t columns, ValueForm form = ValueForm::Native)
-      : columns_(columns), form_(form) {}
-
-  std::size_t size() const { return rows_.size(); }
-  std::size_t columns() const { return columns_; }
-  // True when the row has the set's columns and their kinds of value.
-  bool fits(const std::vector<Value>& row) const;
-  void add(std::vector<Value> row);
-  // Every row, one per parameter set.
-  ParameterSlice all() const { return {0, rows_.size(), 1}; }
-
-  // Binds the slice's rows to the statement's markers, row after row within a set. The
-  // buffers live in this object, which must outlive the execution.
-  void bind(SQLHSTMT statement, const ParameterSlice& slice);
-
- private:
+  // A marker's bound array of values.
   struct Buffer {
     std::vector<unsigned char> data;
     std::vector<SQLLEN> lengths;
   };
+  using Buffers = std::vector<Buffer>;
+
+  // buffers: those of an earlier set of rows, so that a stream of batches keeps its memory.
+  explicit ParameterRows(std::size_t columns, ValueForm form = ValueForm::Native,
+                         Buffers buffers = {})
+      : columns_(columns), form_(form), buffers_(std::move(buffers)) {}
+
+  std::size_t size() const { return rows_; }
+  std::size_t columns() const { return columns_; }
+  // True when the row has the set's columns and their kinds of value.
+  bool fits(std::span<const Value> row) const;
+  // Moves the row's values in.
+  void add(std::span<Value> row);
+  // Every row, one per parameter set.
+  ParameterSlice all() const { return {0, rows_, 1}; }
+
+  // Binds the slice's rows to the statement's markers, row after row within a set. The
+  // buffers live in this object, which must outlive the execution.
+  void bind(SQLHSTMT statement, const ParameterSlice& slice);
+  Buffers takeBuffers() { return std::move(buffers_); }
+
+ private:
   struct Binding;  // a marker's types and bytes per value
+  const Value& value(std::size_t row, std::size_t column) const {
+    return values_[row * columns_ + column];
+  }
   Binding binding(std::size_t column, const ParameterSlice& slice) const;
   // Binds marker `marker` to the column's value in row `row` of each set.
   void bindMarker(SQLHSTMT statement, std::size_t marker, std::size_t column, std::size_t row,
@@ -66,8 +77,9 @@ class ParameterRows {
   std::size_t columns_;
   ValueForm form_;
   std::vector<std::size_t> kinds_ = std::vector<std::size_t>(columns_);  // 0 while only NULLs
-  std::vector<std::vector<Value>> rows_;
-  std::vector<Buffer> buffers_;
+  std::vector<Value> values_;                                            // row after row
+  std::size_t rows_ = 0;
+  Buffers buffers_;
 };
 
 }  // namespace csv2sql::db::odbc

@@ -15,14 +15,13 @@ void OdbcRecordset::close() {
 }
 
 void OdbcRecordset::writeRow(const RowValues& row) {
-  std::vector<Value> values;
-  values.reserve(row.values.size());
-  for (const FieldValue& value : row.values) values.push_back(ownedValue(value));
+  values_.clear();
+  for (const FieldValue& value : row.values) values_.push_back(ownedValue(value));
   if (!sameEntries(row.set, insertColumns_)) {
     insertHead_ = "INSERT INTO " + tableSql() + ' ' + columnList(row.set) + " VALUES ";
     insertColumns_ = row.set;
   }
-  session_.lock()->insert(insertHead_, std::move(values));
+  session_.lock()->insert(insertHead_, values_);
 }
 
 }  // namespace csv2sql::db::odbc

@@ -30,6 +30,7 @@ class OdbcRecordset final : public TableRecordset {
   bool open_ = true;
   std::vector<char> insertColumns_;  // the columns insertHead_ names
   std::string insertHead_;
+  std::vector<Value> values_;  // the row being sent, its memory kept from row to row
 };
 
 }  // namespace csv2sql::db::odbc

@@ -150,7 +150,7 @@ void Session::query(std::string_view sql, std::span<const FieldValue> parameters
   row.reserve(parameters.size());
   for (const FieldValue& parameter : parameters) row.push_back(ownedValue(parameter));
   ParameterRows rows(row.size());
-  rows.add(std::move(row));
+  rows.add(row);
   executePrepared(statement, sql, rows, rows.all(), result);
 }
 
@@ -202,9 +202,10 @@ std::vector<std::string> Session::describeColumns(std::string_view query) {
   return odbc::describeColumns(newStatement(), query);
 }
 
-ParameterRows Session::newRows(std::size_t columns) const {
+ParameterRows Session::newRows(std::size_t columns) {
   return ParameterRows(columns,
-                       dialect_ == Dialect::PostgreSql ? ValueForm::Text : ValueForm::Native);
+                       dialect_ == Dialect::PostgreSql ? ValueForm::Text : ValueForm::Native,
+                       std::move(spareBuffers_));
 }
 
 std::size_t Session::rowsPerStatement(std::size_t columns) const {
@@ -213,16 +214,17 @@ std::size_t Session::rowsPerStatement(std::size_t columns) const {
                                  kMaxValuesRows);
 }
 
-void Session::insert(const std::string& insertHead, std::vector<Value> row) {
+void Session::insert(const std::string& insertHead, std::span<Value> row) {
   if (!inTransaction_) {
     ParameterRows rows = newRows(row.size());
-    rows.add(std::move(row));
+    rows.add(row);
     insertRows(insertHead, rows, rows.all());
+    spareBuffers_ = rows.takeBuffers();
     return;
   }
   if (held_ && (held_->head != insertHead || !held_->rows.fits(row))) sendHeld();
   if (!held_) held_.emplace(HeldRows{insertHead, newRows(row.size())});
-  held_->rows.add(std::move(row));
+  held_->rows.add(row);
   const std::size_t perStatement = rowsPerStatement(held_->rows.columns());
   if (held_->rows.size() >= (kBatchRows + perStatement - 1) / perStatement * perStatement) {
     sendHeld();
@@ -239,15 +241,16 @@ void Session::sendHeld() {
   const std::size_t sets = count / perStatement, rest = count % perStatement;
   if (perStatement == 1) {
     insertRows(batch.head, batch.rows, {0, sets, 1});
-    return;
+  } else {
+    const std::size_t values = batch.rows.columns() * perStatement;
+    const Handle& statement =
+        preparedInsert(valuesSql(batch.head, batch.rows.columns(), perStatement), values);
+    for (std::size_t set = 0; set < sets; ++set) {
+      executeBound(statement, batch.rows, {set * perStatement, 1, perStatement});
+    }
+    if (rest > 0) insertRows(batch.head, batch.rows, {sets * perStatement, 1, rest});
   }
-  const std::size_t values = batch.rows.columns() * perStatement;
-  const Handle& statement =
-      preparedInsert(valuesSql(batch.head, batch.rows.columns(), perStatement), values);
-  for (std::size_t set = 0; set < sets; ++set) {
-    executeBound(statement, batch.rows, {set * perStatement, 1, perStatement});
-  }
-  if (rest > 0) insertRows(batch.head, batch.rows, {sets * perStatement, 1, rest});
+  spareBuffers_ = batch.rows.takeBuffers();
 }
 
 const Handle& Session::preparedInsert(std::string sql, std::size_t values) {

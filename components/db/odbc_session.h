@@ -59,7 +59,8 @@ class Session {
   // Server and PostgreSQL get as many rows per statement as SQL Server's limits let, the
   // statement prepared once and run for each statement's rows; other servers one row per
   // element of one array.
-  void insert(const std::string& insertHead, std::vector<Value> row);
+  // The row's values are moved from.
+  void insert(const std::string& insertHead, std::span<Value> row);
   void sendHeld();
 
  private:
@@ -76,7 +77,7 @@ class Session {
   };
 
   // Values for an INSERT's rows: PostgreSQL gets numbers and date-times as text.
-  ParameterRows newRows(std::size_t columns) const;
+  ParameterRows newRows(std::size_t columns);
   std::size_t rowsPerStatement(std::size_t columns) const;
   // Runs the INSERT with the slice's rows.
   void insertRows(const std::string& head, ParameterRows& rows, const ParameterSlice& slice);
@@ -95,6 +96,7 @@ class Session {
   BareNameCase bareNameCase_ = BareNameCase::AsTyped;
   bool inTransaction_ = false;
   std::optional<HeldRows> held_;
+  ParameterRows::Buffers spareBuffers_;  // those of the last batch sent
   std::optional<PreparedInsert> prepared_;
 };
 
