@@ -1,5 +1,6 @@
 #include "core/platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -104,6 +105,69 @@ void preferLargePages(void* buffer, std::size_t bytes) {
   (void)bytes;
 #endif
 }
+
+#ifdef _WIN32
+InputFile::InputFile(const std::filesystem::path& file) {
+  // The sharing that the C runtime's fopen grants: a writer may go on appending.
+  const HANDLE handle =
+      CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    state_ = missing ? State::Missing : State::Unreadable;
+    return;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(handle);
+  state_ = GetFileType(handle) == FILE_TYPE_DISK ? State::Open : State::Unreadable;
+}
+
+InputFile::~InputFile() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+bool InputFile::read(char* into, std::size_t bytes, std::size_t& got) {
+  got = 0;
+  while (got < bytes) {
+    const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(bytes - got, 1u << 30));
+    DWORD read = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), into + got, asked, &read, nullptr)) {
+      return false;
+    }
+    if (read == 0) break;
+    got += read;
+  }
+  return true;
+}
+#else
+InputFile::InputFile(const std::filesystem::path& file) {
+  const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) {
+    state_ = errno == ENOENT || errno == ENOTDIR ? State::Missing : State::Unreadable;
+    return;
+  }
+  handle_ = descriptor;
+  struct stat status {};
+  const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+  state_ = regular ? State::Open : State::Unreadable;
+}
+
+InputFile::~InputFile() {
+  if (handle_ != -1) ::close(static_cast<int>(handle_));
+}
+
+bool InputFile::read(char* into, std::size_t bytes, std::size_t& got) {
+  got = 0;
+  while (got < bytes) {
+    const ssize_t read = ::read(static_cast<int>(handle_), into + got, bytes - got);
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) return false;
+    if (read == 0) break;
+    got += static_cast<std::size_t>(read);
+  }
+  return true;
+}
+#endif
 
 std::FILE* openFile(const std::filesystem::path& file, const char* mode) {
 #ifdef _WIN32

@@ -31,6 +31,27 @@ bool sizeAndWriteTime(const std::filesystem::path& file, std::uintmax_t& size,
 // costs a page fault per 2 MiB instead of per 4 KiB. Only a hint: nothing changes otherwise.
 void preferLargePages(void* buffer, std::size_t bytes);
 
+// A file opened for reading with the system's own calls: no stream buffer between the reads and
+// the caller's memory, and one call to open and check it. Others may go on writing the file.
+class InputFile {
+ public:
+  // Missing: nothing of that name is there. Unreadable: it is there but is no regular file, or
+  // it cannot be opened.
+  enum class State { Open, Missing, Unreadable };
+  explicit InputFile(const std::filesystem::path& file);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  State state() const { return state_; }
+  // Reads `bytes` into `into`, fewer only at the end of the file; false when a read fails.
+  bool read(char* into, std::size_t bytes, std::size_t& got);
+
+ private:
+  std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle
+  State state_ = State::Missing;
+};
+
 // std::fopen for any path the platform can name (wide characters on Windows).
 std::FILE* openFile(const std::filesystem::path& file, const char* mode);
 

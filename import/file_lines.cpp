@@ -20,6 +20,10 @@ constexpr std::size_t kFirstReadBytes = 64 << 10;
 constexpr std::size_t kLineRoomBytes = 4 << 10;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+Error cannotRead(const std::filesystem::path& path) {
+  return Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
+}
+
 }  // namespace
 
 struct FileLines::Hasher {
@@ -39,21 +43,17 @@ bool holdsData(std::string_view line) {
 
 FileLines::FileLines(const std::filesystem::path& path, std::uint64_t limit, Hashing hashing)
     : path_(path),
+      in_(path),
       left_(limit),
       hasher_(hashing == Hashing::On ? std::make_unique<Hasher>() : nullptr) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (!std::filesystem::exists(status)) {
+  if (in_.state() == platform::InputFile::State::Missing) {
     left_ = 0;
     return;
   }
   found_ = true;
   // A file that is there but cannot be read must not count as imported: archiving would move
   // its readings away unread.
-  in_.open(path, std::ios::binary);
-  if (!std::filesystem::is_regular_file(status) || !in_) {
-    throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path.string());
-  }
+  if (in_.state() != platform::InputFile::State::Open) throw cannotRead(path);
   // A small first read, so that a folder of small files costs no block of memory filled for
   // each.
   if (left_ > 0) fill(kFirstReadBytes);
@@ -99,12 +99,9 @@ void FileLines::fill(std::size_t most) {
     if (had > 0) std::memcpy(larger.get(), buffer_.get(), had);
     buffer_ = std::move(larger);
   }
-  in_.read(buffer_.get() + had, static_cast<std::streamsize>(wanted));
-  const auto got = static_cast<std::size_t>(in_.gcount());
+  std::size_t got = 0;
+  if (!in_.read(buffer_.get() + had, wanted, got)) throw cannotRead(path_);
   size_ = had + got;
-  if (in_.bad() || (got < wanted && !in_.eof())) {
-    throw Error(err::PathFileAccess, "Path/File access error: cannot read " + path_.string());
-  }
   left_ = got < wanted ? 0 : left_ - got;
 }
 

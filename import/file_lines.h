@@ -2,11 +2,12 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "core/platform.h"
 
 namespace csv2sql {
 
@@ -67,7 +68,7 @@ class FileLines {
   void hashUpTo(std::size_t position);
 
   std::filesystem::path path_;
-  std::ifstream in_;
+  platform::InputFile in_;
   bool found_ = false;
   std::uint64_t left_ = 0;  // bytes still to read, at most up to the limit
   std::string_view held() const { return {buffer_.get(), size_}; }
