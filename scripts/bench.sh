@@ -3,9 +3,9 @@
 # unattended start "csv2sql 1", each time into a fresh table, beside the tools that ship with the
 # databases: sqlite3 .import (and a bare C loader, bench/bare_sqlite_loader.c) for SQLite, psql
 # \copy for PostgreSQL, and through psqlODBC beside the program as it was at the commit
-# BEFORE_COMMIT (built once into build-branch-point/, or given as BEFORE_BIN). Runs alternate (A B A
-# B ...) so that both sides see the same CPU speed; prints rows per second, the ratio per pair with
-# its median and range, and peak memory. A side is a function that times one run under its label; a
+# BEFORE_COMMIT (built once into build-branch-point/, or given as BEFORE_BIN). The two sides of
+# each pair run back to back (A B, then B A in the next round, ...) so that both see the same CPU
+# speed; prints rows per second, the ratio per pair with its median and range, and peak memory. A side is a function that times one run under its label; a
 # line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory linear") picks
 # which of the groups run. The "files" group pairs the same readings in 10,000 files of 100 (FILES)
 # with the one file, both with the ledger; "memory" imports the readings 30 times over (about 1 GiB)
@@ -164,35 +164,43 @@ theirs_pg() {
 }
 
 : >"$work/results"
+# in_turn A B: the two sides of a pair, one right after the other so that both see the same CPU
+# speed, A first in odd rounds and B first in even ones so that neither always runs second.
+in_turn() {
+  if ((round % 2)); then
+    eval "$1"
+    eval "$2"
+  else
+    eval "$2"
+    eval "$1"
+  fi
+}
 for round in $(seq "$rounds"); do
   echo "round $round"
   if wants sqlite; then
-    ours_sqlite NO ours_sqlite
-    ours_sqlite NO ours_sqlite_ledger CSVLEDGER
-    theirs_sqlite
-    bare_sqlite
-    ours_sqlite YES ours_sqlite_utc
+    in_turn "ours_sqlite NO ours_sqlite" theirs_sqlite
+    in_turn "ours_sqlite NO ours_vs_bare" bare_sqlite
+    in_turn "ours_sqlite NO ours_utc_off" "ours_sqlite YES ours_sqlite_utc"
+    in_turn "ours_sqlite NO ours_ledger_off" "ours_sqlite NO ours_sqlite_ledger CSVLEDGER"
   fi
   if wants pg; then
-    ours_pg
-    theirs_pg
+    in_turn ours_pg theirs_pg
   fi
   if wants odbc; then
-    odbc_pg ours_odbc "$program"
-    odbc_pg before_odbc "$before_bin"
+    # shellcheck disable=SC2016 # expanded by in_turn's eval
+    in_turn 'odbc_pg ours_odbc "$program"' 'odbc_pg before_odbc "$before_bin"'
   fi
   if wants files; then
-    ours_sqlite NO one_file_sqlite CSVLEDGER
-    SPLIT=1 ours_sqlite NO files_sqlite CSVLEDGER
-    ours_pg one_file_pg csvledger
-    SPLIT=1 ours_pg files_pg csvledger
+    in_turn "ours_sqlite NO one_file_sqlite CSVLEDGER" "SPLIT=1 ours_sqlite NO files_sqlite CSVLEDGER"
+    in_turn "ours_pg one_file_pg csvledger" "SPLIT=1 ours_pg files_pg csvledger"
   fi
   if wants memory; then
     SOURCE=$(times 30) EXPECTED=$((rows * 30)) ours_sqlite NO memory_1gib
   fi
   if wants linear; then
-    ours_sqlite NO linear_1m
-    SOURCE=$(times 10) EXPECTED=$((rows * 10)) ours_sqlite NO linear_10m
+    # shellcheck disable=SC2016 # expanded by in_turn's eval
+    in_turn "ours_sqlite NO linear_1m" \
+      'SOURCE=$(times 10) EXPECTED=$((rows * 10)) ours_sqlite NO linear_10m'
   fi
 done
 
@@ -223,11 +231,11 @@ awk -v rows="$rows" -v size="$size" '
     printf "file size %.1f MiB\n", size / 1048576
     if (n["memory_1gib"]) printf "Memory on a %.0f MiB file: peak %.1f MiB (goal <= 64)\n", size * 30 / 1048576, m["memory_1gib"] / 1024
     pairs("ours_sqlite", "sqlite3_import", "SQLite: ours/sqlite3 .import speed (goal >= 2.0)")
-    pairs("ours_sqlite", "bare_c_sqlite", "SQLite: ours/bare C loader speed (goal >= 1.0)")
+    pairs("ours_vs_bare", "bare_c_sqlite", "SQLite: ours/bare C loader speed (goal >= 1.0)")
     pairs("ours_pg", "psql_copy", "PostgreSQL binary COPY: ours/psql \\copy (goal >= 1.5)")
     pairs("ours_odbc", "before_odbc", "ODBC (psqlODBC): ours now / ours before (goal >= 4)")
-    pairs("ours_sqlite_utc", "ours_sqlite", "UTC on/off speed (goal >= 0.91)")
-    pairs("ours_sqlite_ledger", "ours_sqlite", "Ledger on/off speed (goal >= 0.95)")
+    pairs("ours_sqlite_utc", "ours_utc_off", "UTC on/off speed (goal >= 0.91)")
+    pairs("ours_sqlite_ledger", "ours_ledger_off", "Ledger on/off speed (goal >= 0.95)")
     pairs("files_sqlite", "one_file_sqlite", "SQLite: 10,000 files/one file readings per second (goal >= 0.5)")
     pairs("files_pg", "one_file_pg", "PostgreSQL: 10,000 files/one file readings per second (goal >= 0.5)")
     pairs("linear_1m", "linear_10m", "SQLite: 10 M readings/1 M readings time (goal <= 10.5)")
