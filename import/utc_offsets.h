@@ -31,7 +31,8 @@ class UtcOffsetTable {
   };
   std::vector<Period> periods_;
   // Every cell is read and no two periods overlap, so a time lies in at most one: the one that
-  // held the last time is tried first, as a file's times come in order.
+  // held the last time is tried first, as a file's times come in order, then the periods, kept in
+  // time order, are searched.
   bool disjoint_ = false;
   mutable std::size_t last_ = 0;
 };

@@ -158,11 +158,19 @@ TEST(UtcOffsetTable, ConvertsByTheFirstContainingPeriodAndRaisesOnlyWhereItReads
     std::vector<Lines> periods;
     std::vector<std::pair<DateTime, DateTime>> lookups;
   } tables[] = {
-      {{{"2024-11-01", "2024-12-31", "-5"}, {"2024-03-10", "2024-10-31 23:59:59", "-4"}},
+      {{{"2024-11-01", "2024-12-31", "-5"},
+        {"2025-03-09", "2025-11-02", "-4"},
+        {"2024-03-10", "2024-10-31 23:59:59", "-4"}},
        {{at(7, 1, 12), hours(7, 1, -4)},
         {at(11, 5, 12), hours(11, 5, -5)},
+        {at(3, 10, 0), DateTime::fromParts(2024, 3, 9, 20)},  // a start, from another period
         {at(2, 1, 12), at(2, 1, 12)},
-        {at(7, 2, 12), hours(7, 2, -4)}}},
+        {at(7, 2, 12), hours(7, 2, -4)},
+        {DateTime::fromParts(2025, 1, 15), DateTime::fromParts(2025, 1, 15)},
+        {DateTime::fromParts(2025, 6, 1, 12), DateTime::fromParts(2025, 6, 1, 8)},
+        {DateTime::fromParts(2026, 1, 1), DateTime::fromParts(2026, 1, 1)},
+        {DateTime::fromParts(2024, 10, 31, 23, 59, 59),
+         DateTime::fromParts(2024, 10, 31, 19, 59, 59)}}},
       {{{"2024-06-01", "2024-06-30", "2"}, {"2024-01-01", "2024-12-31", "1"}},
        {{at(7, 1, 12), hours(7, 1, 1)}, {at(6, 15, 12), hours(6, 15, 2)}}},
   };
