@@ -72,7 +72,9 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
   std::vector<std::uint64_t> lengths;
   for (const LineMark& beginning : recorded) lengths.push_back(beginning.offset);
   const FileLines::Hashing hashing = hashingFor(run);
-  std::optional<FileLines> lines(std::in_place, path, FileLines::kWholeFile, hashing);
+  // The first pass hashes only for beginnings the ledger knows, the second for the ledger's row.
+  const FileLines::Hashing scanHashing = lengths.empty() ? FileLines::Hashing::Off : hashing;
+  std::optional<FileLines> lines(std::in_place, path, FileLines::kWholeFile, scanHashing);
   const FileScan scan = scanFile(*lines, lengths);
   // A file still being written is one that changed since it was listed, or whose last line
   // has no line end and does not stay unchanged for the quiet time. Its complete lines are
@@ -103,7 +105,7 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
   // none of them and the next run's re-read of the file imports each reading once.
   run.group.begin(run.session.clock->now());
   span = {from.lines + 1, std::min(scan.rows(), endMark.lines)};
-  if (!lines->rewindTo(end)) lines.emplace(path, end, hashing);
+  if (!lines->rewindTo(end, hashing)) lines.emplace(path, end, hashing);
   passTo(*lines, from, path);
   const FileCounts counts = importRows(*lines, span, run.layout, utcOf(plan), run.recordset, log,
                                        &progress, run.group.defers() ? &refusal : nullptr);

@@ -42,10 +42,8 @@ bool holdsData(std::string_view line) {
 }
 
 FileLines::FileLines(const std::filesystem::path& path, std::uint64_t limit, Hashing hashing)
-    : path_(path),
-      in_(path),
-      left_(limit),
-      hasher_(hashing == Hashing::On ? std::make_unique<Hasher>() : nullptr) {
+    : path_(path), in_(path), left_(limit) {
+  startHashing(hashing);
   if (in_.state() == platform::InputFile::State::Missing) {
     left_ = 0;
     return;
@@ -64,13 +62,23 @@ std::size_t FileLines::firstLineStart() const {
   return held().starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
 }
 
-bool FileLines::rewindTo(std::uint64_t limit) {
+void FileLines::startHashing(Hashing hashing) {
+  hashed_ = 0;
+  if (hashing == Hashing::Off) {
+    hasher_.reset();
+  } else if (hasher_) {
+    XXH3_128bits_reset(hasher_->state);
+  } else {
+    hasher_ = std::make_unique<Hasher>();
+  }
+}
+
+bool FileLines::rewindTo(std::uint64_t limit, Hashing hashing) {
   if (start_ != 0 || limit > size_) return false;
   size_ = static_cast<std::size_t>(limit);
   left_ = 0;
   at_ = firstLineStart();
-  hashed_ = 0;
-  if (hasher_) XXH3_128bits_reset(hasher_->state);
+  startHashing(hashing);
   row_ = 0;
   lastDataRow_ = 0;
   text_ = {};

@@ -33,9 +33,10 @@ class FileLines {
   bool found() const { return found_; }
 
   // Reads again from the start, only the bytes before `limit`, from what the buffer still
-  // holds; false, with nothing changed, when it no longer holds all of them (a file larger than
-  // the first read). A small file is then read from the disk once for both of its passes.
-  bool rewindTo(std::uint64_t limit);
+  // holds, hashing them or not as asked; false, with nothing changed, when it no longer holds
+  // all of them (a file larger than the first read). A small file is then read from the disk
+  // once for both of its passes.
+  bool rewindTo(std::uint64_t limit, Hashing hashing = Hashing::On);
 
   // Moves to the next line; false after the last. Error 75 when a read fails.
   bool next();
@@ -66,6 +67,7 @@ class FileLines {
   std::size_t firstLineStart() const;
   std::size_t lineEndFrom(std::size_t from) const;
   void hashUpTo(std::size_t position);
+  void startHashing(Hashing hashing);
 
   std::filesystem::path path_;
   platform::InputFile in_;
