@@ -41,8 +41,9 @@ UtcOffsetTable::UtcOffsetTable(const Grid& spUTC) {
   }
   // With at most one period for any time, their order no longer matters: in time order, the one
   // that can hold a time is found by a binary search.
-  if (disjoint_)
+  if (disjoint_) {
     std::ranges::sort(periods_, {}, [](const Period& period) { return *period.start; });
+  }
 }
 
 std::optional<DateTime> UtcOffsetTable::toLocal(const DateTime& utc) const {
