@@ -113,15 +113,10 @@ void FileLines::fill(std::size_t most) {
   left_ = got < wanted ? 0 : left_ - got;
 }
 
-// The first CR or LF at or after `from`; npos when there is none.
-std::size_t FileLines::lineEndFrom(std::size_t from) const {
-  return findEither(held(), '\n', '\r', from);
-}
-
 bool FileLines::next() {
   std::size_t scanned = at_;  // the current line has no line end before this
   for (;;) {
-    const std::size_t position = lineEndFrom(scanned);
+    const std::size_t position = findEither(held(), '\n', '\r', scanned);
     // A CR that is the last byte read so far waits for the next block to tell whether an LF
     // follows.
     const bool found = position != std::string::npos;

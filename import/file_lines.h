@@ -36,7 +36,7 @@ class FileLines {
   // holds, hashing them or not as asked; false, with nothing changed, when it no longer holds
   // all of them (a file larger than the first read). A small file is then read from the disk
   // once for both of its passes.
-  bool rewindTo(std::uint64_t limit, Hashing hashing = Hashing::On);
+  bool rewindTo(std::uint64_t limit, Hashing hashing);
 
   // Moves to the next line; false after the last. Error 75 when a read fails.
   bool next();
@@ -65,7 +65,6 @@ class FileLines {
   void fill(std::size_t most);
   // Where the first line starts: after a byte order mark.
   std::size_t firstLineStart() const;
-  std::size_t lineEndFrom(std::size_t from) const;
   void hashUpTo(std::size_t position);
   void startHashing(Hashing hashing);
 

@@ -5,8 +5,8 @@
 # \copy for PostgreSQL, and through psqlODBC beside the program as it was at the commit
 # BEFORE_COMMIT (built once into build-branch-point/, or given as BEFORE_BIN). The two sides of
 # each pair run back to back (A B, then B A in the next round, ...) so that both see the same CPU
-# speed; prints rows per second, the ratio per pair with its median and range, and peak memory. A side is a function that times one run under its label; a
-# line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory linear") picks
+# speed; prints rows per second, the ratio per pair with its median and range, and peak memory.
+# A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory linear") picks
 # which of the groups run. The "files" group pairs the same readings in 10,000 files of 100 (FILES)
 # with the one file, both with the ledger; "memory" imports the readings 30 times over (about 1 GiB)
 # into SQLite for its peak memory; "linear" pairs them 10 times over with the one file.

@@ -78,7 +78,7 @@ TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
     FileLines file(write(c.bytes));
     EXPECT_EQ(drain(file), c.lines);
     // A second pass from the buffer, which here still holds the file's start.
-    ASSERT_TRUE(file.rewindTo(c.bytes.size()));
+    ASSERT_TRUE(file.rewindTo(c.bytes.size(), FileLines::Hashing::On));
     EXPECT_EQ(drain(file), c.lines);
   }
   // Lines passed in one read are dropped before the next, so the start is gone.
@@ -86,7 +86,7 @@ TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
   while (manyLines.size() <= kFirstRead) manyLines += "a,1\n";
   FileLines longer(write(manyLines));
   drain(longer);
-  EXPECT_FALSE(longer.rewindTo(manyLines.size()));
+  EXPECT_FALSE(longer.rewindTo(manyLines.size(), FileLines::Hashing::On));
   const std::vector<Line> firstFive{{"ab", 3}, {"cd", 5}};
   const auto path = write("ab\ncd\nef");
   EXPECT_EQ(read(path, 5), firstFive);
