@@ -9,7 +9,7 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "import/utc_periods.h"
-#include "settings/settings_text.h"
+#include "settings/setting_keys.h"
 
 namespace csv2sql {
 
@@ -38,9 +38,7 @@ int printUtcPeriods(int argc, char** argv, std::ostream& out, std::ostream& err)
     return 2;
   }
   try {
-    Grid periods("spUTC", "", {}, 0);
-    fillUtcGrid(periods, utcPeriodsOf(argv[2], toInt32(argv[3]), toInt32(argv[4])));
-    out << utcLines(periods);
+    out << utcLines(utcRowsOf(utcPeriodsOf(argv[2], toInt32(argv[3]), toInt32(argv[4]))));
     return 0;
   } catch (const Error& error) {
     err << "csv2sql: Error " << error.numberAndDescription() << "\n";
@@ -82,10 +80,10 @@ bool startsWithoutWindow(const std::string& text) {
   return isServiceStart(text) || text == "1";
 }
 
-int runProgram(Session& session, const std::string& argumentText, Host& host) {
+int runProgram(Session& session, FrmMain& form, const std::string& argumentText, Host& host) {
   session.ServiceMode = isServiceStart(argumentText);
-  host.installPorts(session);
-  Program program(session);
+  host.installPorts(session, form);
+  Program program(session, form);
   host.attach(program);
   program.Form_Load(argumentText);
   if (program.exitRequested()) return program.exitCode();

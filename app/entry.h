@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/host.h"
-#include "form/session.h"
+#include "core/session.h"
 
 namespace csv2sql {
 
@@ -27,9 +27,9 @@ bool startsWithoutWindow(const std::string& text);
 // --utc-periods ZONE FIRST_YEAR LAST_YEAR. Their exit status, or nothing for every other start.
 std::optional<int> runCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
 
-// The entry routine: sets ServiceMode, makes the program and loads its window (Form_Load,
-// which runs the "1" start to its end), then starts automatic runs and runs hidden for the
-// service start, or shows the window and runs until it closes. Returns the exit status.
-int runProgram(Session& session, const std::string& argumentText, Host& host);
+// The entry routine: sets ServiceMode, makes the program on the window's model and loads it
+// (Form_Load, which runs the "1" start to its end), then starts automatic runs and runs hidden
+// for the service start, or shows the window and runs until it closes. Returns the exit status.
+int runProgram(Session& session, FrmMain& form, const std::string& argumentText, Host& host);
 
 }  // namespace csv2sql

@@ -32,7 +32,7 @@ HeadlessHost::~HeadlessHost() {
   std::signal(SIGINT, previousInt_ == SIG_ERR ? SIG_DFL : previousInt_);
 }
 
-void HeadlessHost::installPorts(Session& session) {
+void HeadlessHost::installPorts(Session& session, FrmMain& /*form*/) {
   session_ = &session;
   session.messageBox = this;
   session.eventLoop = this;
@@ -47,7 +47,7 @@ void HeadlessHost::installPorts(Session& session) {
 
 void HeadlessHost::attach(Program& program) {
   program_ = &program;
-  Timer& timer = program.session().frmMain.Timer1;
+  Timer& timer = program.form().Timer1;
   timer.changed().connect([this, &timer] {
     if (timer.enabled()) rearm();
   });
@@ -55,15 +55,14 @@ void HeadlessHost::attach(Program& program) {
 }
 
 void HeadlessHost::rearm() {
-  const std::int32_t interval =
-      tickInterval_.value_or(program_->session().frmMain.Timer1.interval());
+  const std::int32_t interval = tickInterval_.value_or(program_->form().Timer1.interval());
   // A timer without an interval never ticks.
   nextTick_ = interval > 0 ? SteadyClock::now() + std::chrono::milliseconds(interval)
                            : SteadyClock::time_point::max();
 }
 
 int HeadlessHost::run(bool /*showWindow*/) {
-  const Timer& timer = program_->session().frmMain.Timer1;
+  const Timer& timer = program_->form().Timer1;
   while (stopSignalled == 0) {
     if (program_->scheduler().state() != Scheduler::State::Waiting) {
       out() << "csv2sql: automatic runs are off (a run failed or they could not start: see "

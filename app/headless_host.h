@@ -28,7 +28,7 @@ class HeadlessHost final : public Host,
   HeadlessHost& operator=(const HeadlessHost&) = delete;
 
   // Also installs the SIGTERM and SIGINT handlers, so a "1" run stops cleanly as well.
-  void installPorts(Session& session) override;
+  void installPorts(Session& session, FrmMain& form) override;
   void attach(Program& program) override;
   // This host has no window, so showWindow is ignored: it ticks Timer1 until a stop signal
   // (status 0) or until automatic runs go off after a failed run (status 1, so that a service

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "form/session.h"
+#include "app/frm_main.h"
+#include "core/session.h"
 
 namespace csv2sql {
 
@@ -14,10 +15,10 @@ class Host {
   virtual ~Host() = default;
 
   // Before the program exists: puts the host's message box, event loop and URL opener into
-  // the session, and sets session.hasWindow when the host shows lstLog to someone.
-  virtual void installPorts(Session& session) = 0;
+  // the session, and sets session.hasWindow when the host shows the window's lstLog to someone.
+  virtual void installPorts(Session& session, FrmMain& form) = 0;
 
-  // Right after the Program is made, before Form_Load: binds Timer1 of the session's window to
+  // Right after the Program is made, before Form_Load: binds Timer1 of the program's window to
   // the host's timer (follow Timer1.changed() for its enabled state and interval, call
   // Timer1.tick() when it fires) and whatever else of the program the host drives.
   virtual void attach(Program& program) = 0;

@@ -44,9 +44,10 @@ int main(int argc, char** argv) {
   session->clock = fastClock ? static_cast<const Clock*>(&*fastClock) : &systemClock;
 
   const std::string text = argumentText(argc, argv);
+  auto form = std::make_unique<FrmMain>();
   if (startsWithoutWindow(text)) {
     HeadlessHost host(seamInterval);
-    return runProgram(*session, text, host);
+    return runProgram(*session, *form, text, host);
   }
 #ifdef CSV2SQL_WINDOW_PROGRAM
   // The window and the libraries it needs are in a program of their own beside this one, so
@@ -64,5 +65,5 @@ int main(int argc, char** argv) {
     std::cerr << kNoWindow << csv2sql::kStartsWithoutWindow;
     return 2;
   }
-  return runProgram(*session, text, *host);
+  return runProgram(*session, *form, text, *host);
 }

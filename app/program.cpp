@@ -7,20 +7,17 @@
 #include <vector>
 
 #include "app/file_url.h"
+#include "app/settings_binder.h"
 #include "core/datetime_text.h"
 #include "core/error.h"
 #include "core/text.h"
+#include "dbaccess/providers.h"
 #include "import/utc_periods.h"
 #include "settings/settings_file.h"
 
 namespace csv2sql {
 
 namespace {
-
-// The SQL Server providers the window always offered, then the drivers this build also has,
-// so the operator can pick them from the list instead of typing their names.
-constexpr const char* kProviders[] = {"MSOLEDBSQL", "SQLNCLI11",  "SQLNCLI",
-                                      "SQLite",     "PostgreSQL", "MSDASQL"};
 
 // The user guide ships beside the program.
 constexpr const char* kUserGuide = "user-guide.html";
@@ -45,19 +42,21 @@ std::optional<std::int32_t> sizeInTwips(double value) {
 
 }  // namespace
 
-Program::Program(Session& session)
+Program::Program(Session& session, FrmMain& form)
     : session_(session),
+      form_(form),
+      runView_(form),
       runLog_(session),
       messages_(session, runLog_),
       destination_(session, messages_),
-      scheduler_(session, messages_, [this] { importRun_.btnTransferData_Click(); }),
-      importRun_(session, runLog_, destination_, scheduler_) {
-  FrmMain& form = session_.frmMain;
+      scheduler_(session, form, messages_, [this] { btnTransferData_Click(); }),
+      importRun_(session, runLog_, destination_, scheduler_, runView_) {
+  runLog_.showLinesIn([this](const std::string& line) { form_.lstLog.addItem(line); });
   // The run itself ignores a click while it is in progress.
-  form.btnTransferData.onClick = [this] { importRun_.btnTransferData_Click(); };
-  form.btnSaveSettings.onClick = [this] { btnSaveSettings_Click(session_, messages_); };
+  form.btnTransferData.onClick = [this] { btnTransferData_Click(); };
+  form.btnSaveSettings.onClick = [this] { btnSaveSettings_Click(); };
   form.btnHelp.onClick = [this] { btnHelp_Click(); };
-  form.btnConnectDest.onClick = [this] { destination_.btnConnectDest_Click(); };
+  form.btnConnectDest.onClick = [this] { destination_.btnConnectDest_Click(readSettings(form_)); };
   form.btnFillUtc.onClick = [this] { btnFillUtc_Click(); };
   form.btnStartAutoRun.onClick = [this] { scheduler_.btnStartAutoRun_Click(); };
   form.btnStopAutorun.onClick = [this] { scheduler_.btnStopAutorun_Click(); };
@@ -66,18 +65,21 @@ Program::Program(Session& session)
 }
 
 Program::~Program() {
-  FrmMain& form = session_.frmMain;
   for (Button* button :
-       {&form.btnTransferData, &form.btnSaveSettings, &form.btnHelp, &form.btnConnectDest,
-        &form.btnStartAutoRun, &form.btnStopAutorun, &form.btnFillUtc}) {
+       {&form_.btnTransferData, &form_.btnSaveSettings, &form_.btnHelp, &form_.btnConnectDest,
+        &form_.btnStartAutoRun, &form_.btnStopAutorun, &form_.btnFillUtc}) {
     button->onClick = nullptr;
   }
-  form.Timer1.onTick = nullptr;
+  form_.Timer1.onTick = nullptr;
 }
 
 void Program::Form_Load(const std::string& argumentText) {
-  for (const char* provider : kProviders) session_.frmMain.cboOleProvider.addItem(provider);
-  settingsFailure_ = GetIniInfo(session_, messages_);
+  for (std::string& provider : db::listedProviderNames()) {
+    form_.cboOleProvider.addItem(std::move(provider));
+  }
+  Settings settings;
+  settingsFailure_ = GetIniInfo(session_, messages_, settings);
+  showSettings(form_, settings);
   session_.UnattendedMode = false;
   dispatch(argumentText);
 }
@@ -90,14 +92,14 @@ void Program::dispatch(const std::string& argumentText) {
       refuseRunOnPartialSettings();
       return;
     }
-    const RunEnd end = importRun_.btnTransferData_Click();
+    const RunEnd end = btnTransferData_Click();
     if (end == RunEnd::Normal && session_.outputStream != nullptr) {
       *session_.outputStream << importRun_.summary() << std::endl;
     }
     exitCode_ = end == RunEnd::Normal ? 0 : 1;
   } else if (argumentText == "2") {
     session_.UnattendedMode = true;
-    if (settingsLoaded() && session_.frmMain.chkAutoRun.value() != 0) {
+    if (settingsLoaded() && form_.chkAutoRun.value() != 0) {
       scheduler_.btnStartAutoRun_Click();
     }
   }
@@ -127,7 +129,7 @@ void Program::Form_Resize(const WindowMetrics& metrics) {
   const std::int32_t border = *frame / 2;
   const auto title = rounded((metrics.H - metrics.SH) - border);
   if (!title) return;
-  ListBox& list = session_.frmMain.lstLog;
+  ListBox& list = form_.lstLog;
   Geometry geometry = list.geometry();
   const auto height = sizeInTwips(metrics.H - *title - border - geometry.top);
   if (!height) return;
@@ -139,16 +141,22 @@ void Program::Form_Resize(const WindowMetrics& metrics) {
   list.setGeometry(geometry);
 }
 
+RunEnd Program::btnTransferData_Click() {
+  return importRun_.btnTransferData_Click(readSettings(form_));
+}
+
+void Program::btnSaveSettings_Click() {
+  csv2sql::btnSaveSettings_Click(session_, messages_, readSettings(form_));
+}
+
 void Program::chkDelOldRecs_Click() {
-  FrmMain& form = session_.frmMain;
-  form.txtDeleteDays.setEnabled(form.chkDelOldRecs.value() == 1);
+  form_.txtDeleteDays.setEnabled(form_.chkDelOldRecs.value() == 1);
 }
 
 void Program::btnFillUtc_Click() {
-  FrmMain& form = session_.frmMain;
   try {
     std::vector<std::string> words;
-    std::istringstream text(form.txtUtcZone.text());
+    std::istringstream text(form_.txtUtcZone.text());
     for (std::string word; text >> word;) words.push_back(word);
     if (words.empty() || words.size() > 3) {
       throw Error(err::InvalidProcedureCall,
@@ -158,7 +166,7 @@ void Program::btnFillUtc_Click() {
     // A zone alone: this year and the next.
     const std::int32_t first = words.size() > 1 ? toInt32(words[1]) : session_.clock->now().year();
     const std::int32_t last = words.size() > 2 ? toInt32(words[2]) : first + 1;
-    fillUtcGrid(form.spUTC, utcPeriodsOf(words[0], first, last));
+    showUtcRows(form_.spUTC, utcRowsOf(utcPeriodsOf(words[0], first, last)));
   } catch (const Error& error) {
     messages_.ReportError(error, "btnFillUtc_Click");
   }

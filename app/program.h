@@ -3,10 +3,12 @@
 #include <optional>
 #include <string>
 
+#include "app/frm_main.h"
+#include "app/run_view.h"
 #include "app/scheduler.h"
 #include "core/error.h"
-#include "db/destination.h"
-#include "form/session.h"
+#include "core/session.h"
+#include "destination/destination.h"
 #include "import/import_run.h"
 #include "log/messages.h"
 #include "log/run_log.h"
@@ -22,24 +24,27 @@ struct WindowMetrics {
 };
 
 // The window's behaviour for one session: it owns the run log, the operator messages, the
-// destination connection, the scheduler and the import run, and wires the session's controls to its
-// handlers when it is made. One Program per session, living as long as the session is in use: the
-// controls keep calling it.
+// destination connection, the scheduler and the import run, and wires the window's controls to
+// its handlers when it is made. One Program per session and window, living as long as they are in
+// use: the controls keep calling it.
 class Program {
  public:
-  explicit Program(Session& session);
+  Program(Session& session, FrmMain& form);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // Fills the provider list, loads config.ini, clears UnattendedMode, then dispatches the
-  // argument text: "1" runs once and asks the program to end; "2" silences messages and starts
-  // automatic runs when chkAutoRun is checked. Settings that failed to load start no run: "1"
-  // ends with status 1 and the load error in the run log and on standard error.
+  // Fills the provider list, loads config.ini and shows its settings, clears UnattendedMode, then
+  // dispatches the argument text: "1" runs once and asks the program to end; "2" silences messages
+  // and starts automatic runs when chkAutoRun is checked. Settings that failed to load start no
+  // run: "1" ends with status 1 and the load error in the run log and on standard error.
   void Form_Load(const std::string& argumentText);
   // lstLog reaches the bottom of the client area and ends 120 twips short of its right edge.
   void Form_Resize(const WindowMetrics& metrics);
 
+  // "Load Data": an import run with the settings the window shows.
+  RunEnd btnTransferData_Click();
+  void btnSaveSettings_Click();
   void chkDelOldRecs_Click();
   void btnHelp_Click();
   // Fills spUTC from txtUtcZone: a zone name, then optionally the first and the last year
@@ -50,10 +55,11 @@ class Program {
   // run that ended normally, 1 after one that ended in its error path).
   bool exitRequested() const { return exitRequested_; }
   int exitCode() const { return exitCode_; }
-  // False when config.ini failed to load: the controls hold partial settings.
+  // False when config.ini failed to load: the window shows partial settings.
   bool settingsLoaded() const { return !settingsFailure_; }
 
   Session& session() { return session_; }
+  FrmMain& form() { return form_; }
   ImportRun& importRun() { return importRun_; }
   Scheduler& scheduler() { return scheduler_; }
   RunLog& runLog() { return runLog_; }
@@ -63,6 +69,8 @@ class Program {
   void refuseRunOnPartialSettings();
 
   Session& session_;
+  FrmMain& form_;
+  RunView runView_;
   RunLog runLog_;
   Messages messages_;
   Destination destination_;

@@ -12,15 +12,14 @@ namespace {
 constexpr std::int32_t kTickInterval = 60000;  // one minute
 }  // namespace
 
-Scheduler::Scheduler(Session& session, Messages& messages, std::function<void()> run)
-    : session_(session), messages_(messages), run_(std::move(run)) {}
+Scheduler::Scheduler(Session& session, FrmMain& form, Messages& messages, std::function<void()> run)
+    : session_(session), form_(form), messages_(messages), run_(std::move(run)) {}
 
 void Scheduler::setNextRunTime() {
-  FrmMain& form = session_.frmMain;
   const DateTime next =
-      session_.clock->now().addMinutes(leadingNumber(form.txtAutoRun.text())).wholeSeconds();
+      session_.clock->now().addMinutes(leadingNumber(form_.txtAutoRun.text())).wholeSeconds();
   nextRun_ = next;
-  form.lblNextRun.setCaption(formatGeneralDate(next));
+  form_.lblNextRun.setCaption(formatGeneralDate(next));
 }
 
 void Scheduler::btnStartAutoRun_Click() {
@@ -32,17 +31,15 @@ void Scheduler::btnStartAutoRun_Click() {
     messages_.ReportError(error, "btnStartAutoRun_Click");
     return;
   }
-  FrmMain& form = session_.frmMain;
-  form.btnStartAutoRun.setEnabled(false);
-  form.Timer1.setInterval(kTickInterval);
-  form.Timer1.setEnabled(true);
+  form_.btnStartAutoRun.setEnabled(false);
+  form_.Timer1.setInterval(kTickInterval);
+  form_.Timer1.setEnabled(true);
   state_ = State::Waiting;
 }
 
 void Scheduler::btnStopAutorun_Click() {
-  FrmMain& form = session_.frmMain;
-  form.btnStartAutoRun.setEnabled(true);
-  form.Timer1.setEnabled(false);
+  form_.btnStartAutoRun.setEnabled(true);
+  form_.Timer1.setEnabled(false);
   state_ = State::Off;
 }
 
@@ -53,7 +50,7 @@ void Scheduler::Timer1_Timer() {
   const DateTime now = session_.clock->now().wholeSeconds();
   if (!nextRun_) {
     nextRun_ = now;
-    session_.frmMain.lblNextRun.setCaption(formatGeneralDate(now));
+    form_.lblNextRun.setCaption(formatGeneralDate(now));
     return;
   }
   if (now > *nextRun_) run_();
@@ -61,7 +58,7 @@ void Scheduler::Timer1_Timer() {
 
 bool Scheduler::pauseForRun() {
   runInProgress_ = true;
-  Timer& timer = session_.frmMain.Timer1;
+  Timer& timer = form_.Timer1;
   if (!timer.enabled()) return false;
   timer.setEnabled(false);
   return true;
@@ -76,7 +73,7 @@ void Scheduler::runEnded(bool paused, RunEnd end) {
   }
   // A stop pressed during the run found Timer1 already off: the run turns it on again.
   setNextRunTime();
-  session_.frmMain.Timer1.setEnabled(true);
+  form_.Timer1.setEnabled(true);
   state_ = State::Waiting;
 }
 

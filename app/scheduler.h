@@ -3,8 +3,9 @@
 #include <functional>
 #include <optional>
 
+#include "app/frm_main.h"
 #include "core/datetime.h"
-#include "form/session.h"
+#include "core/session.h"
 #include "import/import_run.h"
 #include "log/messages.h"
 
@@ -21,7 +22,7 @@ class Scheduler final : public RunSchedule {
   };
 
   // run: the import run a due tick starts.
-  Scheduler(Session& session, Messages& messages, std::function<void()> run);
+  Scheduler(Session& session, FrmMain& form, Messages& messages, std::function<void()> run);
 
   // "Start Autorun": the next run time is now + the minutes of txtAutoRun, then Timer1 runs
   // every minute. A time beyond the range of dates is reported and leaves them off.
@@ -41,6 +42,7 @@ class Scheduler final : public RunSchedule {
   void setNextRunTime();
 
   Session& session_;
+  FrmMain& form_;
   Messages& messages_;
   std::function<void()> run_;
   std::optional<DateTime> nextRun_;

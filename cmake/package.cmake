@@ -1,11 +1,13 @@
-# The Debian package: the program (and its window program) and its user guide in one folder, where the program keeps
-# config.ini and log/ beside itself, the systemd unit, the manual page and the service user.
+# The Debian package: the program (and its window program), its user guide and the list of
+# date-time forms the guide links to in one folder, where the program keeps config.ini and log/
+# beside itself, the systemd unit, the manual page and the service user.
 set(csv2sql_folder opt/csv2sql)
 install(TARGETS csv2sql RUNTIME DESTINATION ${csv2sql_folder})
 if(TARGET csv2sql-window)
   install(TARGETS csv2sql-window RUNTIME DESTINATION ${csv2sql_folder})
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.html DESTINATION ${csv2sql_folder})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.html
+              ${PROJECT_SOURCE_DIR}/docs/datetime-forms.md DESTINATION ${csv2sql_folder})
 install(FILES ${PROJECT_SOURCE_DIR}/contrib/csv2sql.service DESTINATION lib/systemd/system)
 
 set(manual ${CMAKE_BINARY_DIR}/csv2sql.1.gz)

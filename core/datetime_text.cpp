@@ -8,9 +8,6 @@
 namespace csv2sql {
 namespace {
 
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 bool isWordByte(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
 }

@@ -6,8 +6,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <limits>
 #include <string>
 
 #ifdef _WIN32
@@ -17,14 +15,10 @@
 #include <windows.h>
 
 #include <io.h>
-
-// After windows.h, which it needs.
-#include <psapi.h>
 #else
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -91,18 +85,6 @@ bool sizeAndWriteTime(const std::filesystem::path& file, std::uintmax_t& size,
   written = std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(
       std::chrono::duration_cast<std::chrono::system_clock::duration>(since)));
   return true;
-#endif
-}
-
-void preferLargePages(void* buffer, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-  const auto begin = (reinterpret_cast<std::uintptr_t>(buffer) + kHugePage - 1) & ~(kHugePage - 1);
-  const auto end = (reinterpret_cast<std::uintptr_t>(buffer) + bytes) & ~(kHugePage - 1);
-  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-  (void)buffer;
-  (void)bytes;
 #endif
 }
 
@@ -280,26 +262,6 @@ bool hasDisplay() {
     if (value != nullptr && *value != '\0') return true;
   }
   return false;
-#endif
-}
-
-std::uint64_t peakResidentBytes() {
-#ifdef _WIN32
-  PROCESS_MEMORY_COUNTERS counters{};
-  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
-  return counters.PeakWorkingSetSize;
-#else
-  // The kernel keeps the high-water mark of the resident set as "VmHWM:  <n> kB".
-  std::ifstream status("/proc/self/status");
-  for (std::string key; status >> key;) {
-    if (key == "VmHWM:") {
-      std::uint64_t kib = 0;
-      status >> kib;
-      return kib * 1024;
-    }
-    status.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-  }
-  return 0;
 #endif
 }
 

@@ -27,10 +27,6 @@ bool isHiddenOrSystem(const std::filesystem::directory_entry& entry);
 bool sizeAndWriteTime(const std::filesystem::path& file, std::uintmax_t& size,
                       std::filesystem::file_time_type& written);
 
-// Asks the system to back a large buffer with huge pages where it can, so that filling it
-// costs a page fault per 2 MiB instead of per 4 KiB. Only a hint: nothing changes otherwise.
-void preferLargePages(void* buffer, std::size_t bytes);
-
 // A file opened for reading with the system's own calls: no stream buffer between the reads and
 // the caller's memory, and one call to open and check it. Others may go on writing the file.
 class InputFile {
@@ -80,9 +76,6 @@ std::error_code runInstead(const std::filesystem::path& program, char** argv);
 
 // Makes a file readable and writable by its owner only, where the platform has permissions.
 void restrictToOwner(const std::filesystem::path& file);
-
-// The most memory this process has held resident so far, in bytes; 0 when unknown.
-std::uint64_t peakResidentBytes();
 
 // True when a window can be shown: always on Windows and macOS; elsewhere when DISPLAY,
 // WAYLAND_DISPLAY or QT_QPA_PLATFORM (an offscreen or other chosen platform) is set.

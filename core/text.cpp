@@ -12,10 +12,6 @@
 namespace csv2sql {
 namespace {
 
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
 // Hands out a text's characters one at a time. The leading-number reading ignores blanks, tabs
 // and line feeds wherever they stand, so it asks the source to step over them.
 class Source {

@@ -13,6 +13,12 @@ std::string_view trimSpaces(std::string_view text);
 // Removes leading and trailing spaces and tabs.
 std::string_view trimBlanks(std::string_view text);
 
+// ASCII digits only, whatever the locale: numbers and dates are read so. Inline: the readers
+// ask it of every character.
+constexpr bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
 // ASCII letters only, whatever the locale: names, keys and file extensions are matched so.
 char asciiUpper(char c);
 char asciiLower(char c);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "components/db/sqlite_session.h"
+#include "dbaccess/sqlite_driver.h"
 #include "fuzz/scratch_file.h"
 #include "import/csv_rows.h"
 

@@ -1,10 +1,8 @@
 #include "import/archive.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -12,6 +10,7 @@
 #include "core/datetime_text.h"
 #include "core/error.h"
 #include "core/fault_point.h"
+#include "core/file_handle.h"
 #include "core/platform.h"
 #include "core/system_error.h"
 
@@ -47,37 +46,28 @@ fs::path temporaryName(const fs::path& to) {
   return to.parent_path() / ("." + to.filename().string() + ".partial");
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-std::error_code lastSystemError() {
-  return std::error_code(errno, std::generic_category());
-}
-
 // Copies the file and puts the copy on the disk; the error when any step fails.
 std::error_code copyToDisk(const fs::path& from, const fs::path& to) {
-  const File in(platform::openFile(from, "rb"));
-  if (!in) return lastSystemError();
-  const File out(platform::openFile(to, "wb"));
-  if (!out) return lastSystemError();
   std::error_code ec;
+  const FileHandle in = openFile(from, "rb", ec);
+  if (!in) return ec;
+  const FileHandle out = openFile(to, "wb", ec);
+  if (!out) return ec;
   const std::uintmax_t size = fs::file_size(from, ec);
   if (ec) return ec;
   std::vector<char> buffer(kCopyChunk);
   std::uintmax_t copied = 0;
   bool halfway = false;
   while (const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), in.get())) {
-    if (std::fwrite(buffer.data(), 1, read, out.get()) != read) return lastSystemError();
+    if (std::fwrite(buffer.data(), 1, read, out.get()) != read) return lastFileError();
     copied += read;
     if (!halfway && copied * 2 >= size) {
       halfway = true;
-      if (std::fflush(out.get()) != 0) return lastSystemError();
+      if (std::fflush(out.get()) != 0) return lastFileError();
       faultPoint("mid-copy");
     }
   }
-  if (std::ferror(in.get())) return lastSystemError();
+  if (std::ferror(in.get())) return lastFileError();
   return platform::flushToDisk(out.get());
 }
 

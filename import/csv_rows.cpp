@@ -12,11 +12,11 @@
 #include <emmintrin.h>
 #endif
 
-#include "components/db/connection.h"
 #include "core/byte_search.h"
 #include "core/datetime_text.h"
 #include "core/error.h"
 #include "core/text.h"
+#include "dbaccess/connection.h"
 #include "import/text_encoding.h"
 
 namespace csv2sql {

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "components/db/connection.h"
-#include "components/db/database.h"
+#include "dbaccess/connection.h"
+#include "dbaccess/database.h"
 #include "import/file_lines.h"
 #include "import/utc_offsets.h"
 #include "log/run_log.h"

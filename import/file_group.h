@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "components/db/connection.h"
 #include "core/datetime.h"
+#include "dbaccess/connection.h"
 #include "import/archive.h"
 #include "import/csv_rows.h"
 #include "import/file_scan.h"

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "components/db/connection.h"
-#include "components/db/database.h"
-#include "form/session.h"
+#include "core/session.h"
+#include "dbaccess/connection.h"
+#include "dbaccess/database.h"
 #include "import/csv_rows.h"
 #include "import/file_group.h"
 #include "import/ledger.h"

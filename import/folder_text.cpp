@@ -18,4 +18,10 @@ std::string folderFromText(std::string_view text) {
   return folder;
 }
 
+std::filesystem::path runFolder(const std::filesystem::path& programFolder,
+                                const std::filesystem::path& folder) {
+  const std::filesystem::path typed = folderFromText(folder.string());
+  return typed.is_relative() ? programFolder / typed : typed;
+}
+
 }  // namespace csv2sql

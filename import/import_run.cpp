@@ -1,7 +1,6 @@
 #include "import/import_run.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -41,27 +40,18 @@ class RunningFlags {
   bool& destination_;
 };
 
-// The settings cannot be edited while a run works, so what the window shows is what the run
-// uses; the automatic-run frame stays open for "Stop Autorun".
+// The settings stay locked for the run's whole length, however it ends.
 class SettingsLock {
  public:
-  explicit SettingsLock(FrmMain& form)
-      : controls_{&form.txtSourceCSV, &form.btnSaveSettings, &form.Frame2,
-                  &form.Frame3,       &form.Frame4,          &form.Frame5} {
-    for (std::size_t i = 0; i < controls_.size(); ++i) {
-      enabled_[i] = controls_[i]->enabled();
-      controls_[i]->setEnabled(false);
-    }
+  explicit SettingsLock(RunObserver& observer) : observer_(observer) {
+    observer_.settingsLocked(true);
   }
-  ~SettingsLock() {
-    for (std::size_t i = 0; i < controls_.size(); ++i) controls_[i]->setEnabled(enabled_[i]);
-  }
+  ~SettingsLock() { observer_.settingsLocked(false); }
   SettingsLock(const SettingsLock&) = delete;
   SettingsLock& operator=(const SettingsLock&) = delete;
 
  private:
-  std::array<Control*, 6> controls_;
-  std::array<bool, 6> enabled_{};
+  RunObserver& observer_;
 };
 
 // Seconds from one time to a later one.
@@ -69,21 +59,22 @@ double secondsBetween(DateTime from, DateTime to) {
   return static_cast<double>(to.microseconds() - from.microseconds()) / 1e6;
 }
 
-// One file's progress in lblProgress, shown and let paint at most every kShowEvery, and its
-// skipped rows in the run's reject file.
+// One file's progress, shown and let paint at most every kShowEvery, and its skipped rows in the
+// run's reject file.
 class FileProgress final : public RowObserver {
  public:
   static constexpr std::int64_t kShowEveryMicros = 50'000;
 
-  FileProgress(Session& session, RejectFile& rejects, const std::string& name, std::size_t number,
-               std::size_t files)
+  FileProgress(Session& session, RunObserver& observer, RejectFile& rejects,
+               const std::string& name, std::size_t number, std::size_t files)
       : session_(session),
+        observer_(observer),
         rejects_(rejects),
         name_(name),
         file_("File " + std::to_string(number) + " of " + std::to_string(files)),
         started_(session.clock->now()),
         shown_(started_) {
-    session_.frmMain.lblProgress.setCaption(file_);
+    observer_.progress(file_);
   }
 
   void skipped(std::int64_t row, std::string_view line, std::string_view reason) override {
@@ -95,7 +86,7 @@ class FileProgress final : public RowObserver {
     if (now.microseconds() - shown_.microseconds() < kShowEveryMicros) return;
     shown_ = now;
     const double seconds = secondsBetween(started_, now);
-    session_.frmMain.lblProgress.setCaption(
+    observer_.progress(
         file_ + ", " + std::to_string(rows) + " rows read, " +
         std::to_string(static_cast<std::int64_t>(static_cast<double>(rows) / seconds)) +
         " rows per second");
@@ -104,6 +95,7 @@ class FileProgress final : public RowObserver {
 
  private:
   Session& session_;
+  RunObserver& observer_;
   RejectFile& rejects_;
   const std::string& name_;
   const std::string file_;
@@ -137,20 +129,24 @@ void purgeOldRows(RunLog& log, db::Connection& connection, const db::TableName& 
 
 }  // namespace
 
-ImportRun::ImportRun(Session& session, RunLog& log, Destination& destination, RunSchedule& schedule)
-    : session_(session), log_(log), destination_(destination), schedule_(schedule) {}
+ImportRun::ImportRun(Session& session, RunLog& log, Destination& destination, RunSchedule& schedule,
+                     RunObserver& observer)
+    : session_(session),
+      log_(log),
+      destination_(destination),
+      schedule_(schedule),
+      observer_(observer) {}
 
-RunEnd ImportRun::btnTransferData_Click() {
+RunEnd ImportRun::btnTransferData_Click(const Settings& settings) {
   // A tick or click handled during this run's yield must not start a run inside it.
   if (inProgress_) return RunEnd::Normal;
   const RunningFlags running(inProgress_, destination_.runInProgress);
-  FrmMain& form = session_.frmMain;
-  const SettingsLock locked(form);
+  const SettingsLock locked(observer_);
   const DateTime started = session_.clock->now();
   bool paused = false;
   try {
-    const RunPlan plan = readRunPlan(session_);
-    form.btnTransferData.setEnabled(false);
+    const RunPlan plan = readRunPlan(session_, settings);
+    observer_.loadDataEnabled(false);
     openOrContinueLog(session_, log_, LogOpenedAt);
     paused = schedule_.pauseForRun();
 
@@ -194,7 +190,7 @@ RunEnd ImportRun::btnTransferData_Click() {
             std::span(names).subspan(i, std::min(Ledger::kLookAheadFiles, names.size() - i)));
       }
       log_.WriteLog("Loading file " + (plan.sourceFolder / names[i]).string());
-      FileProgress progress(session_, rejects, names[i], i + 1, names.size());
+      FileProgress progress(session_, observer_, rejects, names[i], i + 1, names.size());
       const bool last = i + 1 == names.size();
       const bool closesGroup = last || (ledger && !ledger->lookedAhead(names[i + 1]));
       const FileCounts counts = importFile(run, names[i], listed[i], progress, closesGroup);
@@ -214,8 +210,8 @@ RunEnd ImportRun::btnTransferData_Click() {
     summary_ = "Run done: " + std::to_string(files) + " files, " + fileCountsLine(total) + ", " +
                seconds + " seconds";
     log_.WriteLog(summary_);
-    form.lblProgress.setCaption("");
-    form.btnTransferData.setEnabled(true);
+    observer_.progress("");
+    observer_.loadDataEnabled(true);
     if (!paused) log_.CloseLogFile();
     schedule_.runEnded(paused, RunEnd::Normal);
     return RunEnd::Normal;
@@ -226,7 +222,7 @@ RunEnd ImportRun::btnTransferData_Click() {
     if (!session_.hasWindow && session_.errorStream != nullptr) {
       *session_.errorStream << "csv2sql: the run failed: " << line << std::endl;
     }
-    form.lblProgress.setCaption("");
+    observer_.progress("");
     schedule_.runEnded(paused, RunEnd::Failed);
     return RunEnd::Failed;
   }

@@ -3,9 +3,10 @@
 #include <string>
 
 #include "core/datetime.h"
-#include "db/destination.h"
-#include "form/session.h"
+#include "core/session.h"
+#include "destination/destination.h"
 #include "log/run_log.h"
+#include "settings/settings.h"
 
 namespace csv2sql {
 
@@ -28,14 +29,30 @@ class RunSchedule {
   virtual void runEnded(bool paused, RunEnd end) = 0;
 };
 
+// What a run shows while it works; the window implements it.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  // From before the run reads its settings until it ends: they are not to be edited meanwhile,
+  // so what the window shows is what the run uses.
+  virtual void settingsLocked(bool locked) = 0;
+  // "Load Data": off once the run has its plan, on again only after a normal end (a failed run
+  // leaves it off).
+  virtual void loadDataEnabled(bool enabled) = 0;
+  // The file being read: "File k of n, r rows read, s rows per second"; "" when the run ends.
+  virtual void progress(const std::string& text) = 0;
+};
+
 // The import run behind "Load Data", the timer and the "1" start. It reads every setting it
 // needs once, at its start (the run plan), so an edit made while it yields is for the next run.
 class ImportRun {
  public:
-  ImportRun(Session& session, RunLog& log, Destination& destination, RunSchedule& schedule);
+  ImportRun(Session& session, RunLog& log, Destination& destination, RunSchedule& schedule,
+            RunObserver& observer);
 
-  // Runs to its end; never throws. A call while a run is in progress does nothing.
-  RunEnd btnTransferData_Click();
+  // Runs to its end with these settings; never throws. A call while a run is in progress does
+  // nothing.
+  RunEnd btnTransferData_Click(const Settings& settings);
 
   bool inProgress() const { return inProgress_; }
 
@@ -53,6 +70,7 @@ class ImportRun {
   RunLog& log_;
   Destination& destination_;
   RunSchedule& schedule_;
+  RunObserver& observer_;
   bool inProgress_ = false;
   bool stopRequested_ = false;
   std::string summary_;

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "components/db/connection.h"
-#include "components/db/table_name.h"
 #include "core/datetime.h"
+#include "dbaccess/connection.h"
+#include "dbaccess/table_name.h"
 #include "import/csv_rows.h"
 #include "import/file_scan.h"
 

@@ -13,62 +13,63 @@ namespace {
 
 // A number of the file map below its least (a column 0, a header count of -1) would store empty
 // tags or skip every row, and the file would be archived: a settings fault, before any file.
-std::int32_t layoutNumber(const TextBox& box, std::string_view key, std::string_view caption,
-                          std::int32_t least) {
-  const std::int32_t number = toInt32(box.text());
+std::int32_t layoutNumber(const NumberSetting& setting, std::string_view key,
+                          std::string_view caption, std::int32_t least) {
+  const std::int32_t number = setting.toInt32();
   if (number < least) {
     throw Error(err::InvalidProcedureCall,
                 "Invalid procedure call or argument: " + std::string(key) + " (" +
-                    std::string(caption) + ") is " + box.text() + ", it must be " +
+                    std::string(caption) + ") is " + setting.text + ", it must be " +
                     std::to_string(least) + " or more");
   }
   return number;
 }
 
-FileLayout readLayout(const FrmMain& form) {
+// The captions name the boxes as the window shows them.
+FileLayout readLayout(const Settings& settings) {
   FileLayout layout;
-  layout.colDateTime = layoutNumber(form.txtColDateTime, "COLDATETIME", form.Label9.caption(), 1);
-  layout.colTag = layoutNumber(form.txtColTag, "COLTAG", form.Label12.caption(), 1);
-  layout.colValue = layoutNumber(form.txtColValue, "COLVALUE", form.Label13.caption(), 1);
-  layout.headerRows = layoutNumber(form.txtHeaderRows, "HEADERROWS", form.Label11.caption(), 0);
+  layout.colDateTime = layoutNumber(settings.colDateTime, "COLDATETIME", "Date/Time Column #", 1);
+  layout.colTag = layoutNumber(settings.colTag, "COLTAG", "Tag Column #", 1);
+  layout.colValue = layoutNumber(settings.colValue, "COLVALUE", "Value Column #", 1);
+  layout.headerRows = layoutNumber(settings.headerRows, "HEADERROWS", "Header Rows", 0);
   return layout;
 }
 
-// Only in the plain checked state, and only when the days text is a number.
-std::optional<Deferred<DateTime>> purgeCutoff(const Session& session) {
-  const FrmMain& form = session.frmMain;
-  if (form.chkDelOldRecs.value() != 1 || !isNumeric(form.txtDeleteDays.text())) return {};
-  const std::string days = form.txtDeleteDays.text();
+// Only when deletion is on and the days are a number.
+std::optional<Deferred<DateTime>> purgeCutoff(const Session& session, const Settings& settings) {
+  if (!settings.deleteOldRecords || !isNumeric(settings.deleteDays.text)) return {};
   const DateTime today = session.clock->now().date();
-  return Deferred<DateTime>::of([&] { return today.addDays(-toInt16(days)); });
+  return Deferred<DateTime>::of([&] { return today.addDays(-settings.deleteDays.toInt16()); });
+}
+
+std::optional<Deferred<db::TableName>> ledgerTable(const Settings& settings) {
+  if (trimSpaces(settings.ledgerTable).empty()) return std::nullopt;
+  return Deferred<db::TableName>::of([&] { return db::TableName::check(settings.ledgerTable); });
 }
 
 }  // namespace
 
-RunPlan readRunPlan(const Session& session) {
-  const FrmMain& form = session.frmMain;
+RunPlan readRunPlan(const Session& session, const Settings& settings) {
+  const std::filesystem::path& programFolder = session.programFolder;
   RunPlan plan{
-      .connection = readConnectPlan(form),
-      .sourceFolder = folderFromText(form.txtSourceCSV.text()),
-      .table = Deferred<db::TableName>::of(
-          [&] { return db::TableName::check(form.txtDestTable.text()); }),
-      .layout = Deferred<FileLayout>::of([&] { return readLayout(form); }),
-      .ledger = std::nullopt,
+      .connection = readConnectPlan(settings),
+      .sourceFolder = runFolder(programFolder, settings.csvFolder),
+      .table =
+          Deferred<db::TableName>::of([&] { return db::TableName::check(settings.destTable); }),
+      .layout = Deferred<FileLayout>::of([&] { return readLayout(settings); }),
+      .ledger = ledgerTable(settings),
       .utc = std::nullopt,
-      .purgeCutoff = purgeCutoff(session),
-      .archive = form.chkArchive.value() != 0,
-      .archiveFolder = folderFromText(form.txtArchiveFolder.text()),
-      .archiveFolderText = form.txtArchiveFolder.text(),
+      .purgeCutoff = purgeCutoff(session, settings),
+      .archive = settings.archive,
+      .archiveFolder = runFolder(programFolder, settings.archiveFolder),
+      .archiveFolderText = settings.archiveFolder.string(),
       .errorFolder = std::nullopt,
-      .errorFolderText = form.txtErrorFolder.text(),
+      .errorFolderText = settings.errorFolder.string(),
   };
   if (!trimSpaces(plan.errorFolderText).empty()) {
-    plan.errorFolder = folderFromText(plan.errorFolderText);
+    plan.errorFolder = runFolder(programFolder, settings.errorFolder);
   }
-  if (form.chkUtcOffset.value() != 0) plan.utc.emplace(form.spUTC);
-  if (const std::string& ledger = form.txtLedgerTable.text(); !trimSpaces(ledger).empty()) {
-    plan.ledger = Deferred<db::TableName>::of([&] { return db::TableName::check(ledger); });
-  }
+  if (settings.utcOffset) plan.utc.emplace(settings.utc);
   return plan;
 }
 

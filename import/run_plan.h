@@ -5,18 +5,20 @@
 #include <optional>
 #include <string>
 
-#include "components/db/table_name.h"
 #include "core/datetime.h"
 #include "core/deferred.h"
-#include "db/destination.h"
-#include "form/session.h"
+#include "core/session.h"
+#include "dbaccess/table_name.h"
+#include "destination/destination.h"
 #include "import/csv_rows.h"
 #include "import/utc_offsets.h"
+#include "settings/settings.h"
 
 namespace csv2sql {
 
-// Every setting an import run uses, read from the window once at the run's start, so that an
-// edit made while the run yields is for the next run. A setting that does not convert fails
+// Every setting an import run uses, read once at the run's start, so that an edit made while the
+// run yields is for the next run. Folders are as the run uses them: a relative one below the
+// program's folder. A setting that does not convert fails
 // the run at the step that uses it, as when it was read there.
 struct RunPlan {
   ConnectPlan connection;
@@ -44,6 +46,6 @@ struct RunPlan {
   std::string errorFolderText;  // as typed, for the log line
 };
 
-RunPlan readRunPlan(const Session& session);
+RunPlan readRunPlan(const Session& session, const Settings& settings);
 
 }  // namespace csv2sql

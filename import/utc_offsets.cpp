@@ -11,8 +11,6 @@ namespace csv2sql {
 
 namespace {
 
-enum Column { kStart = 1, kEnd = 2, kOffset = 3 };
-
 template <typename T>
 T converted(const std::optional<T>& cell) {
   if (!cell) throw Error(err::TypeMismatch);
@@ -21,13 +19,10 @@ T converted(const std::optional<T>& cell) {
 
 }  // namespace
 
-UtcOffsetTable::UtcOffsetTable(const Grid& spUTC) {
-  const std::int32_t rows = spUTC.rowCount();
-  periods_.reserve(static_cast<std::size_t>(rows));
-  for (std::int32_t row = 1; row <= rows; ++row) {
-    periods_.push_back({parseDateTime(spUTC.cell(row, kStart)),
-                        parseDateTime(spUTC.cell(row, kEnd)),
-                        parseNumber(spUTC.cell(row, kOffset))});
+UtcOffsetTable::UtcOffsetTable(const UtcRows& rows) {
+  periods_.reserve(rows.size());
+  for (const UtcRow& row : rows) {
+    periods_.push_back({parseDateTime(row.start), parseDateTime(row.end), parseNumber(row.offset)});
   }
   std::vector<std::pair<DateTime, DateTime>> spans;
   for (const Period& period : periods_) {

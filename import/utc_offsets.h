@@ -3,24 +3,22 @@
 #include <optional>
 #include <vector>
 
-#include "components/grid.h"
 #include "core/datetime.h"
+#include "settings/settings.h"
 
 namespace csv2sql {
 
-// The offset periods of the grid spUTC (columns "Start", "End", "Offset" hours), read once for
-// one file so that its rows do not convert the same cells again. A cell that cannot be read
-// keeps its error (13, type mismatch) until a lookup reaches it, so a bad period matters only to
-// the times that reach it.
+// The offset periods of the offset table (start, end, offset hours), read once for one file so that
+// its rows do not convert the same cells again. A cell that cannot be read keeps its error (13,
+// type mismatch) until a lookup reaches it, so a bad period matters only to the times that reach
+// it.
 class UtcOffsetTable {
  public:
-  explicit UtcOffsetTable(const Grid& spUTC);
+  explicit UtcOffsetTable(const UtcRows& rows);
 
   // The local time for a UTC time: moved by the offset of the first period that contains it
-  // (both bounds inclusive, a fraction of an hour exactly), unchanged when none does. Allocates
+  // (both bounds inclusive, a fraction of an hour exactly), or nothing when none does. Allocates
   // nothing.
-  DateTime UtcToLocal(const DateTime& utc) const { return toLocal(utc).value_or(utc); }
-  // The same, but nothing when no period contains the time.
   std::optional<DateTime> toLocal(const DateTime& utc) const;
 
  private:

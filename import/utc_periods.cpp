@@ -77,17 +77,17 @@ std::vector<UtcPeriod> utcPeriodsOf(const std::string& zone, int firstYear, int 
 #endif
 }
 
-void fillUtcGrid(Grid& spUTC, const std::vector<UtcPeriod>& periods) {
-  spUTC.clear();
-  std::int32_t row = 0;
+UtcRows utcRowsOf(const std::vector<UtcPeriod>& periods) {
+  UtcRows rows;
+  rows.reserve(periods.size());
   for (const UtcPeriod& period : periods) {
-    ++row;
     char offset[32];
     const auto written = std::to_chars(offset, offset + sizeof offset, period.offsetHours);
-    spUTC.setCell(row, 1, formatDateTime(period.start, "yyyy-mm-dd hh:mm:ss"));
-    spUTC.setCell(row, 2, formatDateTime(period.end, "yyyy-mm-dd hh:mm:ss"));
-    spUTC.setCell(row, 3, std::string(offset, written.ptr));
+    rows.push_back({formatDateTime(period.start, "yyyy-mm-dd hh:mm:ss"),
+                    formatDateTime(period.end, "yyyy-mm-dd hh:mm:ss"),
+                    std::string(offset, written.ptr)});
   }
+  return rows;
 }
 
 }  // namespace csv2sql

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "components/grid.h"
 #include "core/datetime.h"
+#include "settings/settings.h"
 
 namespace csv2sql {
 
@@ -23,8 +23,8 @@ struct UtcPeriod {
 // out of order.
 std::vector<UtcPeriod> utcPeriodsOf(const std::string& zone, int firstYear, int lastYear);
 
-// Puts the periods into spUTC in place of its rows, as "yyyy-mm-dd hh:mm:ss" and the offset in
-// its shortest decimal form.
-void fillUtcGrid(Grid& spUTC, const std::vector<UtcPeriod>& periods);
+// The offset table's rows for the periods: "yyyy-mm-dd hh:mm:ss" and the offset in its shortest
+// decimal form.
+UtcRows utcRowsOf(const std::vector<UtcPeriod>& periods);
 
 }  // namespace csv2sql

@@ -7,7 +7,7 @@
 
 #include "core/error.h"
 #include "core/ports.h"
-#include "form/session.h"
+#include "core/session.h"
 #include "log/run_log.h"
 
 namespace csv2sql {

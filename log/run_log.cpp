@@ -61,7 +61,7 @@ void RunLog::WriteLog(std::string_view text) noexcept {
     const bool written = writeRecord(file_, record);
     record.resize(record.size() - 2);
 
-    if (!session_.ServiceMode) session_.frmMain.lstLog.addItem(record);
+    if (!session_.ServiceMode && show_) show_(record);
     // A line that reached neither the file nor a window someone reads must still leave a trace.
     const bool unseen = session_.ServiceMode || !session_.hasWindow;
     if (!written && unseen && session_.errorStream != nullptr) {

@@ -2,15 +2,18 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
-#include "form/session.h"
+#include "core/session.h"
 
 namespace csv2sql {
 
 // The one run log of the process: a file in the "log" folder beside the program, one
-// time-stamped line per WriteLog, mirrored into lstLog unless the program runs as a service.
+// time-stamped line per WriteLog, also shown where showLinesIn says unless the program runs as a
+// service.
 class RunLog {
  public:
   explicit RunLog(Session& session);
@@ -39,12 +42,16 @@ class RunLog {
     RunLog& log_;
   };
 
+  // Where each line is shown as well, without its line end (the window's log list).
+  void showLinesIn(std::function<void(const std::string&)> show) { show_ = std::move(show); }
+
   // Not empty exactly while a run log is open.
   const std::string& LogFileName() const { return logFileName_; }
   std::filesystem::path logFolder() const;
 
  private:
   Session& session_;
+  std::function<void(const std::string&)> show_;
   std::string logFileName_;
   std::FILE* file_ = nullptr;
   bool quiet_ = false;

@@ -13,7 +13,8 @@ deb=$(ls "$work"/out/csv2sql_*.deb)
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 for file in ./opt/csv2sql/csv2sql ./opt/csv2sql/csv2sql-window ./opt/csv2sql/user-guide.html \
-  ./lib/systemd/system/csv2sql.service ./usr/share/man/man1/csv2sql.1.gz; do
+  ./opt/csv2sql/datetime-forms.md ./lib/systemd/system/csv2sql.service \
+  ./usr/share/man/man1/csv2sql.1.gz; do
   grep -qx "$file" <<<"$contents" || { echo "missing from the package: $file"; exit 1; }
 done
 dpkg-deb -I "$deb" postinst | grep -q 'useradd --system' ||

@@ -25,7 +25,7 @@ echo "windows-build: without the SQLite and PostgreSQL drivers and the time-zone
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DCSV2SQL_GUI=OFF -DCSV2SQL_SQLITE=OFF -DCSV2SQL_POSTGRESQL=OFF \
   -DCSV2SQL_TIME_ZONES=OFF >/dev/null
-tests=(core_tests components_tests dbaccess_tests log_tests settings_tests import_tests)
+tests=(core_tests app_tests dbaccess_tests log_tests settings_tests import_tests)
 nice -n 15 cmake --build "$build" -j2 --target csv2sql "${tests[@]}"
 
 # A Wine prefix of its own, made once, so that the user's is never touched; one that was not

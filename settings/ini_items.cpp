@@ -2,8 +2,8 @@
 
 #include <string_view>
 
+#include "core/file_handle.h"
 #include "core/system_error.h"
-#include "settings/file_handle.h"
 
 namespace csv2sql {
 

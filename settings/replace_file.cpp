@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "core/error.h"
+#include "core/file_handle.h"
 #include "core/platform.h"
 #include "core/system_error.h"
-#include "settings/file_handle.h"
 
 namespace csv2sql {
 

@@ -2,11 +2,11 @@
 #include <string>
 
 #include "core/error.h"
+#include "core/file_handle.h"
 #include "core/system_error.h"
-#include "settings/entry_effects.h"
-#include "settings/file_handle.h"
 #include "settings/ini_entry.h"
 #include "settings/ini_items.h"
+#include "settings/setting_keys.h"
 #include "settings/settings_file.h"
 
 namespace csv2sql {
@@ -14,15 +14,14 @@ namespace csv2sql {
 namespace {
 
 // Applies the file's entries in file order; the first failure ends the load at its item.
-void loadEntries(FrmMain& form, const std::filesystem::path& path) {
-  form.spUTC.setRow(0);
+void loadEntries(Settings& settings, const std::filesystem::path& path) {
   std::error_code ec;
   const FileHandle file = openFile(path, "rb", ec);
   if (!file) throw errorFromSystem(ec, SystemTarget::File);
   IniItemReader reader(file.get());
   std::string item;
   while (reader.next(item)) {
-    if (const auto entry = splitEntry(item)) applyEntry(form, *entry);
+    if (const auto entry = splitEntry(item)) applyEntry(settings, *entry);
   }
 }
 
@@ -36,9 +35,9 @@ Error showLoadFailure(Messages& messages, const Error& error) {
 
 }  // namespace
 
-std::optional<Error> GetIniInfo(Session& session, Messages& messages) {
+std::optional<Error> GetIniInfo(const Session& session, Messages& messages, Settings& settings) {
   try {
-    loadEntries(session.frmMain, settingsPath(session));
+    loadEntries(settings, settingsPath(session));
   } catch (const Error& error) {
     return showLoadFailure(messages, error);
   } catch (const std::bad_alloc&) {

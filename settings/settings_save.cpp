@@ -1,13 +1,13 @@
 #include "core/error.h"
 #include "settings/replace_file.h"
+#include "settings/setting_keys.h"
 #include "settings/settings_file.h"
-#include "settings/settings_text.h"
 
 namespace csv2sql {
 
-void btnSaveSettings_Click(Session& session, Messages& messages) {
+void btnSaveSettings_Click(const Session& session, Messages& messages, const Settings& settings) {
   try {
-    replaceFile(settingsPath(session), settingsFileText(session.frmMain));
+    replaceFile(settingsPath(session), settingsFileText(settings));
   } catch (const Error& error) {
     messages.ReportError(error, "btnSaveSettings_Click");
   }

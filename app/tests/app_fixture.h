@@ -54,6 +54,7 @@ class AppTest : public ::testing::Test {
 
   TestSession test;
   Session& session = test.session;
+  FrmMain form;
   const std::filesystem::path folder = test.folder.path();
   const std::filesystem::path source = folder / "in";
   const std::filesystem::path archive = folder / "archive";
@@ -67,9 +68,7 @@ class ProgramTest : public AppTest {
     writeConfig();
     program.Form_Load("");
   }
-  FrmMain& form() { return session.frmMain; }
-
-  Program program{session};
+  Program program{session, form};
 };
 
 }  // namespace csv2sql::testing

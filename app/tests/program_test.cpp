@@ -12,14 +12,14 @@ class SchedulerTest : public ProgramTest {
  protected:
   void startAt(DateTime now, const std::string& minutes) {
     test.clock.set(now);
-    form().txtAutoRun.setText(minutes);
-    form().btnStartAutoRun.click();
+    form.txtAutoRun.setText(minutes);
+    form.btnStartAutoRun.click();
   }
   void tickAt(DateTime now) {
     test.clock.set(now);
-    form().Timer1.tick();
+    form.Timer1.tick();
   }
-  std::string caption() { return form().lblNextRun.caption(); }
+  std::string caption() { return form.lblNextRun.caption(); }
   Scheduler::State state() { return program.scheduler().state(); }
 };
 
@@ -28,8 +28,8 @@ TEST_F(SchedulerTest, StartOutOfTheRangeOfDatesIsReportedAndLeavesThemOff) {
   ASSERT_EQ(test.messageBox.shown.size(), 1u);
   EXPECT_EQ(test.messageBox.shown[0].prompt,
             "Error in Procedure btnStartAutoRun_Click\r\nError 6 - Overflow");
-  EXPECT_FALSE(form().Timer1.enabled());
-  EXPECT_TRUE(form().btnStartAutoRun.enabled());
+  EXPECT_FALSE(form.Timer1.enabled());
+  EXPECT_TRUE(form.btnStartAutoRun.enabled());
   EXPECT_EQ(caption(), "Next Run:");
   EXPECT_EQ(state(), Scheduler::State::Off);
 }
@@ -38,20 +38,20 @@ TEST_F(SchedulerTest, DueTickRunsAndCountsTheNextRunFromTheRunsEnd) {
   drop("a.csv");
   startAt(at(10, 0, 0), "2.5");
   EXPECT_EQ(caption(), formatGeneralDate(at(10, 2, 30)));
-  EXPECT_FALSE(form().btnStartAutoRun.enabled());
-  form().txtAutoRun.setText("10");  // for the next run time after the run
+  EXPECT_FALSE(form.btnStartAutoRun.enabled());
+  form.txtAutoRun.setText("10");  // for the next run time after the run
   // The held time decides, not the caption: a caption in the past starts nothing.
-  form().lblNextRun.setCaption("3/2/2026 9:00:00 AM");
+  form.lblNextRun.setCaption("3/2/2026 9:00:00 AM");
   tickAt(at(10, 2, 30));  // equal to the next run time: not due
   EXPECT_EQ(rows(), 0);
   test.eventLoop.onYield = [&] {
-    form().btnStopAutorun.click();  // finds the timer off: the run's end switches it on again
+    form.btnStopAutorun.click();  // finds the timer off: the run's end switches it on again
     test.clock.set(at(10, 7, 30));
   };
   tickAt(at(10, 6, 0));
   EXPECT_EQ(rows(), 2);
-  EXPECT_TRUE(form().Timer1.enabled());
-  EXPECT_TRUE(form().btnStartAutoRun.enabled());
+  EXPECT_TRUE(form.Timer1.enabled());
+  EXPECT_TRUE(form.btnStartAutoRun.enabled());
   EXPECT_EQ(caption(), formatGeneralDate(at(10, 17, 30)));
   EXPECT_EQ(state(), Scheduler::State::Waiting);
 }
@@ -78,16 +78,16 @@ class Stall : public SchedulerTest, public ::testing::WithParamInterface<StallCa
 
 TEST_P(Stall, LeavesAutomaticRunsOffWithTheLastNextRunTime) {
   const StallCase& c = GetParam();
-  form().txtDataSource.setText(c.dataSource);
+  form.txtDataSource.setText(c.dataSource);
   startAt(at(10, 0, 0), "5");
-  form().txtAutoRun.setText(c.minutesDuringWait);
+  form.txtAutoRun.setText(c.minutesDuringWait);
   drop("a.csv");
   tickAt(at(10, 6, 0));
   EXPECT_NE(logText().find(c.error), std::string::npos) << logText();
   EXPECT_EQ(rows(), c.rows);
-  EXPECT_FALSE(form().Timer1.enabled());
-  EXPECT_FALSE(form().btnStartAutoRun.enabled());
-  EXPECT_EQ(form().btnTransferData.enabled(), c.rows > 0);  // a run that fails keeps it off
+  EXPECT_FALSE(form.Timer1.enabled());
+  EXPECT_FALSE(form.btnStartAutoRun.enabled());
+  EXPECT_EQ(form.btnTransferData.enabled(), c.rows > 0);  // a run that fails keeps it off
   EXPECT_EQ(caption(), formatGeneralDate(at(10, 5, 0)));
   EXPECT_EQ(state(), Scheduler::State::Stalled);
 }
@@ -101,15 +101,15 @@ INSTANTIATE_TEST_SUITE_P(Ends, Stall,
 
 TEST_F(SchedulerTest, NeitherATickNorAClickStartsARunInsideARun) {
   drop("a.csv");
-  form().txtAutoRun.setText("0");
+  form.txtAutoRun.setText("0");
   test.eventLoop.onYield = [this] {
     // "Start Autorun" during a manual run switches the timer on at once: its ticks wait too.
-    form().btnStartAutoRun.click();
+    form.btnStartAutoRun.click();
     tickAt(at(10, 5, 0));
-    form().btnTransferData.click();
+    form.btnTransferData.click();
   };
   test.clock.set(at(10, 0, 0));
-  form().btnTransferData.click();
+  form.btnTransferData.click();
   EXPECT_EQ(test.eventLoop.yields, 1);
   EXPECT_EQ(rows(), 2);
   // One run's log: the manual run began with the timer off, so it closed it at its end.
@@ -117,7 +117,7 @@ TEST_F(SchedulerTest, NeitherATickNorAClickStartsARunInsideARun) {
   EXPECT_TRUE(program.runLog().LogFileName().empty());
   // The schedule goes on from the click.
   EXPECT_EQ(caption(), formatGeneralDate(at(10, 0, 0)));
-  EXPECT_TRUE(form().Timer1.enabled());
+  EXPECT_TRUE(form.Timer1.enabled());
 }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -135,7 +135,7 @@ class Resize : public ProgramTest, public ::testing::WithParamInterface<ResizeCa
 TEST_P(Resize, ListReachesTheClientAreasBottomAndStops120TwipsShortOfItsRightEdge) {
   program.Form_Resize({14250, 7350, 14130, 6945});
   program.Form_Resize(GetParam().metrics);
-  const Geometry list = form().lstLog.geometry();
+  const Geometry list = form.lstLog.geometry();
   EXPECT_EQ(list.width, GetParam().width);
   EXPECT_EQ(list.height, GetParam().height);
 }
@@ -151,16 +151,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgramTest, DaysBoxIsEnabledOnlyWhileItsBoxIsCheckedAndKeepsItsText) {
-  form().txtDeleteDays.setText("30");
+  form.txtDeleteDays.setText("30");
   for (const int value : {1, 0, 1, 2}) {  // 2: grayed counts as not checked
-    form().chkDelOldRecs.setValue(value);
-    EXPECT_EQ(form().txtDeleteDays.enabled(), value == 1) << value;
+    form.chkDelOldRecs.setValue(value);
+    EXPECT_EQ(form.txtDeleteDays.enabled(), value == 1) << value;
   }
-  EXPECT_EQ(form().txtDeleteDays.text(), "30");
+  EXPECT_EQ(form.txtDeleteDays.text(), "30");
 }
 
 TEST_F(ProgramTest, HelpOpensTheUserGuideBesideTheProgram) {
-  form().btnHelp.click();
+  form.btnHelp.click();
   EXPECT_EQ(test.urlOpener.opened,
             std::vector<std::string>{fileUrl(test.folder.path() / "user-guide.html")});
 }

@@ -34,7 +34,7 @@ TEST(ArgumentText, JoinsTheWordsAfterTheProgramNameWithSingleBlanks) {
 
 // A host whose loop only notes how it was started.
 struct RecordingHost final : Host {
-  void installPorts(Session&) override {}
+  void installPorts(Session&, FrmMain&) override {}
   void attach(Program&) override {}
   int run(bool showWindow) override {
     loop = showWindow ? "shown" : "hidden";
@@ -63,11 +63,11 @@ TEST_P(RunProgram, SetsTheModesAndStartsWhatTheArgumentsAsk) {
   drop("a.csv");
   session.UnattendedMode = !c.unattended;  // Form_Load decides it afresh
   RecordingHost host;
-  EXPECT_EQ(runProgram(session, c.arguments, host), c.status);
+  EXPECT_EQ(runProgram(session, form, c.arguments, host), c.status);
   EXPECT_EQ(host.loop, c.loop);
   EXPECT_EQ(session.ServiceMode, host.loop == "hidden");
   EXPECT_EQ(session.UnattendedMode, c.unattended);
-  EXPECT_EQ(session.frmMain.Timer1.enabled(), c.timerOn);
+  EXPECT_EQ(form.Timer1.enabled(), c.timerOn);
   EXPECT_EQ(rows(), c.rows);
   EXPECT_EQ(test.messageBox.shown.size(), c.boxes);
   EXPECT_EQ(logText().find(" : Error ") != std::string::npos, c.status == 1) << logText();
@@ -111,8 +111,8 @@ TEST_F(HeadlessServiceTest, StopSignalDuringARunFinishesTheCurrentFileAndEndsWit
   drop("a.csv", 2);
   drop("b.csv", 3);
   // The signal arrives as the first scheduled run disables "Load Data" at its start.
-  session.frmMain.btnTransferData.changed().connect([] { std::raise(SIGTERM); });
-  EXPECT_EQ(runProgram(session, "NTSERVICE", host), 0);
+  form.btnTransferData.changed().connect([] { std::raise(SIGTERM); });
+  EXPECT_EQ(runProgram(session, form, "NTSERVICE", host), 0);
   // One file was imported whole; the other waits for the next start.
   EXPECT_NE(inSource("a.csv"), inSource("b.csv"));
   EXPECT_EQ(rows(), inSource("a.csv") ? 3 : 2);
@@ -121,7 +121,8 @@ TEST_F(HeadlessServiceTest, StopSignalDuringARunFinishesTheCurrentFileAndEndsWit
 TEST(HeadlessHost, WritesBoxesAndAddressesToStandardErrorAndAnswersTheDefaultButton) {
   TestSession test;
   HeadlessHost host;
-  host.installPorts(test.session);
+  FrmMain form;
+  host.installPorts(test.session, form);
   EXPECT_EQ(test.session.messageBox->show({"Replace?", mb::YesNo | mb::DefaultButton2, "Archive"}),
             answer::No);
   EXPECT_EQ(test.session.messageBox->show({"Stop?", mb::OkOnly, std::nullopt}), answer::Ok);

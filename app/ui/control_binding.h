@@ -3,8 +3,8 @@
 #include <QObject>
 #include <functional>
 
+#include "app/controls.h"
 #include "app/ui/twips.h"
-#include "components/controls.h"
 
 class QWidget;
 

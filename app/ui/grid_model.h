@@ -2,7 +2,7 @@
 
 #include <QAbstractTableModel>
 
-#include "components/grid.h"
+#include "app/grid.h"
 
 namespace csv2sql {
 

@@ -3,9 +3,9 @@
 #include <QWidget>
 #include <vector>
 
+#include "app/frm_main.h"
 #include "app/program.h"
 #include "app/ui/twips.h"
-#include "form/frm_main.h"
 
 namespace csv2sql {
 

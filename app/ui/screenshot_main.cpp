@@ -39,8 +39,9 @@ int main(int argc, char** argv) {
   const SystemClock clock;
   session.clock = &clock;
   const auto host = makeWindowHost(argc, argv, session);
-  host->installPorts(session);
-  Program program(session);
+  FrmMain form;
+  host->installPorts(session, form);
+  Program program(session, form);
   host->attach(program);
   program.Form_Load("");
 
@@ -52,13 +53,13 @@ int main(int argc, char** argv) {
   if (duringRun) {
     // Taken at the third progress report, once the rows-per-second figure has settled.
     int reports = 0;
-    session.frmMain.lblProgress.changed().connect([&] {
-      if (session.frmMain.lblProgress.caption().find("rows read") == std::string::npos) return;
+    form.lblProgress.changed().connect([&] {
+      if (form.lblProgress.caption().find("rows read") == std::string::npos) return;
       if (++reports != 3) return;
       QApplication::processEvents();
       saved = window->grab().save(image, "PNG");
     });
-    session.frmMain.btnTransferData.click();
+    form.btnTransferData.click();
   } else {
     saved = window->grab().save(image, "PNG");
   }

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "components/controls.h"
+#include "app/controls.h"
 
 namespace csv2sql {
 

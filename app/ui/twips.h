@@ -2,7 +2,7 @@
 
 #include <QRect>
 
-#include "components/controls.h"
+#include "app/controls.h"
 
 class QWidget;
 

@@ -13,10 +13,10 @@
 #include <QTableView>
 #include <limits>
 
+#include "app/grid.h"
 #include "app/ui/control_binding.h"
 #include "app/ui/grid_model.h"
 #include "app/ui/qt_text.h"
-#include "components/grid.h"
 
 namespace csv2sql {
 

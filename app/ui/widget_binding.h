@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/controls.h"
 #include "app/ui/twips.h"
-#include "components/controls.h"
 
 class QWidget;
 

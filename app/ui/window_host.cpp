@@ -40,8 +40,8 @@ class WindowHost final : public Host, private EventLoopPort, private UrlOpenerPo
     qInstallMessageHandler(previousHandler);
   }
 
-  void installPorts(Session& session) override {
-    window_ = std::make_unique<MainWindow>(session.frmMain);
+  void installPorts(Session& session, FrmMain& form) override {
+    window_ = std::make_unique<MainWindow>(form);
     messageBox_ = std::make_unique<QtMessageBox>(window_.get());
     session.messageBox = messageBox_.get();
     session.eventLoop = this;

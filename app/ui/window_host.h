@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/host.h"
-#include "form/session.h"
+#include "core/session.h"
 
 namespace csv2sql {
 

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "components/db/connection.h"
+#include "dbaccess/connection.h"
 #include "import/csv_rows.h"
 #include "import/tests/run_fixture.h"
 #include "import/utc_offsets.h"
@@ -54,16 +54,16 @@ class AllocationTest : public ImportRunTest {
       const std::string y = std::to_string(year);
       periods.push_back({y + "-01-01 00:00:00", y + "-12-31 23:59:59", "-4.5"});
     }
-    setRows(form().spUTC, periods);
+    settings.utc = utcRows(periods);
   }
 
   // Allocations made while one file's rows are imported, inside one transaction.
   long importCost(int rows) {
     writeCsv("f.csv", readings(rows));
-    destination.connect(readConnectPlan(session.frmMain));
+    destination.connect(readConnectPlan(settings));
     db::Connection& connection = destination.cnnDest();
     const auto recordset = connection.OpenRecordset(db::TableName::check("CSVDATA"));
-    const UtcOffsetTable utc(form().spUTC);
+    const UtcOffsetTable utc(settings.utc);
     db::Transaction transaction(connection);
     const long before = allocations;
     FileLines lines(sourceFolder / "f.csv");

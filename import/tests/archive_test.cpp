@@ -27,11 +27,11 @@ class ArchiveTest : public ImportRunTest {
  public:
   ArchiveTest() {
     test.clock.set(kMoveTime);
-    form().chkArchive.setValue(1);
+    settings.archive = true;
     writeCsv("plant1.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
   }
   ArchiveMove plan() {
-    const RunPlan run = readRunPlan(session);
+    const RunPlan run = readRunPlan(session, settings);
     return planArchive(run.sourceFolder, run.archiveFolder, "plant1.csv", test.clock.now());
   }
 };
@@ -48,7 +48,7 @@ class ArchiveFailure : public ArchiveTest, public ::testing::WithParamInterface<
 
 TEST_P(ArchiveFailure, RollsTheFileBackAndKeepsIt) {
   GetParam().arrange(*this);
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
+  EXPECT_EQ(runImport(), RunEnd::Failed);
   EXPECT_TRUE(startsWith(logTexts().back(), GetParam().error)) << logTexts().back();
   EXPECT_EQ(tableRows().size(), GetParam().rows);
   EXPECT_EQ(fs::is_regular_file(sourceFolder / "plant1.csv"), GetParam().rows == 0);
@@ -95,14 +95,14 @@ TEST_F(ArchiveTest, FileWrittenToDuringTheRunIsLeftForTheNextRunWhichImportsItOn
     writeCsv("q.csv", csvLines({"h", "2024-03-07 15:00:00,B,4", "2024-03-07 15:01:00,B,5"}));
     test.eventLoop.onYield = nullptr;
   };
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  EXPECT_EQ(runImport(), RunEnd::Normal);
   const Lines lines = logTexts();
   EXPECT_NE(std::find(lines.begin(), lines.end(),
                       "File q.csv changed while it was being read: its rows are rolled back and "
                       "it stays for the next run"),
             lines.end());
   EXPECT_EQ(tableRows().size(), 1u);
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  EXPECT_EQ(runImport(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 3u);
   EXPECT_EQ(namesIn(sourceFolder), Lines{});
 }

@@ -26,7 +26,7 @@ bool lineMatches(const std::string& line, const std::string& expected) {
 // ends, what stays where.
 struct RunCase {
   const char* name;
-  std::string controls;  // for setControls
+  std::string fields;  // for setFields
   RunEnd end;
   Lines lines;       // after "Connected to Dest: ...", closing lines left out; "*": a beginning
   std::size_t rows;  // in CSVDATA afterwards, the old one included
@@ -43,9 +43,9 @@ TEST_P(Run, LogsItsStepsAndEndsAsExpected) {
   exec("CREATE TABLE NOTAG (DateTime DATETIME, Value FLOAT)");
   writeCsv("plant1.csv", kPlant1);
   test.clock.set(DateTime::fromParts(2024, 6, 10, 14, 20, 5));
-  setControls(form(), c.controls, test.folder.path());
+  setFields(settings, c.fields, test.folder.path());
 
-  EXPECT_EQ(run.btnTransferData_Click(), c.end);
+  EXPECT_EQ(runImport(), c.end);
 
   Lines texts = logTexts();
   ASSERT_GE(texts.size(), 4u);
@@ -63,8 +63,9 @@ TEST_P(Run, LogsItsStepsAndEndsAsExpected) {
     EXPECT_TRUE(lineMatches(after[i], c.lines[i])) << after[i] << " vs " << c.lines[i];
   }
   EXPECT_EQ(tableRows().size(), c.rows);
-  EXPECT_EQ(inSource("plant1.csv"), c.end == kFailed || form().chkArchive.value() == 0);
-  EXPECT_EQ(form().btnTransferData.enabled(), c.end == RunEnd::Normal);
+  EXPECT_EQ(inSource("plant1.csv"), c.end == kFailed || !settings.archive);
+  EXPECT_EQ(view.loadData, c.end == RunEnd::Normal);
+  EXPECT_FALSE(view.settingsLockedNow);
   EXPECT_EQ(log.LogFileName().empty(), c.end == RunEnd::Normal) << "a failed run keeps its log";
   EXPECT_FALSE(run.inProgress());
   EXPECT_FALSE(destination.runInProgress);
@@ -86,60 +87,55 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RunCase{
             "every_step",
-            "chkUtcOffset=1|chkDelOldRecs=1|txtDeleteDays=7|chkArchive=1",
+            "UTCOFFSET=YES|DELOLDRECS=YES|DELRECDAYS=7|ARCHIVEFILES=YES",
             kNormal,
             {"Times will be adjusted from UTC", purgeLine("2024-06-03"), "Destination Table Opened",
              "Loading file *", "2 rows loaded from file", "1 readings stored, 0 rows skipped",
              "1 readings outside every UTC period stored unconverted", "Archiving plant1.csv to *"},
             1},
         RunCase{"connection_cannot_open",
-                "cboOleProvider=NoSuch",
+                "CNN_PROVIDER=NoSuch",
                 kFailed,
                 {"Error 3706 - Provider cannot be found.*"},
                 1},
         RunCase{"time_out_no_number",
-                "txtConnectionTimeout=soon",
+                "CNN_CONNECTION_TIMEOUT=soon",
                 kFailed,
                 {"Error 13 - Type mismatch"},
                 1},
         RunCase{"layout_no_number",
-                "txtColDateTime=two",
+                "COLDATETIME=two",
                 kFailed,
                 {"Destination Table Opened", "Error 13 - Type mismatch"},
                 1},
         RunCase{"table_without_tag",
-                "txtDestTable= NOTAG |chkArchive=1",
+                "DESTTABLE= NOTAG |ARCHIVEFILES=YES",
                 kFailed,
                 {"Destination Table Opened", "Loading file *", "2 rows loaded from file",
                  "Error 3265 - *"},
                 1},
         RunCase{"second_statement_in_table_name",
-                "txtDestTable=CSVDATA; DELETE FROM CSVDATA|chkDelOldRecs=1|txtDeleteDays=0",
+                "DESTTABLE=CSVDATA; DELETE FROM CSVDATA|DELOLDRECS=YES|DELRECDAYS=0",
                 kFailed,
                 {"Error 5 - The destination table name \"CSVDATA; DELETE FROM CSVDATA" + kBadName},
                 1},
-        RunCase{"qualified_and_bracketed_table_name", "txtDestTable=main.[CSVDATA]", kNormal,
-                kOneFile, 2},
+        RunCase{"qualified_and_bracketed_table_name", "DESTTABLE=main.[CSVDATA]", kNormal, kOneFile,
+                2},
         RunCase{"archive_folder_is_the_source_folder",
-                "chkArchive=1|txtArchiveFolder= $/in/. ",
+                "ARCHIVEFILES=YES|ARCHIVEFOLDER= $/in/. ",
                 kFailed,
                 {"Error 75 - The archive folder *"},
                 1},
         RunCase{"error_folder_is_the_source_folder",
-                "txtErrorFolder= $/in ",
+                "ERRORFOLDER= $/in ",
                 kFailed,
                 {"Error 75 - The error folder *"},
                 1},
-        RunCase{"same_folders_while_archiving_is_off", "txtArchiveFolder=$/in", kNormal, kOneFile,
-                2},
-        RunCase{"purge_zero_days", "chkDelOldRecs=1|txtDeleteDays=0", kNormal, purged("2024-06-10"),
-                1},
-        RunCase{"purge_days_not_numeric", "chkDelOldRecs=1|txtDeleteDays=abc", kNormal, kOneFile,
-                2},
-        RunCase{"purge_only_when_plainly_checked", "chkDelOldRecs=2|txtDeleteDays=0", kNormal,
-                kOneFile, 2},
+        RunCase{"same_folders_while_archiving_is_off", "ARCHIVEFOLDER=$/in", kNormal, kOneFile, 2},
+        RunCase{"purge_zero_days", "DELOLDRECS=YES|DELRECDAYS=0", kNormal, purged("2024-06-10"), 1},
+        RunCase{"purge_days_not_numeric", "DELOLDRECS=YES|DELRECDAYS=abc", kNormal, kOneFile, 2},
         RunCase{"purge_days_overflow",
-                "chkDelOldRecs=1|txtDeleteDays=32768",
+                "DELOLDRECS=YES|DELRECDAYS=32768",
                 kFailed,
                 {"Error 6 - Overflow"},
                 1}),
@@ -155,15 +151,15 @@ TEST_P(EditDuringTheYield, ChangesNothingInTheRunUnderWay) {
   writeFile(other / "b.csv", csvLines({"h", "2024-03-07 16:00:00,OTHER,9"}));
   writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,2"}));
-  form().chkArchive.setValue(1);
-  form().chkUtcOffset.setValue(1);
-  setRows(form().spUTC, {{"2024-01-01", "2024-12-31", "1"}});
+  settings.archive = true;
+  settings.utcOffset = true;
+  settings.utc = utcRows({{"2024-01-01", "2024-12-31", "1"}});
   test.eventLoop.onYield = [&] {
-    setControls(form(), GetParam(), test.folder.path());
-    form().spUTC.setCell(1, 3, "5");
+    setFields(settings, GetParam(), test.folder.path());
+    settings.utc.at(0).offset = "5";
   };
 
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  EXPECT_EQ(runImport(), RunEnd::Normal);
 
   EXPECT_EQ(tableRows(), (Lines{"2024-03-07 15:00:00|A|1.0", "2024-03-07 16:00:00|B|2.0"}));
   EXPECT_EQ(namesIn(sourceFolder), Lines{});
@@ -172,25 +168,25 @@ TEST_P(EditDuringTheYield, ChangesNothingInTheRunUnderWay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, EditDuringTheYield,
-                         ::testing::Values("txtSourceCSV=$/other", "txtArchiveFolder=$/other",
-                                           "chkArchive=0", "txtDestTable=NONE",
-                                           "txtColDateTime=3|txtHeaderRows=2", "chkUtcOffset=0"));
+                         ::testing::Values("CSVFOLDER=$/other", "ARCHIVEFOLDER=$/other",
+                                           "ARCHIVEFILES=NO", "DESTTABLE=NONE",
+                                           "COLDATETIME=3|HEADERROWS=2", "UTCOFFSET=NO"));
 
 // The first lines of each log file, as "name: line, line, ...".
 TEST_F(ImportRunTest, LogFilesFollowTheDayOfTheMonthAndTheSchedule) {
   const auto runAt = [&](int month, int day, int hour, int minute, bool scheduled) {
     schedule.automaticRunsOn = scheduled;
     test.clock.set(DateTime::fromParts(2024, month, day, hour, minute));
-    return run.btnTransferData_Click();
+    return runImport();
   };
   runAt(3, 7, 9, 0, false);
   runAt(3, 7, 9, 30, false);
   runAt(3, 8, 9, 0, true);
   runAt(3, 8, 23, 59, true);
   runAt(3, 9, 0, 4, true);
-  form().cboOleProvider.setText("NoSuchProvider");
+  settings.provider = "NoSuchProvider";
   runAt(4, 9, 0, 5, true);  // fails: the log stays open
-  form().cboOleProvider.setText("SQLite");
+  settings.provider = "SQLite";
   EXPECT_EQ(runAt(5, 9, 9, 0, false), RunEnd::Normal);  // same day of another month
 
   EXPECT_EQ(namesIn(log.logFolder()),
@@ -219,11 +215,11 @@ TEST_F(ImportRunTest, DuringAYieldANestedRunDoesNothingAndTestLeavesTheConnectio
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,2"}));
   test.eventLoop.onYield = [&] {
     const std::size_t before = logTexts().size();
-    EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+    EXPECT_EQ(runImport(), RunEnd::Normal);
     EXPECT_EQ(logTexts().size(), before) << "the nested call must do nothing";
-    destination.btnConnectDest_Click();
+    destination.btnConnectDest_Click(settings);
   };
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  EXPECT_EQ(runImport(), RunEnd::Normal);
   EXPECT_EQ(tableRows().size(), 2u);
   EXPECT_EQ(test.messageBox.shown.size(), 2u) << "the operator is told, twice";
 }

@@ -16,13 +16,13 @@ class PostgresRunTest : public ImportRunTest {
     CSV2SQL_REQUIRE_PG(server);
     pg("CREATE TABLE " + table +
        " (DateTime timestamp, Tag varchar(50), Value double precision CHECK (Value >= 0))");
-    form().cboOleProvider.setText("PostgreSQL");
-    form().txtDataSource.setText(server->host + ":" + server->port);
-    form().txtUserId.setText(server->user);
-    form().txtPassword.setText(server->password);
-    form().txtInitialCat.setText(server->database);
-    form().txtDestTable.setText(table);
-    form().chkArchive.setValue(1);
+    settings.provider = "PostgreSQL";
+    settings.dataSource = server->host + ":" + server->port;
+    settings.userId = server->user;
+    settings.password = server->password;
+    settings.initialCatalog = server->database;
+    settings.destTable = table;
+    settings.archive = true;
   }
   void TearDown() override {
     if (server) pg("DROP TABLE IF EXISTS " + table);
@@ -41,20 +41,20 @@ TEST_F(PostgresRunTest, PurgeBindsTheCutOffAndNamesTheTableAsOneIdentifier) {
   pg("INSERT INTO " + table +
      " VALUES ('2024-06-02 23:59:59', 'A', 1), ('2024-06-03 00:00:00', 'B', 2)");
   test.clock.set(DateTime::fromParts(2024, 6, 10, 14, 20));
-  form().chkDelOldRecs.setValue(1);
-  form().txtDeleteDays.setText("7");
+  settings.deleteOldRecords = true;
+  settings.deleteDays.text = "7";
   std::string upper = table;
   std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-  form().txtDestTable.setText("PUBLIC." + upper);  // bare names fold as the server folds them
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  settings.destTable = "PUBLIC." + upper;  // bare names fold as the server folds them
+  EXPECT_EQ(runImport(), RunEnd::Normal);
   EXPECT_EQ(logTexts()[4], "Old recs Removed with: DELETE FROM PUBLIC." + upper +
                                " WHERE DateTime < '2024-06-03 00:00:00'");
   EXPECT_EQ(rows(), Lines{"2024-06-03 00:00:00.000000|B|2"});
 
   const std::string victim = uniqueName("victim");
   pg("CREATE TABLE " + victim + " (x int)");
-  form().txtDestTable.setText("[x; DROP TABLE " + victim + "; --]");
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
+  settings.destTable = "[x; DROP TABLE " + victim + "; --]";
+  EXPECT_EQ(runImport(), RunEnd::Failed);
   EXPECT_NE(logTexts().back().find("relation \"x; DROP TABLE " + victim + "; --\" does not exist"),
             std::string::npos)
       << logTexts().back();
@@ -64,7 +64,7 @@ TEST_F(PostgresRunTest, PurgeBindsTheCutOffAndNamesTheTableAsOneIdentifier) {
 TEST_F(PostgresRunTest, TableWithoutTagKeepsNothingOfTheFile) {
   pg("ALTER TABLE " + table + " DROP COLUMN Tag");
   writeCsv("plant1.csv", csvLines({"h", "2024-03-07 14:00:00,A,1"}));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Failed);
+  EXPECT_EQ(runImport(), RunEnd::Failed);
   EXPECT_TRUE(startsWith(logTexts().back(), "Error 3265 - ")) << logTexts().back();
   EXPECT_EQ(pg("SELECT count(*) FROM " + table), Lines{"0"});
   EXPECT_TRUE(inSource("plant1.csv"));
@@ -85,18 +85,18 @@ class PgRefusedFile : public PostgresRunTest, public ::testing::WithParamInterfa
 TEST_P(PgRefusedFile, GoesToTheErrorFolderAndTheRunGoesOn) {
   const PgRefusal& c = GetParam();
   if (c.odbc) {
-    form().cboOleProvider.setText("MSDASQL");
-    form().txtDataSource.setText(server->dsn);
+    settings.provider = "MSDASQL";
+    settings.dataSource = server->dsn;
   }
   const auto errors = test.folder.path() / "errors";
   std::filesystem::create_directories(errors);
-  form().txtErrorFolder.setText(errors.string());
-  form().txtLedgerTable.setText(table + "_ledger");
+  settings.errorFolder = errors.string();
+  settings.ledgerTable = table + "_ledger";
   writeCsv("0.csv", csvLines({"h", "2024-03-07 13:00:00,Z,1"}));
   writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1", c.line}));
   writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,1"}));
 
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal) << logTexts().back();
+  EXPECT_EQ(runImport(), RunEnd::Normal) << logTexts().back();
   EXPECT_EQ(rows(), (Lines{"2024-03-07 13:00:00.000000|Z|1", "2024-03-07 15:00:00.000000|B|1"}));
   EXPECT_EQ(std::ranges::count(logTexts(), "1 readings stored, 0 rows skipped"), 2);
   pg("DROP TABLE " + table + "_ledger");

@@ -15,7 +15,7 @@ class RejectLines : public ImportRunTest, public ::testing::WithParamInterface<R
 
 TEST_P(RejectLines, HoldEachSkippedRowAsRead) {
   writeCsv("f.csv", csvLines({"h", GetParam().line}));
-  ASSERT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  ASSERT_EQ(runImport(), RunEnd::Normal);
   const auto files = namesIn(log.logFolder());
   if (GetParam().rejected.empty()) {
     EXPECT_EQ(files.size(), 1u) << "only the run log";
@@ -47,7 +47,7 @@ TEST_F(ImportRunTest, RejectFileGathersTheSkippedRowsOfEveryFileOfTheRun) {
   writeCsv("a.csv", csvLines({"h", "2024-03-07 14:06:00,X,1", "bad,A,1",
                               "2024-03-07 14:08:00,A,n/a", "2024-03-07 14:09:00,A", "Total"}));
   writeCsv("b.csv", csvLines({"h", "x,B,1"}));
-  ASSERT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  ASSERT_EQ(runImport(), RunEnd::Normal);
   const auto files = namesIn(log.logFolder());
   ASSERT_EQ(files.size(), 2u);
   EXPECT_EQ(readFile(log.logFolder() / files[1]),

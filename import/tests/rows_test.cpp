@@ -12,7 +12,7 @@ namespace {
 // One file through a whole run: what is stored and what the log says after "Loading file".
 struct FileCase {
   const char* name;
-  std::function<void(FrmMain&)> arrange;
+  std::function<void(Settings&)> arrange;
   Lines file;
   Lines stored;  // "DateTime|Tag|Value"
   Lines log;     // the lines after "Loading file ...", up to the run's end
@@ -21,9 +21,9 @@ struct FileCase {
 class OneFile : public ImportRunTest, public ::testing::WithParamInterface<FileCase> {};
 
 TEST_P(OneFile, StoresTheValidRowsAndLogsTheOthers) {
-  GetParam().arrange(form());
+  GetParam().arrange(settings);
   writeCsv("f.csv", csvLines(GetParam().file));
-  EXPECT_EQ(run.btnTransferData_Click(), RunEnd::Normal);
+  EXPECT_EQ(runImport(), RunEnd::Normal);
   EXPECT_EQ(tableRows(), GetParam().stored);
   Lines texts = logTexts();
   const auto loading = std::find_if(texts.begin(), texts.end(),
@@ -41,16 +41,16 @@ TEST_P(OneFile, StoresTheValidRowsAndLogsTheOthers) {
   EXPECT_EQ(Lines(loading + 1, texts.end() - 3), expected);
 }
 
-const auto kAsIs = [](FrmMain&) {};
-const auto kUtc = [](FrmMain& form) {
-  form.chkUtcOffset.setValue(1);
-  setRows(form.spUTC, {{"2024-03-10 07:00:00", "2024-11-03 05:59:59", "-4"},
-                       {"2024-11-03 06:00:00", "2025-03-09 06:59:59", "-5"}});
+const auto kAsIs = [](Settings&) {};
+const auto kUtc = [](Settings& settings) {
+  settings.utcOffset = true;
+  settings.utc = utcRows({{"2024-03-10 07:00:00", "2024-11-03 05:59:59", "-4"},
+                          {"2024-11-03 06:00:00", "2025-03-09 06:59:59", "-5"}});
 };
 const Lines kThree = {"Time,Name,Reading", "2024-03-07 14:05:09,A,1", "2024-03-07 14:05:10,B,2"};
 const Lines kBoth = {"2024-03-07 14:05:09|A|1.0", "2024-03-07 14:05:10|B|2.0"};
-std::function<void(FrmMain&)> headerRows(const char* rows) {
-  return [rows](FrmMain& form) { form.txtHeaderRows.setText(rows); };
+std::function<void(Settings&)> headerRows(const char* rows) {
+  return [rows](Settings& settings) { settings.headerRows.text = rows; };
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -102,10 +102,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {"4 rows loaded from file",
                   "Row 4 invalid date ( he next  uesday  hen ulu  ime at  ) record skipped"}},
         FileCase{"columns_in_another_order",
-                 [](FrmMain& form) {
-                   form.txtColDateTime.setText("3");
-                   form.txtColTag.setText("1");
-                   form.txtColValue.setText("4");
+                 [](Settings& settings) {
+                   settings.colDateTime.text = "3";
+                   settings.colTag.text = "1";
+                   settings.colValue.text = "4";
                  },
                  {"Tag,Quality,Stamp,Reading", "PT9,Good,2024-11-03 05:59:59, 101.3 "},
                  {"2024-11-03 05:59:59|PT9|101.3"},
@@ -133,23 +133,22 @@ TEST(UtcOffsetTable, ConvertsByTheFirstContainingPeriodAndRaisesOnlyWhereItReads
   const auto at = [](int month, int day, int hour) {
     return DateTime::fromParts(2024, month, day, hour);
   };
-  FrmMain form;
-  setRows(form.spUTC, {{"2024-01-01", "2024-12-31", "5.5"},
-                       {"2024-06-01", "2024-06-30", "-5"},
-                       {"", "2025-12-31", "1"},
-                       {"2023-01-01", "2023-12-31", "x"}});
-  const UtcOffsetTable table(form.spUTC);
-  form.spUTC.setCell(1, 3, "7");  // read when the table was made, not at every lookup
-  EXPECT_EQ(table.UtcToLocal(at(6, 15, 12)), DateTime::fromParts(2024, 6, 15, 17, 30));
+  UtcRows rows = utcRows({{"2024-01-01", "2024-12-31", "5.5"},
+                          {"2024-06-01", "2024-06-30", "-5"},
+                          {"", "2025-12-31", "1"},
+                          {"2023-01-01", "2023-12-31", "x"}});
+  const UtcOffsetTable table(rows);
+  rows[0].offset = "7";  // read when the table was made, not at every lookup
+  EXPECT_EQ(table.toLocal(at(6, 15, 12)), DateTime::fromParts(2024, 6, 15, 17, 30));
   for (const DateTime unread : {DateTime::fromParts(2025, 6, 1), DateTime::fromParts(2023, 6, 1)}) {
     try {
-      table.UtcToLocal(unread);
+      table.toLocal(unread);
       ADD_FAILURE() << "no error";
     } catch (const Error& error) {
       EXPECT_EQ(error.numberAndDescription(), "13 - Type mismatch");
     }
   }
-  EXPECT_EQ(UtcOffsetTable(FrmMain().spUTC).UtcToLocal(at(6, 15, 12)), at(6, 15, 12));
+  EXPECT_EQ(UtcOffsetTable(UtcRows{}).toLocal(at(6, 15, 12)), std::nullopt);
 
   // Lookups that go back and forth between periods, disjoint ones and overlapping ones (where the
   // period that held the last time must not be taken for a time an earlier period holds).
@@ -175,10 +174,10 @@ TEST(UtcOffsetTable, ConvertsByTheFirstContainingPeriodAndRaisesOnlyWhereItReads
        {{at(7, 1, 12), hours(7, 1, 1)}, {at(6, 15, 12), hours(6, 15, 2)}}},
   };
   for (const auto& t : tables) {
-    FrmMain fresh;
-    setRows(fresh.spUTC, t.periods);
-    const UtcOffsetTable periods(fresh.spUTC);
-    for (const auto& [utc, local] : t.lookups) EXPECT_EQ(periods.UtcToLocal(utc), local);
+    const UtcOffsetTable periods(utcRows(t.periods));
+    for (const auto& [utc, local] : t.lookups) {
+      EXPECT_EQ(periods.toLocal(utc).value_or(utc), local);
+    }
   }
 }
 

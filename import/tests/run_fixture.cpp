@@ -1,6 +1,7 @@
 #include "import/tests/run_fixture.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace csv2sql::testing {
 
@@ -8,10 +9,11 @@ ImportRunTest::ImportRunTest() {
   std::filesystem::create_directories(sourceFolder);
   std::filesystem::create_directories(archiveFolder);
   createDestination(databaseFile);
-  form().cboOleProvider.setText("SQLite");
-  form().txtDataSource.setText("dest.db");
-  form().txtSourceCSV.setText(sourceFolder.string() + "/");
-  form().txtArchiveFolder.setText(archiveFolder.string());
+  settings.provider = "SQLite";
+  settings.dataSource = "dest.db";
+  settings.csvFolder = sourceFolder.string() + "/";
+  settings.archiveFolder = archiveFolder;
+  log.showLinesIn([this](const std::string& line) { shownLines.push_back(line); });
 }
 
 void ImportRunTest::writeCsv(const std::string& name, const std::string& text) const {
@@ -33,7 +35,7 @@ Lines ImportRunTest::namesIn(const std::filesystem::path& folder) {
 
 Lines ImportRunTest::logTexts() const {
   Lines texts;
-  for (const std::string& item : session.frmMain.lstLog.items()) {
+  for (const std::string& item : shownLines) {
     const auto separator = item.find(" : ");
     texts.push_back(separator == std::string::npos ? item : item.substr(separator + 3));
   }
@@ -44,12 +46,23 @@ Lines ImportRunTest::tableRows() const {
   return queryRows(databaseFile, "SELECT DateTime, Tag, Value FROM CSVDATA ORDER BY rowid");
 }
 
-void setRows(Grid& grid, const std::vector<Lines>& rows) {
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    for (std::size_t column = 0; column < rows[row].size(); ++column) {
-      grid.setCell(static_cast<std::int32_t>(row + 1), static_cast<std::int32_t>(column + 1),
-                   rows[row][column]);
-    }
+UtcRows utcRows(const std::vector<Lines>& rows) {
+  UtcRows result;
+  for (const Lines& row : rows) result.push_back({row.at(0), row.at(1), row.at(2)});
+  return result;
+}
+
+void setFields(Settings& settings, const std::string& fields, const std::filesystem::path& folder) {
+  std::istringstream parts(fields);
+  for (std::string part; std::getline(parts, part, '|');) {
+    const std::string key = part.substr(0, part.find('='));
+    std::string text = part.substr(part.find('=') + 1);
+    if (const auto at = text.find('$'); at != std::string::npos)
+      text.replace(at, 1, folder.string());
+    const auto& keys = settingKeys();
+    const auto row = std::ranges::find(keys, key, &SettingKey::key);
+    ASSERT_NE(row, keys.end()) << key;
+    setFieldText(settings, row->field, text);
   }
 }
 

@@ -69,15 +69,11 @@ INSTANTIATE_TEST_SUITE_P(Arguments, RefusedPeriods,
                                            RefusedCase{"year_too_early", "UTC", 1899, 1900}),
                          [](const auto& info) { return info.param.name; });
 
-TEST(UtcPeriods, FillReplacesTheGridRowsWithShortestOffsets) {
-  Grid grid("spUTC", "", {}, 0, {"Start", "End", "Offset"});
-  grid.setCell(5, 1, "old");
-  fillUtcGrid(grid, utcPeriodsOf("Australia/Adelaide", 2024, 2024));
-  ASSERT_EQ(grid.rowCount(), 3);
-  EXPECT_EQ(grid.cell(2, 1), "2024-04-06 16:30:00");
-  EXPECT_EQ(grid.cell(2, 2), "2024-10-05 16:29:59");
-  EXPECT_EQ(grid.cell(2, 3), "9.5");
-  EXPECT_EQ(grid.cell(3, 3), "10.5");
+TEST(UtcPeriods, RowsHoldTheTimesAndTheShortestOffsets) {
+  const UtcRows rows = utcRowsOf(utcPeriodsOf("Australia/Adelaide", 2024, 2024));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1], (UtcRow{"2024-04-06 16:30:00", "2024-10-05 16:29:59", "9.5"}));
+  EXPECT_EQ(rows[2].offset, "10.5");
 }
 
 }  // namespace

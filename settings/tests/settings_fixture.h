@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -10,16 +11,28 @@
 
 #include "log/messages.h"
 #include "log/run_log.h"
+#include "settings/setting_keys.h"
 #include "settings/settings_file.h"
 #include "tests/support/test_support.h"
 
 namespace csv2sql::testing {
 
-// Settings controls by name and their state as text: a text box's text, a check box's value,
-// the offset table's rows.
+// Settings by config.ini key and each field as text (settings/setting_keys.h), with "autoRun" for
+// the schedule's flag, which AUTORUNEVERY holds together with the minutes.
 using States = std::map<std::string, std::string>;
 
-// "name=state|name=state": settings controls by name and their states; "" gives none.
+inline constexpr const char* kAutoRun = "autoRun";
+
+inline States statesOf(const Settings& settings) {
+  States states;
+  for (const SettingKey& key : settingKeys()) {
+    states[std::string(key.key)] = fieldText(settings, key.field);
+  }
+  states[kAutoRun] = settings.autoRun ? "YES" : "NO";
+  return states;
+}
+
+// "KEY=text|KEY=text": fields and their texts; "" gives none.
 inline States statesOf(const std::string& text) {
   States states;
   for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
@@ -28,6 +41,29 @@ inline States statesOf(const std::string& text) {
     states[part.substr(0, part.find('='))] = part.substr(part.find('=') + 1);
   }
   return states;
+}
+
+// The defaults with the given fields put over them.
+inline States defaultsWith(const std::string& changed) {
+  States states = statesOf(Settings());
+  for (const auto& [key, text] : statesOf(changed)) states[key] = text;
+  return states;
+}
+
+// Settings with the given fields set to their texts, the others at their defaults.
+inline Settings settingsWith(const std::string& fields) {
+  Settings settings;
+  for (const auto& [name, text] : statesOf(fields)) {
+    if (name == kAutoRun) {
+      settings.autoRun = text == "YES";
+      continue;
+    }
+    const auto keys = settingKeys();
+    const auto key = std::ranges::find(keys, name, &SettingKey::key);
+    EXPECT_NE(key, keys.end()) << name;
+    if (key != keys.end()) setFieldText(settings, key->field, text);
+  }
+  return settings;
 }
 
 // What error 75 adds for a folder opened as a file: POSIX says why; Windows only denies access.
@@ -39,48 +75,25 @@ inline std::string folderOpenedAsFile() {
 #endif
 }
 
-// One window with its controls at their defaults and a message box that records what it is
-// shown, in a fresh program folder. Every text and check box of the window is a setting.
-struct SettingsWindow {
-  FrmMain& form() { return test.session.frmMain; }
+// config.ini in a fresh program folder, loaded over and saved from settings, with a message box
+// that records what it is shown.
+struct SettingsFile {
   std::filesystem::path iniPath() const { return settingsPath(test.session); }
-  void load() { GetIniInfo(test.session, messages); }
-  void save() { btnSaveSettings_Click(test.session, messages); }
+  Settings load() {
+    Settings settings;
+    GetIniInfo(test.session, messages, settings);
+    return settings;
+  }
+  void save(const Settings& settings) { btnSaveSettings_Click(test.session, messages, settings); }
   std::vector<std::string> prompts() const {
     std::vector<std::string> result;
     for (const auto& request : test.messageBox.shown) result.push_back(request.prompt);
     return result;
   }
 
-  States states() {
-    States result;
-    for (const Control* control : form().controls()) {
-      if (const auto* box = dynamic_cast<const CheckBox*>(control)) {
-        result[box->name()] = std::to_string(box->value());
-      } else if (const auto* text = dynamic_cast<const TextBox*>(control)) {
-        result[text->name()] = text->text();
-      }
-    }
-    const Grid& utc = form().spUTC;  // "start::end::offset;..." from row 1
-    for (std::int32_t row = 1; row <= utc.rowCount(); ++row) {
-      (result["spUTC"] += row > 1 ? ";" : "").append(utc.cell(row, 1)).append("::");
-      result["spUTC"].append(utc.cell(row, 2)).append("::").append(utc.cell(row, 3));
-    }
-    return result;
-  }
-
-  void set(const std::string& states) { setControls(form(), states, {}); }
-
   TestSession test;
   RunLog log{test.session};
   Messages messages{test.session, log};
 };
-
-// The default states with the given ones put over them.
-inline States defaultsWith(const std::string& changed) {
-  States states = SettingsWindow().states();
-  for (const auto& [name, state] : statesOf(changed)) states[name] = state;
-  return states;
-}
 
 }  // namespace csv2sql::testing

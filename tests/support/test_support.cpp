@@ -4,7 +4,6 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <sstream>
 
 namespace csv2sql::testing {
 
@@ -26,22 +25,6 @@ TempDir::~TempDir() {
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-void setControls(FrmMain& form, const std::string& values, const std::filesystem::path& folder) {
-  std::istringstream parts(values);
-  for (std::string part; std::getline(parts, part, '|');) {
-    std::string value = part.substr(part.find('=') + 1);
-    if (const auto at = value.find('$'); at != std::string::npos) {
-      value.replace(at, 1, folder.string());
-    }
-    Control* control = form.find(part.substr(0, part.find('=')));
-    if (auto* box = dynamic_cast<CheckBox*>(control)) {
-      box->setValue(std::stoi(value));
-    } else {
-      dynamic_cast<TextBox&>(*control).setText(value);
-    }
-  }
 }
 
 std::string readFile(const std::filesystem::path& path) {

@@ -10,7 +10,7 @@
 
 #include "core/clock.h"
 #include "core/ports.h"
-#include "form/session.h"
+#include "core/session.h"
 
 namespace csv2sql::testing {
 
@@ -39,10 +39,6 @@ std::vector<std::string> readLines(const std::filesystem::path& path);
     std::filesystem::create_symlink(target, link, made);                              \
     if (made) GTEST_SKIP() << "no symbolic links on this system: " << made.message(); \
   } while (false)
-
-// Sets the controls of "name=value|name=value": a check box takes its value, a text box or list
-// its text, with "$" standing for `folder`.
-void setControls(FrmMain& form, const std::string& values, const std::filesystem::path& folder);
 
 struct FakeClock final : Clock {
   DateTime now() const override { return now_; }

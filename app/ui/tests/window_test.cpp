@@ -45,8 +45,8 @@ class WindowTest : public ::testing::Test {
  protected:
   WindowTest() {
     test.writeConfig();  // the host's boxes would wait for an operator: no entries, no boxes
-    host->installPorts(test.session);
-    program.emplace(test.session);
+    host->installPorts(test.session, form);
+    program.emplace(test.session, form);
     host->attach(*program);
     program->Form_Load("");
     for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -63,7 +63,7 @@ class WindowTest : public ::testing::Test {
 
   QApplication& app = application();  // the host's own would end with it
   TestSession test;
-  FrmMain& form = test.session.frmMain;
+  FrmMain form;
   std::unique_ptr<Host> host = makeWindowHost(argc, argv, test.session);
   std::optional<Program> program;
   MainWindow* window = nullptr;

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace csv2sql {
+
+// A whole number as it was typed. The text is kept byte for byte, since config.ini and the window
+// show it as typed; the number is read where it is used, so a text that is no number fails that
+// step (error 13, or 6 out of range) and nothing before it.
+struct NumberSetting {
+  std::string text;
+  std::int32_t toInt32() const;
+  std::int16_t toInt16() const;
+  bool operator==(const NumberSetting&) const = default;
+};
+
+// One period of the offset table: its start and end (UTC) and the hours local time is ahead, as
+// typed; a run converts them when it reads the table.
+struct UtcRow {
+  std::string start;
+  std::string end;
+  std::string offset;
+  bool operator==(const UtcRow&) const = default;
+};
+using UtcRows = std::vector<UtcRow>;
+
+// Every setting of the program, as one plain value: config.ini loads into it and saves from it
+// through the key table (settings/setting_keys.h), the window shows and edits a copy, and a run
+// reads one into its run plan. A value made fresh holds the defaults of the key table.
+struct Settings {
+  Settings();
+
+  std::filesystem::path csvFolder;  // as typed; a relative one is below the program's folder
+  bool deleteOldRecords = false;
+  NumberSetting deleteDays;
+  bool archive = false;
+  std::filesystem::path archiveFolder;
+  std::filesystem::path errorFolder;  // empty: a file the database refuses ends the run
+
+  // The connection.
+  std::string provider;
+  std::string dataSource;
+  std::string initialCatalog;
+  std::string userId;
+  std::string password;
+  NumberSetting connectionTimeout;
+  NumberSetting commandTimeout;
+  std::string destTable;
+  std::string ledgerTable;  // empty: no import ledger
+  // Saved as the old program saved it, never read.
+  std::string destCnn;
+
+  // The file map.
+  NumberSetting headerRows;
+  NumberSetting colDateTime;
+  NumberSetting colTag;
+  NumberSetting colValue;
+
+  bool utcOffset = false;
+  UtcRows utc;
+
+  // The schedule: automatic runs every autoRunMinutes.
+  bool autoRun = false;
+  NumberSetting autoRunMinutes;
+
+  bool operator==(const Settings&) const = default;
+};
+
+}  // namespace csv2sql
