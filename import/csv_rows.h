@@ -34,7 +34,8 @@ struct FileCounts {
 // Told about a file's rows while they are imported.
 class RowObserver {
  public:
-  // Rows are counted every this many, so the per-row path only tests a bit mask.
+  // Rows read are reported every this many, not at every row: a power of two, so the per-row
+  // path tests only the low bits of its count.
   static constexpr std::int64_t kRowsBetweenReports = 1024;
 
   virtual ~RowObserver() = default;

@@ -35,7 +35,8 @@ struct SentFile {
 // With the ledger the files' ledger rows are written together just before the commit, so that
 // nothing but their readings goes to the database between two files (PostgreSQL's COPY then
 // runs on from file to file); a refusal of a reading may then come at a later file or at the
-// commit, and the group is sent again one file at a time to find the file (see import_run).
+// commit, and the group is sent again one file at a time to find the file (sendOneByOne,
+// import/file_import.cpp).
 class FileGroup {
  public:
   // A group closes at this many readings or after this long, whichever comes first.

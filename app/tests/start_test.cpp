@@ -232,6 +232,20 @@ TEST_F(Installation, AWindowStartRunsTheWindowProgramBesideIt) {
 }
 #endif
 
+// A relative folder is below the program's folder, as config.ini and the log are, whatever the
+// working directory: cron, a service manager and the window each start the program from
+// somewhere else.
+TEST_F(Installation, RelativeFoldersAreBelowTheProgramsFolderWhateverTheWorkingDirectory) {
+  ASSERT_NE(std::filesystem::current_path(), folder);
+  writeConfig("CSVFOLDER=in\r\nARCHIVEFOLDER=archive\r\n");
+  drop("a.csv", 3);
+  start("1");
+  EXPECT_EQ(waitForEnd(), 0) << output();
+  EXPECT_EQ(rows(), 3);
+  EXPECT_FALSE(inSource("a.csv"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(archive), {}), 1);
+}
+
 TEST_F(Installation, ServiceImportsADroppedFileAndEndsWithStatusZeroOnTheStopSignal) {
   writeConfig("AUTORUNEVERY=1\r\n");
   // One scheduled minute lasts 200 ms under the test seam.

@@ -23,6 +23,14 @@ TEST(FolderText, TrimsAndEndsWithOneSeparator) {
   }
 }
 
+TEST(FolderText, ARelativeFolderIsBelowTheProgramsFolder) {
+  const std::filesystem::path program = std::filesystem::temp_directory_path() / "program";
+  const std::filesystem::path elsewhere = std::filesystem::temp_directory_path() / "data";
+  EXPECT_EQ(runFolder(program, "in"), program / "in" / "");
+  EXPECT_EQ(runFolder(program, " ../in "), program / ".." / "in" / "");
+  EXPECT_EQ(runFolder(program, elsewhere), elsewhere / "");
+}
+
 TEST(SourceListing, CsvFilesInAnyCaseSortedWithoutRegardToCase) {
   TempDir folder;
   for (const char* name :
