@@ -13,7 +13,7 @@ cmake --build build --target csv2sql
 demo=$PWD/demo
 rm -rf "$demo"
 mkdir -p "$demo/in" "$demo/archive"
-cp build/bin/csv2sql build/bin/csv2sql-window build/bin/user-guide.html "$demo/"
+cp build/bin/csv2sql build/bin/csv2sql-window build/bin/user-guide.html build/bin/datetime-forms.md "$demo/"
 cp sample/*.csv "$demo/in/"
 sqlite3 "$demo/readings.db" \
   'CREATE TABLE CSVDATA (DateTime TEXT NOT NULL, Tag TEXT NOT NULL, Value REAL NOT NULL);'
