@@ -6,6 +6,8 @@
 # BEFORE_COMMIT (built once into build-branch-point/, or given as BEFORE_BIN). The two sides of
 # each pair run back to back (A B, then B A in the next round, ...) so that both see the same CPU
 # speed; prints rows per second, the ratio per pair with its median and range, and peak memory.
+# The "before" group (not run by default) pairs SQLite imports, one file and 10,000 files, with
+# the program of BEFORE_COMMIT / BEFORE_BIN, for a change that must keep the import's speed.
 # A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory linear") picks
 # which of the groups run. The "files" group pairs the same readings in 10,000 files of 100 (FILES)
 # with the one file, both with the ledger; "memory" imports the readings 30 times over (about 1 GiB)
@@ -26,7 +28,7 @@ cmake --build "$build" -j2 --target csv2sql bare_sqlite_loader >/dev/null
 
 before_commit=${BEFORE_COMMIT:-1fc9da4604462a2d26b27201ba9548515db848bd}
 before_bin=${BEFORE_BIN:-}
-if [ -z "$before_bin" ] && wants odbc; then
+if [ -z "$before_bin" ] && { wants odbc || wants before; }; then
   if [ "$(cat build-branch-point/commit 2>/dev/null)" != "$before_commit" ]; then
     rm -rf build-branch-point
     mkdir -p build-branch-point/src
@@ -60,7 +62,7 @@ size=$(stat -c %s "$data")
 echo "file: $rows rows, $((size / 1024 / 1024)) MiB"
 # The same readings in $files files of the header and rows/$files rows each.
 split_folder=$work/split
-if wants files; then
+if wants files || wants before; then
   mkdir -p "$split_folder"
   awk -v per="$((rows / files))" -v dir="$split_folder" 'NR == 1 { header = $0; next }
     (NR - 2) % per == 0 { if (out) close(out); out = sprintf("%s/r%06d.csv", dir, (NR - 2) / per); print header >out }
@@ -190,6 +192,13 @@ for round in $(seq "$rounds"); do
     # shellcheck disable=SC2016 # expanded by in_turn's eval
     in_turn 'odbc_pg ours_odbc "$program"' 'odbc_pg before_odbc "$before_bin"'
   fi
+  if wants before; then
+    # shellcheck disable=SC2016 # expanded by in_turn's eval
+    in_turn 'ours_sqlite NO now_sqlite' 'program=$before_bin ours_sqlite NO before_sqlite'
+    # shellcheck disable=SC2016 # expanded by in_turn's eval
+    in_turn 'SPLIT=1 ours_sqlite NO now_files CSVLEDGER' \
+      'program=$before_bin SPLIT=1 ours_sqlite NO before_files CSVLEDGER'
+  fi
   if wants files; then
     in_turn "ours_sqlite NO one_file_sqlite CSVLEDGER" "SPLIT=1 ours_sqlite NO files_sqlite CSVLEDGER"
     in_turn "ours_pg one_file_pg csvledger" "SPLIT=1 ours_pg files_pg csvledger"
@@ -234,6 +243,8 @@ awk -v rows="$rows" -v size="$size" '
     pairs("ours_vs_bare", "bare_c_sqlite", "SQLite: ours/bare C loader speed (goal >= 1.0)")
     pairs("ours_pg", "psql_copy", "PostgreSQL binary COPY: ours/psql \\copy (goal >= 1.5)")
     pairs("ours_odbc", "before_odbc", "ODBC (psqlODBC): ours now / ours before (goal >= 4)")
+    pairs("now_sqlite", "before_sqlite", "SQLite: now/before speed, one file (goal >= 0.95)")
+    pairs("now_files", "before_files", "SQLite: now/before speed, 10,000 files (goal >= 0.95)")
     pairs("ours_sqlite_utc", "ours_utc_off", "UTC on/off speed (goal >= 0.91)")
     pairs("ours_sqlite_ledger", "ours_ledger_off", "Ledger on/off speed (goal >= 0.95)")
     pairs("files_sqlite", "one_file_sqlite", "SQLite: 10,000 files/one file readings per second (goal >= 0.5)")
