@@ -11,6 +11,7 @@ const std::string kArchive = "Frame3";
 const std::string kAutoRun = "Frame6";
 const std::string kFileMap = "Frame4";
 const std::string kDateTime = "Frame5";
+const std::string kUnattended = "frameUnattended";
 }  // namespace
 
 FrmMain::FrmMain()
@@ -24,7 +25,8 @@ FrmMain::FrmMain()
       Frame6("Frame6", kWindow, {120, 3840, 9135, 735}, 45, "Automatic Run Frequency"),
       Frame4("Frame4", kWindow, {9360, 120, 4695, 1935}, 31, "File Map"),
       Frame5("Frame5", kWindow, {9360, 2040, 4695, 2535}, 40, "DateTime"),
-      lstLog("lstLog", kWindow, {0, 4560, 9615, 2205}, 7),
+      frameUnattended("frameUnattended", kWindow, {120, 4560, 13935, 495}, 58, "Unattended"),
+      lstLog("lstLog", kWindow, {0, 5040, 9615, 2205}, 7),
       sp("sp", kWindow, {9720, 4800, 3375, 1455}, 8),
       txtDestCnn("txtDestCnn", kWindow, {5640, 3000, 4695, 285}, 6),
       Timer1("Timer1"),
@@ -63,6 +65,16 @@ FrmMain::FrmMain()
       btnStartAutoRun("btnStartAutoRun", kAutoRun, {3480, 240, 1215, 375}, 48, "Start Autorun"),
       lblNextRun("lblNextRun", kAutoRun, {4800, 300, 2655, 255}, 50, "Next Run:"),
       btnStopAutorun("btnStopAutorun", kAutoRun, {7680, 240, 1215, 375}, 49, "Stop Autorun"),
+      lblRejectLimit("lblRejectLimit", kUnattended, {240, 180, 1095, 255}, 59, "Reject Limit"),
+      txtRejectLimit("txtRejectLimit", kUnattended, {1380, 165, 855, 285}, 60),
+      lblRetryMinutes("lblRetryMinutes", kUnattended, {2520, 180, 1815, 255}, 61,
+                      "Retry After (minutes)"),
+      txtRetryMinutes("txtRetryMinutes", kUnattended, {4380, 165, 615, 285}, 62),
+      lblKeepDays("lblKeepDays", kUnattended, {5280, 180, 1575, 255}, 63, "Keep Files (days)"),
+      txtKeepDays("txtKeepDays", kUnattended, {6900, 165, 615, 285}, 64),
+      lblSettleSeconds("lblSettleSeconds", kUnattended, {7800, 180, 2055, 255}, 65,
+                       "Unchanged For (seconds)"),
+      txtSettleSeconds("txtSettleSeconds", kUnattended, {9900, 165, 615, 285}, 66),
       Label11("Label11", kFileMap, {240, 360, 1575, 255}, 34, "Header Rows"),
       txtHeaderRows("txtHeaderRows", kFileMap, {2040, 360, 1095, 285}, 35),
       Label9("Label9", kFileMap, {240, 720, 1575, 255}, 32, "Date/Time Column #"),
@@ -128,8 +140,11 @@ FrmMain::FrmMain()
                &txtColValue,
                &chkUtcOffset,
                &spUTC};
-  controls_.insert(controls_.end(), {&lblProgress, &txtUtcZone, &btnFillUtc, &Label16,
-                                     &txtLedgerTable, &lblErrorFolder, &txtErrorFolder});
+  controls_.insert(
+      controls_.end(),
+      {&lblProgress, &txtUtcZone, &btnFillUtc, &Label16, &txtLedgerTable, &lblErrorFolder,
+       &txtErrorFolder, &frameUnattended, &lblRejectLimit, &txtRejectLimit, &lblRetryMinutes,
+       &txtRetryMinutes, &lblKeepDays, &txtKeepDays, &lblSettleSeconds, &txtSettleSeconds});
 }
 
 Control* FrmMain::find(const std::string& name) const {

@@ -19,7 +19,7 @@ class FrmMain {
 
   static constexpr const char* kCaption = "R27731 CSV to SQL Util";
   static constexpr int kClientWidth = 14130;  // twips
-  static constexpr int kClientHeight = 6945;  // twips
+  static constexpr int kClientHeight = 7425;  // twips
 
   // Window.
   Button btnTransferData;
@@ -32,6 +32,7 @@ class FrmMain {
   Frame Frame6;
   Frame Frame4;
   Frame Frame5;
+  Frame frameUnattended;
   ListBox lstLog;
   Grid sp;
   TextBox txtDestCnn;
@@ -75,6 +76,16 @@ class FrmMain {
   Button btnStartAutoRun;
   Label lblNextRun;
   Button btnStopAutorun;
+
+  // frameUnattended, "Unattended".
+  Label lblRejectLimit;
+  TextBox txtRejectLimit;
+  Label lblRetryMinutes;
+  TextBox txtRetryMinutes;
+  Label lblKeepDays;
+  TextBox txtKeepDays;
+  Label lblSettleSeconds;
+  TextBox txtSettleSeconds;
 
   // Frame4, "File Map".
   Label Label11;

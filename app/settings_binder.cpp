@@ -22,7 +22,7 @@ struct CheckBinding {
 
 using S = Settings;
 
-constexpr std::array<TextBinding, 19> kTextBindings{{
+constexpr std::array<TextBinding, 23> kTextBindings{{
     {"txtSourceCSV", &S::csvFolder},
     {"txtDeleteDays", &S::deleteDays},
     {"txtArchiveFolder", &S::archiveFolder},
@@ -42,6 +42,10 @@ constexpr std::array<TextBinding, 19> kTextBindings{{
     {"txtColTag", &S::colTag},
     {"txtColValue", &S::colValue},
     {"txtAutoRun", &S::autoRunMinutes},
+    {"txtRejectLimit", &S::rejectLimit},
+    {"txtRetryMinutes", &S::retryMinutes},
+    {"txtKeepDays", &S::keepDays},
+    {"txtSettleSeconds", &S::settleSeconds},
 }};
 
 constexpr std::array<CheckBinding, 4> kCheckBindings{{

@@ -132,7 +132,7 @@ void saveUtcRows(const Settings& settings, const SettingKey&, std::string& text)
 
 using S = Settings;
 
-constexpr std::array<SettingKey, 23> kKeys{{
+constexpr std::array<SettingKey, 27> kKeys{{
     {"CSVFOLDER", &S::csvFolder, loadTrimmed, saveAsTyped, ""},
     {"DELOLDRECS", &S::deleteOldRecords, loadDeleteOldRecords, saveDaysWhenDeleting, "NO"},
     {"ARCHIVEFILES", &S::archive, loadYesTrimmed, saveAsTyped, "NO"},
@@ -156,6 +156,10 @@ constexpr std::array<SettingKey, 23> kKeys{{
     {"DEST_CNN", &S::destCnn, loadNothing, saveAsTyped, ""},
     {"LEDGERTABLE", &S::ledgerTable, loadTrimmed, saveWhenSet, ""},
     {"ERRORFOLDER", &S::errorFolder, loadTrimmed, saveWhenSet, ""},
+    {"REJECTLIMIT", &S::rejectLimit, loadTrimmed, saveWhenSet, ""},
+    {"RETRYMINUTES", &S::retryMinutes, loadTrimmed, saveWhenSet, ""},
+    {"KEEPDAYS", &S::keepDays, loadTrimmed, saveWhenSet, ""},
+    {"SETTLESECONDS", &S::settleSeconds, loadTrimmed, saveWhenSet, ""},
 }};
 
 template <class... Ts>

@@ -66,6 +66,12 @@ struct Settings {
   bool autoRun = false;
   NumberSetting autoRunMinutes;
 
+  // Running unattended; each empty: as the program always did.
+  std::string rejectLimit;      // skipped rows a file may have: a count "n" or a share "p%"
+  NumberSetting retryMinutes;   // the first retry after a failed automatic run
+  NumberSetting keepDays;       // the program's own archived files, logs and rejects kept so long
+  NumberSetting settleSeconds;  // how long a file must stay unchanged to be taken (empty: 2)
+
   bool operator==(const Settings&) const = default;
 };
 

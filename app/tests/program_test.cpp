@@ -133,7 +133,7 @@ class Resize : public ProgramTest, public ::testing::WithParamInterface<ResizeCa
 
 // From a window with borders of 60 twips and a title bar of 345, where the list is 14010 x 2385.
 TEST_P(Resize, ListReachesTheClientAreasBottomAndStops120TwipsShortOfItsRightEdge) {
-  program.Form_Resize({14250, 7350, 14130, 6945});
+  program.Form_Resize({14250, 7830, 14130, 7425});
   program.Form_Resize(GetParam().metrics);
   const Geometry list = form.lstLog.geometry();
   EXPECT_EQ(list.width, GetParam().width);
@@ -143,11 +143,11 @@ TEST_P(Resize, ListReachesTheClientAreasBottomAndStops120TwipsShortOfItsRightEdg
 // A step that fails leaves what it would set as it was.
 INSTANTIATE_TEST_SUITE_P(
     Metrics, Resize,
-    ::testing::Values(ResizeCase{"odd_frame_halved_down", {10121, 7350, 10000, 6945}, 9881, 2385},
-                      ResizeCase{"shorter_than_top", {14250, 4500, 14130, 4095}, 14010, 2385},
-                      ResizeCase{"narrower_than_the_borders", {200, 6350, 80, 5945}, 14010, 1385},
+    ::testing::Values(ResizeCase{"odd_frame_halved_down", {10121, 7830, 10000, 7425}, 9881, 2385},
+                      ResizeCase{"shorter_than_top", {14250, 4980, 14130, 4575}, 14010, 2385},
+                      ResizeCase{"narrower_than_the_borders", {200, 6830, 80, 6425}, 14010, 1385},
                       ResizeCase{"out_of_range", {1e12, 1e12, 0, 0}, 14010, 2385},
-                      ResizeCase{"not_a_number", {14250, kNaN, 14130, 6945}, 14010, 2385}),
+                      ResizeCase{"not_a_number", {14250, kNaN, 14130, 7425}, 14010, 2385}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgramTest, DaysBoxIsEnabledOnlyWhileItsBoxIsCheckedAndKeepsItsText) {
