@@ -23,8 +23,9 @@ bool isServiceStart(const std::string& text);
 // The starts that never show a window: the service start and "1".
 bool startsWithoutWindow(const std::string& text);
 
-// The arguments that print and end without a session or a display: --help, --version and
-// --utc-periods ZONE FIRST_YEAR LAST_YEAR. Their exit status, or nothing for every other start.
+// The arguments that print and end without a session or a display: --help, --version,
+// --utc-periods ZONE FIRST_YEAR LAST_YEAR and --status [MINUTES]. Their exit status, or nothing
+// for every other start.
 std::optional<int> runCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
 
 // The entry routine: sets ServiceMode, makes the program on the window's model and loads it

@@ -31,8 +31,8 @@ class HeadlessHost final : public Host,
   void installPorts(Session& session, FrmMain& form) override;
   void attach(Program& program) override;
   // This host has no window, so showWindow is ignored: it ticks Timer1 until a stop signal
-  // (status 0) or until automatic runs go off after a failed run (status 1, so that a service
-  // manager can start the program again).
+  // (status 0) or until automatic runs go off after a failed run without a retry delay (status 1,
+  // so that a service manager can start the program again).
   int run(bool showWindow) override;
 
  private:

@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -7,9 +8,11 @@
 #include <vector>
 
 #include "app/file_url.h"
+#include "app/run_status.h"
 #include "app/settings_binder.h"
 #include "core/datetime_text.h"
 #include "core/error.h"
+#include "core/platform.h"
 #include "core/text.h"
 #include "dbaccess/providers.h"
 #include "import/utc_periods.h"
@@ -23,6 +26,18 @@ namespace {
 constexpr const char* kUserGuide = "user-guide.html";
 
 constexpr int kListRightMargin = 120;  // twips between lstLog and the client's edge
+
+// The exit status of a "1" start whose run ended normally but set files aside.
+constexpr int kFilesSetAside = 3;
+
+// The status before a run's, for its last normal end; nothing when there is none to read.
+std::optional<RunStatus> previousStatus(const std::filesystem::path& file) {
+  try {
+    return readRunStatus(file);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
 
 // A value rounded to a whole number (a half to the even neighbour), or nothing on overflow.
 std::optional<std::int32_t> rounded(double value) {
@@ -49,7 +64,7 @@ Program::Program(Session& session, FrmMain& form)
       runLog_(session),
       messages_(session, runLog_),
       destination_(session, messages_),
-      scheduler_(session, form, messages_, [this] { btnTransferData_Click(); }),
+      scheduler_(session, form, messages_, runLog_, [this] { btnTransferData_Click(); }),
       importRun_(session, runLog_, destination_, scheduler_, runView_) {
   runLog_.showLinesIn([this](const std::string& line) { form_.lstLog.addItem(line); });
   // The run itself ignores a click while it is in progress.
@@ -96,7 +111,11 @@ void Program::dispatch(const std::string& argumentText) {
     if (end == RunEnd::Normal && session_.outputStream != nullptr) {
       *session_.outputStream << importRun_.summary() << std::endl;
     }
-    exitCode_ = end == RunEnd::Normal ? 0 : 1;
+    if (end == RunEnd::Failed) {
+      exitCode_ = 1;
+    } else {
+      exitCode_ = importRun_.report().setAside.empty() ? 0 : kFilesSetAside;
+    }
   } else if (argumentText == "2") {
     session_.UnattendedMode = true;
     if (settingsLoaded() && form_.chkAutoRun.value() != 0) {
@@ -119,6 +138,28 @@ void Program::refuseRunOnPartialSettings() {
     *session_.errorStream << "csv2sql: the run failed: " << line << std::endl;
   }
   exitCode_ = 1;
+  RunReport report;
+  report.started = report.ended = session_.clock->now();
+  report.end = RunEnd::Failed;
+  report.errorLine = line;
+  leaveStatus(report);
+}
+
+void Program::leaveStatus(const RunReport& report) {
+  if (report.end == RunEnd::Failed) {
+    platform::reportToEventLog("csv2sql: the run failed: " + report.errorLine);
+  }
+  const std::filesystem::path file = statusFile(session_.programFolder);
+  const std::string nextRun =
+      scheduler_.state() == Scheduler::State::Waiting ? form_.lblNextRun.caption() : "";
+  try {
+    writeRunStatus(file, statusOf(report, previousStatus(file), nextRun));
+  } catch (const Error& error) {
+    if (session_.errorStream != nullptr) {
+      *session_.errorStream << "csv2sql: the run's status cannot be written to " << file.string()
+                            << ": " << error.numberAndDescription() << std::endl;
+    }
+  }
 }
 
 void Program::Form_Resize(const WindowMetrics& metrics) {
@@ -142,7 +183,11 @@ void Program::Form_Resize(const WindowMetrics& metrics) {
 }
 
 RunEnd Program::btnTransferData_Click() {
-  return importRun_.btnTransferData_Click(readSettings(form_));
+  // A click or tick while a run is in progress starts none, and leaves no status.
+  if (importRun_.inProgress()) return RunEnd::Normal;
+  const RunEnd end = importRun_.btnTransferData_Click(readSettings(form_));
+  leaveStatus(importRun_.report());
+  return end;
 }
 
 void Program::btnSaveSettings_Click() {

@@ -52,7 +52,8 @@ class Program {
   void btnFillUtc_Click();
 
   // Set by the "1" start: the program ends right after Form_Load with this status (0 after a
-  // run that ended normally, 1 after one that ended in its error path).
+  // run that ended normally, 3 after one that ended normally but set files aside, 1 after one
+  // that ended in its error path).
   bool exitRequested() const { return exitRequested_; }
   int exitCode() const { return exitCode_; }
   // False when config.ini failed to load: the window shows partial settings.
@@ -67,6 +68,8 @@ class Program {
  private:
   void dispatch(const std::string& argumentText);
   void refuseRunOnPartialSettings();
+  // Leaves how a run ended in the status file (and a failed run in the system's event log).
+  void leaveStatus(const RunReport& report);
 
   Session& session_;
   FrmMain& form_;

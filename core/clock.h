@@ -1,5 +1,8 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
+
 #include "core/datetime.h"
 
 namespace csv2sql {
@@ -15,5 +18,9 @@ class SystemClock final : public Clock {
  public:
   DateTime now() const override;
 };
+
+// A file's time of change as local date and time, to compare with a clock's; nothing when it is
+// outside the years 1 to 9999 or the system cannot tell it.
+std::optional<DateTime> localWriteTime(std::filesystem::file_time_type written);
 
 }  // namespace csv2sql

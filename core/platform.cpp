@@ -22,6 +22,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 
 namespace csv2sql::platform {
 
@@ -37,25 +40,38 @@ std::filesystem::path executablePath() {
 #endif
 }
 
-LocalTime localNow() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+namespace {
+
+// Nothing when the system cannot convert the time.
+std::optional<LocalTime> localTimeAt(std::chrono::system_clock::time_point at) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(at);
   const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(
-                          now - std::chrono::system_clock::from_time_t(seconds))
+                          at - std::chrono::system_clock::from_time_t(seconds))
                           .count();
   std::tm parts{};
 #ifdef _WIN32
-  localtime_s(&parts, &seconds);
+  if (localtime_s(&parts, &seconds) != 0) return std::nullopt;
 #else
-  localtime_r(&seconds, &parts);
+  if (localtime_r(&seconds, &parts) == nullptr) return std::nullopt;
 #endif
-  return {parts.tm_year + 1900,
-          parts.tm_mon + 1,
-          parts.tm_mday,
-          parts.tm_hour,
-          parts.tm_min,
-          parts.tm_sec,
-          static_cast<int>(micros < 0 ? 0 : micros)};
+  return LocalTime{parts.tm_year + 1900,
+                   parts.tm_mon + 1,
+                   parts.tm_mday,
+                   parts.tm_hour,
+                   parts.tm_min,
+                   parts.tm_sec,
+                   static_cast<int>(micros < 0 ? 0 : micros)};
+}
+
+}  // namespace
+
+LocalTime localNow() {
+  return localTimeAt(std::chrono::system_clock::now()).value();
+}
+
+std::optional<LocalTime> localTimeOf(std::filesystem::file_time_type written) {
+  return localTimeAt(std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+      std::chrono::file_clock::to_sys(written)));
 }
 
 bool isHiddenOrSystem(const std::filesystem::directory_entry& entry) {
@@ -98,6 +114,7 @@ InputFile::InputFile(const std::filesystem::path& file) {
     const DWORD error = GetLastError();
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     state_ = missing ? State::Missing : State::Unreadable;
+    error_ = std::error_code(static_cast<int>(error), std::system_category());
     return;
   }
   handle_ = reinterpret_cast<std::intptr_t>(handle);
@@ -114,6 +131,7 @@ bool InputFile::read(char* into, std::size_t bytes, std::size_t& got) {
     const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(bytes - got, 1u << 30));
     DWORD read = 0;
     if (!ReadFile(reinterpret_cast<HANDLE>(handle_), into + got, asked, &read, nullptr)) {
+      error_ = std::error_code(static_cast<int>(GetLastError()), std::system_category());
       return false;
     }
     if (read == 0) break;
@@ -126,6 +144,7 @@ InputFile::InputFile(const std::filesystem::path& file) {
   const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) {
     state_ = errno == ENOENT || errno == ENOTDIR ? State::Missing : State::Unreadable;
+    error_ = std::error_code(errno, std::generic_category());
     return;
   }
   handle_ = descriptor;
@@ -143,7 +162,10 @@ bool InputFile::read(char* into, std::size_t bytes, std::size_t& got) {
   while (got < bytes) {
     const ssize_t read = ::read(static_cast<int>(handle_), into + got, bytes - got);
     if (read < 0 && errno == EINTR) continue;
-    if (read < 0) return false;
+    if (read < 0) {
+      error_ = std::error_code(errno, std::generic_category());
+      return false;
+    }
     if (read == 0) break;
     got += static_cast<std::size_t>(read);
   }
@@ -229,6 +251,68 @@ bool sameVolume(const std::filesystem::path& a, const std::filesystem::path& b) 
 #endif
 }
 
+#ifdef __linux__
+namespace {
+// Local file systems, where a lease sees every writer. On a network share it sees only this
+// machine's, and some clients refuse a lease whenever the server lets them cache nothing.
+bool leasesSeeEveryWriter(int descriptor) {
+  struct statfs system {};
+  if (::fstatfs(descriptor, &system) != 0) return false;
+  switch (static_cast<std::uint32_t>(system.f_type)) {
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x58465342:  // XFS
+    case 0x9123683E:  // Btrfs
+    case 0x01021994:  // tmpfs
+    case 0x794C7630:  // overlayfs
+    case 0xF2F52010:  // F2FS
+    case 0x2FC12FC1:  // ZFS
+    case 0xCA451A4E:  // bcachefs
+    case 0x4D44:      // FAT
+    case 0x2011BAB0:  // exFAT
+    case 0x7366746E:  // NTFS (ntfs3)
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+#endif
+
+Answer openForWritingElsewhere(const std::filesystem::path& file) {
+#ifdef _WIN32
+  // An open that lets no one else write fails while anyone has the file open for writing.
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_SHARING_VIOLATION ? Answer::Yes : Answer::Unknown;
+  }
+  CloseHandle(handle);
+  return Answer::No;
+#elif defined(__linux__)
+  // A read lease is refused with EAGAIN while any process has the file open for writing; it
+  // needs the file's owner or CAP_LEASE. It is given back at once: a writer that opens the file
+  // meanwhile waits that long, and is announced by a signal that is ignored unless handled
+  // (SIGIO, the default one, would end this process). An open that would wait for another
+  // process's write lease to be broken is a writer too.
+  const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (descriptor < 0) return errno == EWOULDBLOCK ? Answer::Yes : Answer::Unknown;
+  Answer answer = Answer::Unknown;
+  if (leasesSeeEveryWriter(descriptor) && ::fcntl(descriptor, F_SETSIG, SIGURG) == 0) {
+    if (::fcntl(descriptor, F_SETLEASE, F_RDLCK) == 0) {
+      ::fcntl(descriptor, F_SETLEASE, F_UNLCK);
+      answer = Answer::No;
+    } else if (errno == EAGAIN) {
+      answer = Answer::Yes;
+    }
+  }
+  ::close(descriptor);
+  return answer;
+#else
+  (void)file;
+  return Answer::Unknown;
+#endif
+}
+
 #ifndef _WIN32
 std::error_code runInstead(const std::filesystem::path& program, char** argv) {
   ::execv(program.c_str(), argv);
@@ -250,6 +334,23 @@ void restrictToOwner(const std::filesystem::path& file) {
   ::chmod(file.c_str(), S_IRUSR | S_IWUSR);
 #else
   (void)file;
+#endif
+}
+
+void reportToEventLog(const std::string& line) {
+#ifdef _WIN32
+  const HANDLE source = RegisterEventSourceW(nullptr, L"csv2sql");
+  if (source == nullptr) return;
+  const int size = static_cast<int>(line.size());
+  std::wstring wide(
+      static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, line.data(), size, nullptr, 0)),
+      L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, line.data(), size, wide.data(), static_cast<int>(wide.size()));
+  const wchar_t* strings[] = {wide.c_str()};
+  ReportEventW(source, EVENTLOG_ERROR_TYPE, 0, 1, nullptr, 1, 0, strings, nullptr);
+  DeregisterEventSource(source);
+#else
+  (void)line;
 #endif
 }
 

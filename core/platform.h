@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -17,6 +18,8 @@ struct LocalTime {
   int year, month, day, hour, minute, second, microsecond;
 };
 LocalTime localNow();
+// The local time of a file's time of change; nothing when the system cannot tell it.
+std::optional<LocalTime> localTimeOf(std::filesystem::file_time_type written);
 
 // True when the name is hidden or a system file (a leading "." here, the hidden or system
 // attribute on Windows).
@@ -42,10 +45,14 @@ class InputFile {
   State state() const { return state_; }
   // Reads `bytes` into `into`, fewer only at the end of the file; false when a read fails.
   bool read(char* into, std::size_t bytes, std::size_t& got);
+  // The system's reason when the open or the last read failed; none for a file that opened but
+  // is no regular file.
+  std::error_code error() const { return error_; }
 
  private:
   std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle
   State state_ = State::Missing;
+  std::error_code error_;
 };
 
 // std::fopen for any path the platform can name (wide characters on Windows).
@@ -65,6 +72,13 @@ std::error_code renameNoReplace(const std::filesystem::path& from, const std::fi
 // True when both names lie on the same file system, so that a rename can move one to the other.
 bool sameVolume(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// Whether a process (another one: this program never writes the files it asks about) holds the
+// file open for writing. Unknown where the system cannot tell: a network share (its other
+// clients are out of sight), a file system not known to tell, a file this process may not ask
+// about.
+enum class Answer { No, Yes, Unknown };
+Answer openForWritingElsewhere(const std::filesystem::path& file);
+
 #ifndef _WIN32
 // Replaces this process by the program, with the same arguments (argv[0] included), the same
 // process id and the same environment; returns only when it cannot, with the error.
@@ -76,6 +90,11 @@ std::error_code runInstead(const std::filesystem::path& program, char** argv);
 
 // Makes a file readable and writable by its owner only, where the platform has permissions.
 void restrictToOwner(const std::filesystem::path& file);
+
+// Writes an error line to the system's event log where it has one an operator watches (the
+// Windows Event Log, source "csv2sql"); nothing elsewhere, where the service manager's journal
+// has the line from standard error.
+void reportToEventLog(const std::string& line);
 
 // True when a window can be shown: always on Windows and macOS; elsewhere when DISPLAY,
 // WAYLAND_DISPLAY or QT_QPA_PLATFORM (an offscreen or other chosen platform) is set.

@@ -236,10 +236,16 @@ bool endsWithIgnoreCase(std::string_view text, std::string_view tail) {
 }
 
 std::string echoedCell(std::string_view text) {
-  if (text.size() <= kEchoedCellBytes) return std::string(text);
-  std::size_t cut = kEchoedCellBytes;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return std::string(text.substr(0, cut)) + "...(cut, " + std::to_string(text.size()) +
+  return echoedCell(text, text.size());
+}
+
+std::string echoedCell(std::string_view text, std::uint64_t bytesInAll) {
+  if (bytesInAll <= kEchoedCellBytes) return std::string(text);
+  std::size_t cut = std::min(kEchoedCellBytes, text.size());
+  while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    --cut;
+  }
+  return std::string(text.substr(0, cut)) + "...(cut, " + std::to_string(bytesInAll) +
          " bytes in all)";
 }
 

@@ -28,9 +28,11 @@ bool endsWithIgnoreCase(std::string_view text, std::string_view tail);
 
 // A cell as a log line echoes it: whole up to kEchoedCellBytes bytes; a longer one is cut there
 // (back to the start of a UTF-8 sequence) and marked "...(cut, n bytes in all)", so one bad
-// cell cannot make a log line of megabytes.
+// cell cannot make a log line of megabytes. bytesInAll: the cell's length, where `text` is only
+// its beginning (of a line too long to be held whole).
 constexpr std::size_t kEchoedCellBytes = 300;
 std::string echoedCell(std::string_view text);
+std::string echoedCell(std::string_view text, std::uint64_t bytesInAll);
 
 // The text between open and close, each close inside doubled: "a\"b" -> "\"a\"\"b\"",
 // "x]y" -> "[x]]y]".

@@ -108,9 +108,23 @@ struct ReadingFields {
   }
 };
 
-// Calls skip(row, line, what, text) for each row of the span after the header lines whose date
+// A cell of a skipped row as its log line echoes it: its text, and its length in all, which is
+// more when it is the field that the cut of a line too long to be held falls in.
+struct SkippedCell {
+  std::string_view text;
+  std::uint64_t bytes;
+};
+
+SkippedCell skippedCell(const FileLines& lines, std::string_view field, std::string_view text) {
+  const std::string_view line = lines.text();
+  const bool cutHere = lines.cut() && field.data() + field.size() == line.data() + line.size();
+  return {text, text.size() + (cutHere ? lines.cutFieldEnd() - line.size() : 0)};
+}
+
+// Calls skip(row, line, what, cell) for each row of the span after the header lines whose date
 // or value is no reading, and add(when, unconverted, tag, value) for every other; unconverted:
-// no UTC period held the time, so it is as read. observer, when given, hears of the rows read.
+// no UTC period held the time, so it is as read. A line too long to be held whole is no reading:
+// its date, or else its value, is taken as invalid. observer, when given, hears of the rows read.
 template <typename Skip, typename Add>
 void forEachReading(FileLines& lines, const FileLayout& layout, const UtcOffsetTable* utc,
                     RowSpan span, RowObserver* observer, Skip skip, Add add) {
@@ -127,16 +141,17 @@ void forEachReading(FileLines& lines, const FileLayout& layout, const UtcOffsetT
     const ReadingFields fields(lines.text(), layout);
     const CleanedDate date(fields.date);
     const std::optional<DateTime> stamp = dates.read(date.text());
-    if (!stamp) {
-      skip(row, lines.text(), "date", date.text());
+    const SkippedCell dateCell = skippedCell(lines, fields.date, date.text());
+    if (!stamp || dateCell.bytes > dateCell.text.size()) {
+      skip(row, lines.text(), "date", dateCell);
       continue;
     }
     const std::optional<DateTime> local = utc != nullptr ? utc->toLocal(*stamp) : stamp;
     const std::string_view tag = asUtf8(trimSpaces(fields.tag), tagBuffer);
     const std::optional<double> value = parseNumber(fields.value);
     // A number too large for a double (1e400) is no reading: no database stores it as one.
-    if (!value || !std::isfinite(*value)) {
-      skip(row, lines.text(), "value", fields.value);
+    if (!value || !std::isfinite(*value) || lines.cut()) {
+      skip(row, lines.text(), "value", skippedCell(lines, fields.value, fields.value));
       continue;
     }
     add(local.value_or(*stamp), !local, tag, *value);
@@ -155,7 +170,7 @@ bool readingsTaken(const std::filesystem::path& path, std::uint64_t end, const F
     FileLines lines(path, end, FileLines::Hashing::Off);
     forEachReading(
         lines, layout, utc, span, nullptr,
-        [](std::int64_t, std::string_view, std::string_view, std::string_view) {},
+        [](std::int64_t, std::string_view, std::string_view, const SkippedCell&) {},
         [&](DateTime when, bool, std::string_view tag, double value) {
           readings.add(when, tag, value);
         });
@@ -176,11 +191,11 @@ FileCounts importRows(FileLines& lines, RowSpan span, const FileLayout& layout,
   ReadingWriter readings(destination);
   forEachReading(
       lines, layout, utc, span, observer,
-      [&](std::int64_t row, std::string_view line, std::string_view what, std::string_view text) {
+      [&](std::int64_t row, std::string_view line, std::string_view what, const SkippedCell& cell) {
         ++counts.skipped;
         const std::string reason = "invalid " + std::string(what);
-        log.WriteLog("Row " + std::to_string(row) + " " + reason + " (" + echoedCell(text) +
-                     ") record skipped");
+        log.WriteLog("Row " + std::to_string(row) + " " + reason + " (" +
+                     echoedCell(cell.text, cell.bytes) + ") record skipped");
         if (observer != nullptr) observer->skipped(row, line, reason);
       },
       [&](DateTime when, bool unconverted, std::string_view tag, double value) {

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <exception>
 #include <memory>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -20,18 +19,6 @@ namespace csv2sql {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A last line without a line end counts as complete once its file has stood unchanged this
-// long: its writer has closed it rather than paused in mid-line.
-constexpr auto kQuietTime = std::chrono::seconds(2);
-
-// True when the file is as it was listed and has stayed so for the quiet time, waiting for as
-// much of that time as has not passed yet.
-bool quietSince(const fs::path& path, const FileStamp& listed) {
-  const auto age = fs::file_time_type::clock::now() - listed.written;
-  if (age < kQuietTime) std::this_thread::sleep_for(kQuietTime - age);
-  return stampOf(path) == listed;
-}
 
 const UtcOffsetTable* utcOf(const RunPlan& plan) {
   return plan.utc ? &*plan.utc : nullptr;
@@ -57,16 +44,93 @@ void recordNow(const FileImport& run, const SentFile& file) {
   run.ledger->record({&row, 1});
 }
 
+// Logs a file set aside and keeps its line for the run's report.
+void reportSetAside(const FileImport& run, std::string line) {
+  run.log.WriteLog(line);
+  run.setAside.push_back(std::move(line));
+}
+
+// The system's reason why a file cannot be read: at its open, or at the first of its reads that
+// fails. The error's own text when it reads well now.
+std::string whyUnreadable(const fs::path& path, const Error& error) {
+  constexpr std::size_t kBlockBytes = 64 << 10;
+  platform::InputFile in(path);
+  if (in.state() == platform::InputFile::State::Open) {
+    std::vector<char> block(kBlockBytes);
+    std::size_t got = 0;
+    while (in.read(block.data(), block.size(), got) && got == block.size()) {
+    }
+  }
+  if (in.error()) return in.error().message();
+  if (in.state() == platform::InputFile::State::Unreadable) return "it is not a regular file";
+  return error.description();
+}
+
+// The first pass over a file, into `lines`; nothing when the file cannot be read. Such a file
+// (one the service's user may not read) is passed over rather than end every run before the
+// files after it.
+std::optional<FileScan> firstPass(const FileImport& run, const std::string& name,
+                                  std::optional<FileLines>& lines, FileLines::Hashing hashing,
+                                  std::vector<std::uint64_t> lengths) {
+  const fs::path path = run.plan.sourceFolder / name;
+  try {
+    lines.emplace(path, FileLines::kWholeFile, hashing);
+    return scanFile(*lines, std::move(lengths));
+  } catch (const Error& error) {
+    if (error.number() != err::PathFileAccess) throw;
+    reportSetAside(
+        run, "Passed over " + name + ": it cannot be read (" + whyUnreadable(path, error) + ")");
+    return std::nullopt;
+  }
+}
+
+// A file with more skipped rows than the reject limit allows is more likely of a shape the
+// settings do not read (a new delimiter, another date form) than one with a few bad rows: it
+// keeps none of its rows and goes to the error folder with a note, or stays where it is without
+// one, or while it is still being written, so that the next run looks at it again. True when it
+// is over the limit.
+bool overRejectLimit(const FileImport& run, const std::string& name, const FileCounts& counts,
+                     bool settled) {
+  const RunPlan& plan = run.plan;
+  const std::int64_t examined = counts.stored + counts.skipped;
+  if (!plan.rejectLimit || !plan.rejectLimit->get().exceededBy(counts.skipped, examined)) {
+    return false;
+  }
+  const std::string skipped = std::to_string(counts.skipped) + " of " + std::to_string(examined);
+  const std::string figures =
+      skipped + " rows skipped, over the reject limit " + plan.rejectLimitText;
+  if (!plan.errorFolder || !settled) {
+    reportSetAside(run, "Left " + name + " in place: " + figures);
+    return true;
+  }
+  quarantineFile(plan.sourceFolder, *plan.errorFolder, name, run.session.clock->now(),
+                 "File: " + name + "\r\nRows skipped: " + skipped +
+                     "\r\nReject limit: " + plan.rejectLimitText + "\r\n");
+  reportSetAside(run, "Moved " + name + " to " + plan.errorFolderText + ": " + figures);
+  return true;
+}
+
 // One file: its rows, then its move into the archive folder when asked. What it stored, nothing
 // when its rows were rolled back or the ledger holds them already. end, span: the bytes and the
 // rows it sends. In a group that defers its ledger rows a refusal of a reading is held to the
-// end of the file, which is then added to the group as read: `refusal` holds it.
+// end of the file, which is then added to the group as read: `refusal` holds it. dropped: the
+// file's rows were sent but it is set aside, not added, so the group is to be sent again
+// without them.
 FileCounts importAndArchive(const FileImport& run, const std::string& name,
                             const std::optional<FileStamp>& listed, RowObserver& progress,
-                            std::uint64_t& end, RowSpan& span, std::exception_ptr& refusal) {
+                            std::uint64_t& end, RowSpan& span, std::exception_ptr& refusal,
+                            bool& dropped) {
   const RunPlan& plan = run.plan;
   RunLog& log = run.log;
   const fs::path path = plan.sourceFolder / name;
+  const std::chrono::seconds quietTime = plan.quietTime.get();
+  // A file that a program has open for writing may still grow by any bytes, and a move would
+  // leave its writer writing into the archived file: it waits, untouched, for a later run.
+  const platform::Answer writers = platform::openForWritingElsewhere(path);
+  if (writers == platform::Answer::Yes) {
+    log.WriteLog("Waiting for " + name + ": another program has it open for writing");
+    return {};
+  }
   const std::vector<LineMark> recorded =
       run.ledger != nullptr ? run.ledger->beginnings(name) : std::vector<LineMark>{};
   std::vector<std::uint64_t> lengths;
@@ -74,15 +138,15 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
   const FileLines::Hashing hashing = hashingFor(run);
   // The first pass hashes only for beginnings the ledger knows, the second for the ledger's row.
   const FileLines::Hashing scanHashing = lengths.empty() ? FileLines::Hashing::Off : hashing;
-  std::optional<FileLines> lines(std::in_place, path, FileLines::kWholeFile, scanHashing);
-  const FileScan scan = scanFile(*lines, lengths);
-  // A file still being written is one that changed since it was listed, or whose last line
-  // has no line end and does not stay unchanged for the quiet time. Its complete lines are
-  // its bytes up to its last line feed; the rest may still grow into a longer value.
-  const std::optional<FileStamp> now = stampOf(path);
-  const bool changed = listed && now && *now != *listed;
-  const bool settled = !changed && (scan.size() == 0 || scan.endsWithLineFeed() ||
-                                    (listed && quietSince(path, *listed)));
+  std::optional<FileLines> lines;
+  const std::optional<FileScan> scanned = firstPass(run, name, lines, scanHashing, lengths);
+  if (!scanned) return {};
+  const FileScan& scan = *scanned;
+  // Of a file still being written only the complete lines are taken: its bytes up to its last
+  // line feed; the rest may still grow into a longer value.
+  const FileEnding ending{listed, scan.size() == 0 || scan.endsWithLineFeed(),
+                          writers == platform::Answer::No};
+  const bool settled = writtenWhole(path, name, ending, quietTime, log);
   const LineMark& endMark = settled ? scan.whole : scan.lastLineFeed;
   end = endMark.offset;
   const bool archive = plan.archive && settled;
@@ -125,6 +189,10 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
                  " changed while it was being read: its rows are rolled back and it stays "
                  "for the next run");
     run.group.rollBack();
+    return {};
+  }
+  if (overRejectLimit(run, name, counts, settled)) {
+    dropped = true;
     return {};
   }
   std::unique_ptr<ArchiveMove> move;
@@ -179,14 +247,16 @@ void refusedFile(const FileImport& run, const std::string& name, std::uint64_t e
   quarantineFile(plan.sourceFolder, *plan.errorFolder, name, run.session.clock->now(),
                  "File: " + name + "\r\nRow: " + rowText + "\r\nLine: " + line +
                      "\r\nDatabase: " + error.description() + "\r\n");
-  run.log.WriteLog("Moved " + name + " to " + plan.errorFolderText + ": " +
-                   echoedCell(error.message()));
+  reportSetAside(
+      run, "Moved " + name + " to " + plan.errorFolderText + ": " + echoedCell(error.message()));
 }
 
 // A refusal in a group whose ledger rows wait for the commit may belong to any of its files:
 // the group is rolled back and its files sent again one at a time, each followed by its ledger
 // row, the statement that makes the database take or refuse the file's readings, so that a
-// refusal now names its file. What the refused files had added to the run's figures.
+// refusal now names its file. The same roll-back takes away the rows of a file set aside after
+// they were sent, which is no file of the group. What the refused files had added to the run's
+// figures.
 FileCounts sendOneByOne(const FileImport& run) {
   FileCounts refused;
   std::vector<FileGroup::Entry> entries = run.group.rollBackAll();
@@ -213,12 +283,6 @@ std::string fileCountsLine(const FileCounts& counts) {
          " rows skipped";
 }
 
-std::optional<FileStamp> stampOf(const fs::path& path) {
-  FileStamp stamp;
-  if (!platform::sizeAndWriteTime(path, stamp.size, stamp.written)) return std::nullopt;
-  return stamp;
-}
-
 FileCounts commitGroup(const FileImport& run) {
   try {
     run.group.commit();
@@ -239,17 +303,18 @@ FileCounts importFile(const FileImport& run, const std::string& name,
   FileCounts counts;
   FileCounts refused;
   std::exception_ptr heldRefusal;
+  bool dropped = false;
   try {
-    counts = importAndArchive(run, name, listed, progress, end, span, heldRefusal);
+    counts = importAndArchive(run, name, listed, progress, end, span, heldRefusal, dropped);
     // A group that does not defer is this one file, so a refusal at its commit is the file's.
-    if (!run.group.defers()) run.group.commit();
+    if (!run.group.defers() && !dropped) run.group.commit();
   } catch (const db::DatabaseError& error) {
     // A group that defers holds every refusal of its readings.
     if (!error.refusesData() || run.group.defers()) throw;
     refusedFile(run, name, end, span, error);
     counts = {};
   }
-  if (heldRefusal) refused = sendOneByOne(run);
+  if (heldRefusal || dropped) refused = sendOneByOne(run);
   if (closesGroup || run.group.full(run.session.clock->now())) refused += commitGroup(run);
   return counts - refused;
 }

@@ -84,6 +84,7 @@ bool FileLines::rewindTo(std::uint64_t limit, Hashing hashing) {
   text_ = {};
   end_ = 0;
   lineFeed_ = false;
+  cut_ = false;
   return true;
 }
 
@@ -115,6 +116,11 @@ void FileLines::fill(std::size_t most) {
 
 bool FileLines::next() {
   std::size_t scanned = at_;  // the current line has no line end before this
+  std::uint64_t passed = 0;   // its bytes dropped already, when it is too long to be held
+  cutFieldEnd_ = std::numeric_limits<std::uint64_t>::max();
+  dataPastCut_ = false;
+  std::size_t textEnd = 0;
+  std::size_t nextLine = 0;
   for (;;) {
     const std::size_t position = findEither(held(), '\n', '\r', scanned);
     // A CR that is the last byte read so far waits for the next block to tell whether an LF
@@ -125,30 +131,64 @@ bool FileLines::next() {
       const bool crLf =
           buffer_[position] == '\r' && position + 1 < size_ && buffer_[position + 1] == '\n';
       lineFeed_ = crLf || buffer_[position] == '\n';
-      text_ = held().substr(at_, position - at_);
-      at_ = position + (crLf ? 2 : 1);
+      textEnd = position;
+      nextLine = position + (crLf ? 2 : 1);
       break;
     }
     if (left_ == 0) {
-      if (at_ == size_) {
+      if (at_ == size_ && passed == 0) {
         end_ = start_ + at_;
         return false;
       }
       // A last line without a line end.
-      text_ = held().substr(at_);
       lineFeed_ = false;
-      at_ = size_;
+      textEnd = nextLine = size_;
       break;
     }
-    const std::uint64_t before = start_;
     scanned = found ? position : size_;
+    if (passed + (scanned - at_) > kLongestLine) dropLongLine(scanned, passed);
+    const std::uint64_t before = start_;
     fill(kBlockBytes);
     scanned -= static_cast<std::size_t>(start_ - before);
   }
+  cut_ = passed + (textEnd - at_) > kLongestLine;
+  if (!cut_) {
+    text_ = held().substr(at_, textEnd - at_);
+  } else if (passed == 0) {
+    text_ = held().substr(at_, kLongestLine);
+    lookPastCut(at_ + kLongestLine, textEnd, passed);
+  } else {
+    text_ = std::string_view(longLine_.get(), kLongestLine);
+    lookPastCut(at_, textEnd, passed);
+  }
+  cutFieldEnd_ = std::min(cutFieldEnd_, passed + (textEnd - at_));
+  at_ = nextLine;
   ++row_;
-  if (holdsData(text_)) lastDataRow_ = row_;
+  if (holdsData(text_) || dataPastCut_) lastDataRow_ = row_;
   end_ = start_ + at_;
   return true;
+}
+
+void FileLines::dropLongLine(std::size_t to, std::uint64_t& passed) {
+  std::size_t from = at_;
+  if (passed == 0) {
+    if (!longLine_) longLine_.reset(new char[kLongestLine]);
+    std::memcpy(longLine_.get(), buffer_.get() + at_, kLongestLine);
+    from += kLongestLine;
+  }
+  lookPastCut(from, to, passed);
+  // The next fill hashes the bytes before at_ and drops them.
+  passed += to - at_;
+  at_ = to;
+}
+
+void FileLines::lookPastCut(std::size_t from, std::size_t to, std::uint64_t passed) {
+  const std::string_view bytes = held().substr(from, to - from);
+  if (cutFieldEnd_ == std::numeric_limits<std::uint64_t>::max()) {
+    const std::size_t comma = bytes.find(',');
+    if (comma != std::string_view::npos) cutFieldEnd_ = passed + (from - at_) + comma;
+  }
+  dataPastCut_ = dataPastCut_ || holdsData(bytes);
 }
 
 void FileLines::hashUpTo(std::size_t position) {

@@ -12,14 +12,17 @@
 namespace csv2sql {
 
 // A file read line by line through one buffer of a few blocks, so that memory stays the same
-// whatever the file's size. CR LF, a bare LF and a lone CR each end a line; a line end never
-// reaches a line's text; a UTF-8 byte order mark at the start is no part of the first line.
+// whatever the file's size, and whatever its lines' lengths: of a line longer than kLongestLine
+// only the first kLongestLine bytes are held. CR LF, a bare LF and a lone CR each end a line; a
+// line end never reaches a line's text; a UTF-8 byte order mark at the start is no part of the
+// first line.
 // Only the bytes before `limit` are read. Hashes the bytes as it goes (XXH3, 128 bits), so
 // the ledger can tell which file beginning it imported; without a ledger nothing asks for the
 // hash, and the bytes are not hashed.
 class FileLines {
  public:
   static constexpr std::uint64_t kWholeFile = std::numeric_limits<std::uint64_t>::max();
+  static constexpr std::size_t kLongestLine = 1 << 20;
   enum class Hashing : bool { Off, On };
 
   // A file that is gone reads as empty (found() is false); one that is there but cannot be
@@ -56,6 +59,11 @@ class FileLines {
   std::int64_t lastDataRow() const { return lastDataRow_; }
   // Whether the current line ends with an LF (alone or after a CR).
   bool endsWithLineFeed() const { return lineFeed_; }
+  // Whether the current line is longer than kLongestLine: text() is then its first kLongestLine
+  // bytes, and cutFieldEnd() where the field that the cut falls in ends in the line: at the
+  // first comma after those bytes, else at the line's end.
+  bool cut() const { return cut_; }
+  std::uint64_t cutFieldEnd() const { return cutFieldEnd_; }
 
   // The hash of the bytes before end(), as 32 hexadecimal digits; "" with hashing off.
   std::string hash();
@@ -67,6 +75,12 @@ class FileLines {
   std::size_t firstLineStart() const;
   void hashUpTo(std::size_t position);
   void startHashing(Hashing hashing);
+  // Of a line too long to be held: drops its bytes before `to` from the buffer, its first
+  // kLongestLine kept aside. passed: its bytes dropped so far.
+  void dropLongLine(std::size_t to, std::uint64_t& passed);
+  // Notes the first comma and the first byte of data among the bytes [from, to) of the buffer,
+  // which lie past the held part of a line too long to be held.
+  void lookPastCut(std::size_t from, std::size_t to, std::uint64_t passed);
 
   std::filesystem::path path_;
   platform::InputFile in_;
@@ -86,6 +100,10 @@ class FileLines {
   std::string_view text_;
   std::uint64_t end_ = 0;
   bool lineFeed_ = false;
+  bool cut_ = false;
+  std::uint64_t cutFieldEnd_ = 0;
+  bool dataPastCut_ = false;
+  std::unique_ptr<char[]> longLine_;  // the held part of a line too long to be held in place
   struct Hasher;
   std::unique_ptr<Hasher> hasher_;
 };

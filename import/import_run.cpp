@@ -16,6 +16,7 @@
 #include "import/file_import.h"
 #include "import/ledger.h"
 #include "import/reject_file.h"
+#include "import/retention.h"
 #include "import/run_plan.h"
 #include "import/source_listing.h"
 
@@ -143,6 +144,8 @@ RunEnd ImportRun::btnTransferData_Click(const Settings& settings) {
   const RunningFlags running(inProgress_, destination_.runInProgress);
   const SettingsLock locked(observer_);
   const DateTime started = session_.clock->now();
+  report_ = RunReport{};
+  report_.started = started;
   bool paused = false;
   try {
     const RunPlan plan = readRunPlan(session_, settings);
@@ -157,6 +160,10 @@ RunEnd ImportRun::btnTransferData_Click(const Settings& settings) {
     const db::TableName& table = plan.table.get();
     if (plan.archive) checkArchiveFolder(plan.sourceFolder, plan.archiveFolder);
     if (plan.errorFolder) checkErrorFolder(plan.sourceFolder, *plan.errorFolder);
+    // Unattended settings that do not convert end the run before any file is touched.
+    if (plan.rejectLimit) plan.rejectLimit->get();
+    if (plan.keepDays) plan.keepDays->get();
+    plan.quietTime.get();
     if (plan.utc) log_.WriteLog("Times will be adjusted from UTC");
     if (plan.purgeCutoff) purgeOldRows(log_, connection, table, plan.purgeCutoff->get());
 
@@ -166,8 +173,8 @@ RunEnd ImportRun::btnTransferData_Click(const Settings& settings) {
     if (plan.ledger) ledger.emplace(connection, plan.ledger->get());
     Ledger* const knownFiles = ledger ? &*ledger : nullptr;
     FileGroup group(connection, knownFiles);
-    const FileImport run{session_,   log_, connection,        group,
-                         *recordset, plan, plan.layout.get(), knownFiles};
+    const FileImport run{session_,          log_,       connection,      group, *recordset, plan,
+                         plan.layout.get(), knownFiles, report_.setAside};
 
     const SourceListing listing = listSourceFiles(plan.sourceFolder);
     for (const auto& [name, why] : listing.passedOver) {
@@ -205,11 +212,15 @@ RunEnd ImportRun::btnTransferData_Click(const Settings& settings) {
     total.skipped -= refused.skipped;
 
     recordset->close();
+    removeOldFiles(session_, log_, plan);
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", secondsBetween(started, session_.clock->now()));
     summary_ = "Run done: " + std::to_string(files) + " files, " + fileCountsLine(total) + ", " +
                seconds + " seconds";
     log_.WriteLog(summary_);
+    report_.files = files;
+    report_.counts = total;
+    report_.ended = session_.clock->now();
     observer_.progress("");
     observer_.loadDataEnabled(true);
     if (!paused) log_.CloseLogFile();
@@ -218,6 +229,9 @@ RunEnd ImportRun::btnTransferData_Click(const Settings& settings) {
   } catch (...) {
     const std::string line = "Error " + currentError().numberAndDescription();
     log_.WriteLog(line);
+    report_.end = RunEnd::Failed;
+    report_.errorLine = line;
+    report_.ended = session_.clock->now();
     // Without a window the service manager's journal is where an operator looks first.
     if (!session_.hasWindow && session_.errorStream != nullptr) {
       *session_.errorStream << "csv2sql: the run failed: " << line << std::endl;

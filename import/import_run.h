@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "core/datetime.h"
 #include "core/session.h"
 #include "destination/destination.h"
+#include "import/csv_rows.h"
 #include "log/run_log.h"
 #include "settings/settings.h"
 
@@ -16,6 +19,19 @@ inline constexpr const char* kLogPrefix = "R27731";
 enum class RunEnd {
   Normal,  // every step done
   Failed,  // ended in the error path: one "Error n - description" line in the run log
+};
+
+// What a run came to, for those who watch the runs from outside.
+struct RunReport {
+  DateTime started;
+  DateTime ended;
+  RunEnd end = RunEnd::Normal;
+  std::size_t files = 0;
+  FileCounts counts;  // readings stored and rows skipped
+  // The log line of each file moved to the error folder, left over its reject limit or passed
+  // over as unreadable; a normal run with any is one an operator must look at.
+  std::vector<std::string> setAside;
+  std::string errorLine;  // "Error n - description" of a failed run
 };
 
 // What a run tells the owner of the automatic runs, which decides what follows.
@@ -61,6 +77,8 @@ class ImportRun {
 
   // The last line of the last run that ended normally: "Run done: ..." with its figures.
   const std::string& summary() const { return summary_; }
+  // What the last run came to, however it ended.
+  const RunReport& report() const { return report_; }
 
   // When the run that opened the current run log started.
   DateTime LogOpenedAt;
@@ -74,6 +92,7 @@ class ImportRun {
   bool inProgress_ = false;
   bool stopRequested_ = false;
   std::string summary_;
+  RunReport report_;
 };
 
 }  // namespace csv2sql

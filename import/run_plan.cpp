@@ -6,6 +6,7 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "import/folder_text.h"
+#include "import/setting_number.h"
 
 namespace csv2sql {
 
@@ -47,6 +48,26 @@ std::optional<Deferred<db::TableName>> ledgerTable(const Settings& settings) {
   return Deferred<db::TableName>::of([&] { return db::TableName::check(settings.ledgerTable); });
 }
 
+std::optional<Deferred<std::int32_t>> keepDays(const NumberSetting& setting) {
+  if (trimSpaces(setting.text).empty()) return std::nullopt;
+  return Deferred<std::int32_t>::of(
+      [&] { return wholeNumberSetting(setting, "KEEPDAYS", "Keep Files (days)", 1); });
+}
+
+std::optional<Deferred<RejectLimit>> rejectLimit(const Settings& settings) {
+  if (trimSpaces(settings.rejectLimit).empty()) return std::nullopt;
+  return Deferred<RejectLimit>::of([&] { return RejectLimit::read(settings.rejectLimit); });
+}
+
+// Empty: the 2 seconds of old.
+Deferred<std::chrono::seconds> quietTime(const NumberSetting& setting) {
+  return Deferred<std::chrono::seconds>::of([&] {
+    if (trimSpaces(setting.text).empty()) return std::chrono::seconds(2);
+    return std::chrono::seconds(
+        wholeNumberSetting(setting, "SETTLESECONDS", "Unchanged For (seconds)", 0));
+  });
+}
+
 }  // namespace
 
 RunPlan readRunPlan(const Session& session, const Settings& settings) {
@@ -65,6 +86,10 @@ RunPlan readRunPlan(const Session& session, const Settings& settings) {
       .archiveFolderText = settings.archiveFolder.string(),
       .errorFolder = std::nullopt,
       .errorFolderText = settings.errorFolder.string(),
+      .keepDays = keepDays(settings.keepDays),
+      .rejectLimit = rejectLimit(settings),
+      .rejectLimitText = settings.rejectLimit,
+      .quietTime = quietTime(settings.settleSeconds),
   };
   if (!trimSpaces(plan.errorFolderText).empty()) {
     plan.errorFolder = runFolder(programFolder, settings.errorFolder);

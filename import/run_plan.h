@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "dbaccess/table_name.h"
 #include "destination/destination.h"
 #include "import/csv_rows.h"
+#include "import/reject_limit.h"
 #include "import/utc_offsets.h"
 #include "settings/settings.h"
 
@@ -44,6 +46,18 @@ struct RunPlan {
   // Where files the database refuses for their data go; empty: such a file ends the run.
   std::optional<std::filesystem::path> errorFolder;
   std::string errorFolderText;  // as typed, for the log line
+
+  // The days the program's own archived files, logs and rejects are kept; none when its setting
+  // is empty: kept for ever.
+  std::optional<Deferred<std::int32_t>> keepDays;
+
+  // The skipped rows a file may have; none when its setting is empty.
+  std::optional<Deferred<RejectLimit>> rejectLimit;
+  std::string rejectLimitText;  // as typed, for the log lines
+
+  // How long a file must stand unchanged to count as written whole, where the system cannot
+  // tell whether a program still has it open for writing, or its last line has no line end.
+  Deferred<std::chrono::seconds> quietTime;
 };
 
 RunPlan readRunPlan(const Session& session, const Settings& settings);

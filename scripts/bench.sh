@@ -8,16 +8,17 @@
 # speed; prints rows per second, the ratio per pair with its median and range, and peak memory.
 # The "before" group (not run by default) pairs SQLite imports, one file and 10,000 files, with
 # the program of BEFORE_COMMIT / BEFORE_BIN, for a change that must keep the import's speed.
-# A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory linear") picks
+# A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory longline linear") picks
 # which of the groups run. The "files" group pairs the same readings in 10,000 files of 100 (FILES)
 # with the one file, both with the ledger; "memory" imports the readings 30 times over (about 1 GiB)
-# into SQLite for its peak memory; "linear" pairs them 10 times over with the one file.
+# into SQLite for its peak memory; "longline" the readings with one line of 64 MiB amid them (a
+# row skipped) for its peak memory; "linear" pairs them 10 times over with the one file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
 rounds=${ROUNDS:-5}
 build=${BUILD_DIR:-build}
-targets=${TARGETS:-sqlite pg odbc files memory linear}
+targets=${TARGETS:-sqlite pg odbc files memory longline linear}
 wants() { [[ " $targets " == *" $1 "* ]]; }
 # files: the readings in folders of this many files each, beside one file of them all.
 files=${FILES:-10000}
@@ -126,6 +127,20 @@ times() {
   echo "$file"
 }
 
+# The readings with one line of 64 MiB, of no line end within, after the first half of them.
+long_line() {
+  local file=$work/readings-long-line.csv
+  if [ ! -f "$file" ]; then
+    {
+      head -n $((rows / 2 + 1)) "$data"
+      head -c $((64 << 20)) /dev/zero | tr '\0' '1'
+      printf '\r\n'
+      tail -n +$((rows / 2 + 2)) "$data"
+    } >"$file"
+  fi
+  echo "$file"
+}
+
 # ours_sqlite UTC(YES|NO) LABEL [LEDGERTABLE]; SOURCE and EXPECTED: another file and its rows.
 ours_sqlite() {
   install "$work/ours" SQLite readings.db "$1" "${3:-}"
@@ -206,6 +221,9 @@ for round in $(seq "$rounds"); do
   if wants memory; then
     SOURCE=$(times 30) EXPECTED=$((rows * 30)) ours_sqlite NO memory_1gib
   fi
+  if wants longline; then
+    SOURCE=$(long_line) ours_sqlite NO long_line_64mib
+  fi
   if wants linear; then
     # shellcheck disable=SC2016 # expanded by in_turn's eval
     in_turn "ours_sqlite NO linear_1m" \
@@ -239,6 +257,7 @@ awk -v rows="$rows" -v size="$size" '
     }
     printf "file size %.1f MiB\n", size / 1048576
     if (n["memory_1gib"]) printf "Memory on a %.0f MiB file: peak %.1f MiB (goal <= 64)\n", size * 30 / 1048576, m["memory_1gib"] / 1024
+    if (n["long_line_64mib"]) printf "Memory on a file with one line of 64 MiB: peak %.1f MiB (goal <= 64)\n", m["long_line_64mib"] / 1024
     pairs("ours_sqlite", "sqlite3_import", "SQLite: ours/sqlite3 .import speed (goal >= 2.0)")
     pairs("ours_vs_bare", "bare_c_sqlite", "SQLite: ours/bare C loader speed (goal >= 1.0)")
     pairs("ours_pg", "psql_copy", "PostgreSQL binary COPY: ours/psql \\copy (goal >= 1.5)")

@@ -46,6 +46,28 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"unknown_zone", {"--utc-periods", "Nowhere/At_All", "2024", "2024"}, 2, ""}),
     [](const auto& info) { return info.param.name; });
 
+// Before any status file is read: a monitoring system takes any other status for the state of
+// the runs.
+TEST(Command, StatusWithMinutesThatAreNoWholeNumberOrMoreArgumentsIsUnknown) {
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--status", "0"},
+                                                    {"--status", "-5"},
+                                                    {"--status", "1.5"},
+                                                    {"--status", "soon"},
+                                                    {"--status", ""},
+                                                    {"--status", "99999999999"},
+                                                    {"--status", "30", "more"}}) {
+    std::vector<std::string> words = {"csv2sql"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    std::ostringstream out, err;
+    EXPECT_EQ(runCommand(static_cast<int>(argv.size()), argv.data(), out, err), 3);
+    EXPECT_EQ(out.str(),
+              "csv2sql UNKNOWN - usage: csv2sql --status [MINUTES], MINUTES a whole number of "
+              "minutes, 1 or more\n");
+  }
+}
+
 TEST(Command, OtherStartsAreLeftToTheProgram) {
   std::string name = "csv2sql", one = "1";
   char* argv[] = {name.data(), one.data()};

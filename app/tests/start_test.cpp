@@ -301,10 +301,11 @@ INSTANTIATE_TEST_SUITE_P(
         fault("error_folder_missing", "ERRORFOLDER={dir}/gone\r\n",
               "Error 76 - Path not found: error folder {dir}/gone/"),
         // Not counted in the run's figures; the row found inside the driver's batch of rows.
+        // A file moved to the error folder ends the run with status 3.
         BadInput{"refused_row_inside_a_batch_moved_to_the_error_folder",
                  "ERRORFOLDER={dir}/errors\r\n",
                  kHeader + repeated(kReading, 2500) + kLongTag + "\r\n" + repeated(kReading, 500),
-                 0,
+                 3,
                  {"Moved a.csv to {dir}/errors: tag longer than 8", "Loading file {dir}/in/b.csv",
                   "Run done: 2 files, 1 readings stored, 0 rows skipped, "},
                  {kRow},
@@ -322,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
             "refused_tag_found_after_the_next_file_of_its_group",
             "LEDGERTABLE=CSVLEDGER\r\nERRORFOLDER={dir}/errors\r\n",
             kHeader + kReading + kLongTag,
-            0,
+            3,
             {"Loading file {dir}/in/b.csv", "Moved a.csv to {dir}/errors: tag longer than 8",
              "Run done: 2 files, 1 readings stored, 0 rows skipped, "},
             {kRow},

@@ -70,5 +70,31 @@ TEST(InputFiles, ReadWhileWrittenAndTellMissingFromUnreadable) {
   fs::remove_all(folder);
 }
 
+// A writer is seen while it holds the file open, whatever it has written, and readers are no
+// writers; a missing file cannot be asked about.
+TEST(OpenForWriting, WhileAWriterHoldsTheFile) {
+  const fs::path file =
+      fs::temp_directory_path() /
+      ("csv2sql-writer-" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".csv");
+  std::ofstream(file, std::ios::binary) << "a,b\n";
+  const platform::Answer closed = platform::openForWritingElsewhere(file);
+  if (closed == platform::Answer::Unknown) {
+    fs::remove(file);
+    GTEST_SKIP() << "this file system does not tell its writers";
+  }
+  EXPECT_EQ(closed, platform::Answer::No);
+  {
+    std::ofstream writer(file, std::ios::binary | std::ios::app);
+    EXPECT_EQ(platform::openForWritingElsewhere(file), platform::Answer::Yes);
+  }
+  {
+    std::ifstream reader(file, std::ios::binary);
+    EXPECT_EQ(platform::openForWritingElsewhere(file), platform::Answer::No);
+  }
+  fs::remove(file);
+  EXPECT_EQ(platform::openForWritingElsewhere(file), platform::Answer::Unknown);
+}
+
 }  // namespace
 }  // namespace csv2sql

@@ -71,6 +71,9 @@ TEST(EchoedCell, KeepsThreeHundredBytesAndCutsNoUtf8CharacterInTwo) {
   const std::string kept(299, 'x');
   EXPECT_EQ(echoedCell(kept + "y"), kept + "y");
   EXPECT_EQ(echoedCell(kept + "\xC3\xA9yz"), kept + "...(cut, 303 bytes in all)");
+  // Only the beginning held, of a cell of a line too long to be held whole.
+  EXPECT_EQ(echoedCell(kept + "yz", 5'000'000), kept + "y...(cut, 5000000 bytes in all)");
+  EXPECT_EQ(echoedCell("ab", 301), "ab...(cut, 301 bytes in all)");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <xxhash.h>
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -48,7 +51,7 @@ TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
   constexpr std::uint64_t kFirstRead = 64 << 10;
   const std::string block(kFirstRead - 1, 'x');  // a line that ends at the first read's last byte
   const std::string bom = "\xEF\xBB\xBF";
-  const std::string longLine(3 << 20, 'y');
+  const std::string longest(FileLines::kLongestLine, 'y');
   const struct {
     const char* name;
     std::string bytes;
@@ -63,9 +66,9 @@ TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
       {"lone_cr_last_in_the_read_block",
        block + "\rb",
        {{block, kFirstRead}, {"b", kFirstRead + 1}}},
-      {"line_longer_than_a_block",
-       longLine + "\nz",
-       {{longLine, (3 << 20) + 1}, {"z", (3 << 20) + 2}}},
+      {"line_as_long_as_a_block",
+       longest + "\nz",
+       {{longest, longest.size() + 1}, {"z", longest.size() + 2}}},
       {"byte_order_mark_dropped_only_at_the_start",
        bom + "a\n" + bom + "b",
        {{"a", 5}, {bom + "b", 9}}},
@@ -99,6 +102,57 @@ TEST_F(FileLinesTest, SplitsAtEachLineEndWithTheOffsetPastIt) {
   FileLines fresh(path, 5);
   drain(fresh);
   EXPECT_EQ(file.hash(), fresh.hash());
+}
+
+// A line longer than kLongestLine is held only in part, whatever its length, through every
+// place a block read can end; the bytes are hashed all the same.
+TEST_F(FileLinesTest, LineLongerThanAMebibyteKeepsItsFirstMebibyteOnly) {
+  constexpr std::size_t kHeld = FileLines::kLongestLine;
+  // The reads end at 64 KiB, then every 1 MiB after it: a CR as the last byte of the third.
+  constexpr std::size_t kThirdRead = (64 << 10) + (2 << 20);
+  const struct {
+    const char* name;
+    std::string line;  // the long line, then a line end and "z"
+    std::string end;   // its line end
+    std::uint64_t cutFieldEnd;
+  } cases[] = {
+      {"one_byte_too_long", std::string(kHeld + 1, 'y'), "\n", kHeld + 1},
+      {"cells_past_the_cut", std::string(kHeld + 5, 'y') + ",T,1", "\r\n", kHeld + 5},
+      {"comma_right_after_the_held_bytes", std::string(kHeld, 'y') + ",T,1", "\n", kHeld},
+      {"cr_lf_split_by_a_read", std::string(kThirdRead - 1, 'y'), "\r\n", kThirdRead - 1},
+      {"lone_cr_last_in_a_read", std::string(kThirdRead - 1, 'y'), "\r", kThirdRead - 1},
+      {"sixty_four_mebibytes", std::string(64 << 20, '1') + ",T,1", "\r\n", 64 << 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string bytes = c.line + c.end + "z";
+    FileLines file(write(bytes));
+    ASSERT_TRUE(file.next());
+    EXPECT_TRUE(file.cut());
+    EXPECT_EQ(file.text(), std::string_view(c.line).substr(0, kHeld));
+    EXPECT_EQ(file.cutFieldEnd(), c.cutFieldEnd);
+    EXPECT_EQ(file.end(), c.line.size() + c.end.size());
+    EXPECT_EQ(file.endsWithLineFeed(), c.end.back() == '\n');
+    ASSERT_TRUE(file.next());
+    EXPECT_FALSE(file.cut());
+    EXPECT_EQ(file.text(), "z");
+    EXPECT_FALSE(file.next());
+    const XXH128_hash_t whole = XXH3_128bits(bytes.data(), bytes.size());
+    char hash[33];
+    std::snprintf(hash, sizeof hash, "%016llx%016llx",
+                  static_cast<unsigned long long>(whole.high64),
+                  static_cast<unsigned long long>(whole.low64));
+    EXPECT_EQ(file.hash(), hash);
+  }
+  // The last line, without a line end; data past the cut makes a row of a line of commas.
+  FileLines last(write("h\n" + std::string(3 << 20, 'y')));
+  ASSERT_TRUE(last.next());
+  ASSERT_TRUE(last.next());
+  EXPECT_TRUE(last.cut());
+  EXPECT_EQ(last.end(), (3u << 20) + 2);
+  EXPECT_FALSE(last.next());
+  EXPECT_EQ(scanOf(write("h\n" + std::string(3 << 20, ',') + "x\n\n"), {}).rows(), 2);
+  EXPECT_EQ(scanOf(write("h\n" + std::string(3 << 20, ',') + "\n\n"), {}).rows(), 1);
 }
 
 // The scan tells what the rows loaded and the complete lines are, and hashes the beginnings

@@ -70,6 +70,35 @@ TEST_F(PostgresRunTest, TableWithoutTagKeepsNothingOfTheFile) {
   EXPECT_TRUE(inSource("plant1.csv"));
 }
 
+// A file over its reject limit in the middle of a ledger group: only its own rows are rolled
+// back; the files before and after it in the same transaction are imported once, each with its
+// ledger row, and it goes to the error folder with its note.
+TEST_F(PostgresRunTest, FileOverItsRejectLimitRollsBackOnlyItsOwnRowsInItsGroup) {
+  const auto errors = test.folder.path() / "errors";
+  std::filesystem::create_directories(errors);
+  settings.errorFolder = errors.string();
+  settings.ledgerTable = table + "_ledger";
+  settings.rejectLimit = "10%";
+  writeCsv("0.csv", csvLines({"h", "2024-03-07 13:00:00,Z,1"}));
+  writeCsv("a.csv", csvLines({"h", "2024-03-07 14:00:00,A,1", "2024-03-07 14:01:00;A;2"}));
+  writeCsv("b.csv", csvLines({"h", "2024-03-07 15:00:00,B,1"}));
+
+  EXPECT_EQ(runImport(), RunEnd::Normal) << logTexts().back();
+  EXPECT_EQ(rows(), (Lines{"2024-03-07 13:00:00.000000|Z|1", "2024-03-07 15:00:00.000000|B|1"}));
+  EXPECT_EQ(pg("SELECT FileName FROM " + table + "_ledger ORDER BY FileName"),
+            (Lines{"0.csv", "b.csv"}));
+  pg("DROP TABLE " + table + "_ledger");
+  const std::string line =
+      "Moved a.csv to " + errors.string() + ": 1 of 2 rows skipped, over the reject limit 10%";
+  EXPECT_EQ(std::ranges::count(logTexts(), line), 1);
+  EXPECT_EQ(run.report().setAside, Lines{line});
+  EXPECT_TRUE(startsWith(run.summary(), "Run done: 3 files, 2 readings stored, 0 rows skipped, "))
+      << run.summary();
+  EXPECT_EQ(readFile(errors / "a__261205_081541.csv.err"),
+            "File: a.csv\r\nRows skipped: 1 of 2\r\nReject limit: 10%\r\n");
+  EXPECT_FALSE(inSource("a.csv"));
+}
+
 // A row the server refuses for its data, through each driver: with an error folder the file
 // goes there with its note, the file before it in its ledger transaction is imported once and
 // logged once, and the next file is imported.

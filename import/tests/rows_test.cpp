@@ -117,6 +117,22 @@ INSTANTIATE_TEST_SUITE_P(
                  {"2024-03-07 00:00:00|A|1.0", "2024-03-07 14:05:09.25|B|2.0",
                   "2024-03-07 14:05:09.000001|C|3.0"},
                  {"4 rows loaded from file"}},
+        // Only the first MiB of such a line is held; the cell that the cut falls in is echoed
+        // with its whole length. Cells wholly before the cut are read, but such a line is never
+        // a reading.
+        FileCase{
+            "lines_longer_than_a_mebibyte",
+            kAsIs,
+            {"h", "2024-03-07 14:05:09,A,1", std::string(2 << 20, '1') + ",B,2",
+             "2024-03-07 14:05:10,C," + std::string(2 << 20, '9'),
+             "2024-03-07 14:05:11,D,4," + std::string(2 << 20, 'x'), "2024-03-07 14:05:12,E,5"},
+            {"2024-03-07 14:05:09|A|1.0", "2024-03-07 14:05:12|E|5.0"},
+            {"6 rows loaded from file",
+             "Row 3 invalid date (" + std::string(300, '1') +
+                 "...(cut, 2097152 bytes in all)) record skipped",
+             "Row 4 invalid value (" + std::string(300, '9') +
+                 "...(cut, 2097152 bytes in all)) record skipped",
+             "Row 5 invalid value (4) record skipped"}},
         FileCase{
             "utc_periods_with_both_bounds_inclusive",
             kUtc,
