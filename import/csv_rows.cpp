@@ -141,17 +141,26 @@ void forEachReading(FileLines& lines, const FileLayout& layout, const UtcOffsetT
     const ReadingFields fields(lines.text(), layout);
     const CleanedDate date(fields.date);
     const std::optional<DateTime> stamp = dates.read(date.text());
-    const SkippedCell dateCell = skippedCell(lines, fields.date, date.text());
-    if (!stamp || dateCell.bytes > dateCell.text.size()) {
-      skip(row, lines.text(), "date", dateCell);
+    // Kept off the per-row path: a cut line is rare, and never a reading.
+    if (lines.cut()) [[unlikely]] {
+      const SkippedCell dateCell = skippedCell(lines, fields.date, date.text());
+      if (!stamp || dateCell.bytes > dateCell.text.size()) {
+        skip(row, lines.text(), "date", dateCell);
+      } else {
+        skip(row, lines.text(), "value", skippedCell(lines, fields.value, fields.value));
+      }
+      continue;
+    }
+    if (!stamp) {
+      skip(row, lines.text(), "date", SkippedCell{date.text(), date.text().size()});
       continue;
     }
     const std::optional<DateTime> local = utc != nullptr ? utc->toLocal(*stamp) : stamp;
     const std::string_view tag = asUtf8(trimSpaces(fields.tag), tagBuffer);
     const std::optional<double> value = parseNumber(fields.value);
     // A number too large for a double (1e400) is no reading: no database stores it as one.
-    if (!value || !std::isfinite(*value) || lines.cut()) {
-      skip(row, lines.text(), "value", skippedCell(lines, fields.value, fields.value));
+    if (!value || !std::isfinite(*value)) {
+      skip(row, lines.text(), "value", SkippedCell{fields.value, fields.value.size()});
       continue;
     }
     add(local.value_or(*stamp), !local, tag, *value);

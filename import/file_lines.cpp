@@ -117,8 +117,6 @@ void FileLines::fill(std::size_t most) {
 bool FileLines::next() {
   std::size_t scanned = at_;  // the current line has no line end before this
   std::uint64_t passed = 0;   // its bytes dropped already, when it is too long to be held
-  cutFieldEnd_ = std::numeric_limits<std::uint64_t>::max();
-  dataPastCut_ = false;
   std::size_t textEnd = 0;
   std::size_t nextLine = 0;
   for (;;) {
@@ -151,10 +149,28 @@ bool FileLines::next() {
     fill(kBlockBytes);
     scanned -= static_cast<std::size_t>(start_ - before);
   }
-  cut_ = passed + (textEnd - at_) > kLongestLine;
-  if (!cut_) {
+  // A line dropped in part is longer than kLongestLine already.
+  cut_ = passed != 0 || textEnd - at_ > kLongestLine;
+  if (!cut_) [[likely]] {
     text_ = held().substr(at_, textEnd - at_);
-  } else if (passed == 0) {
+  } else {
+    takeCutLine(textEnd, passed);
+  }
+  at_ = nextLine;
+  ++row_;
+  if (holdsData(text_) || (cut_ && dataPastCut_)) lastDataRow_ = row_;
+  end_ = start_ + at_;
+  return true;
+}
+
+void FileLines::startCut() {
+  cutFieldEnd_ = std::numeric_limits<std::uint64_t>::max();
+  dataPastCut_ = false;
+}
+
+void FileLines::takeCutLine(std::size_t textEnd, std::uint64_t passed) {
+  if (passed == 0) {
+    startCut();
     text_ = held().substr(at_, kLongestLine);
     lookPastCut(at_ + kLongestLine, textEnd, passed);
   } else {
@@ -162,16 +178,12 @@ bool FileLines::next() {
     lookPastCut(at_, textEnd, passed);
   }
   cutFieldEnd_ = std::min(cutFieldEnd_, passed + (textEnd - at_));
-  at_ = nextLine;
-  ++row_;
-  if (holdsData(text_) || dataPastCut_) lastDataRow_ = row_;
-  end_ = start_ + at_;
-  return true;
 }
 
 void FileLines::dropLongLine(std::size_t to, std::uint64_t& passed) {
   std::size_t from = at_;
   if (passed == 0) {
+    startCut();
     if (!longLine_) longLine_.reset(new char[kLongestLine]);
     std::memcpy(longLine_.get(), buffer_.get() + at_, kLongestLine);
     from += kLongestLine;

@@ -75,6 +75,11 @@ class FileLines {
   std::size_t firstLineStart() const;
   void hashUpTo(std::size_t position);
   void startHashing(Hashing hashing);
+  // A line too long to be held begins: nothing is known yet of its bytes past the cut.
+  void startCut();
+  // The current line, too long to be held, ending at textEnd of the buffer: its first
+  // kLongestLine bytes as its text, and what lies past them noted.
+  void takeCutLine(std::size_t textEnd, std::uint64_t passed);
   // Of a line too long to be held: drops its bytes before `to` from the buffer, its first
   // kLongestLine kept aside. passed: its bytes dropped so far.
   void dropLongLine(std::size_t to, std::uint64_t& passed);
