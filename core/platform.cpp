@@ -290,17 +290,16 @@ Answer openForWritingElsewhere(const std::filesystem::path& file) {
   return Answer::No;
 #elif defined(__linux__)
   // A read lease is refused with EAGAIN while any process has the file open for writing; it
-  // needs the file's owner or CAP_LEASE. It is given back at once, by the close: a writer that
-  // opens the file meanwhile waits that long, and is announced by SIGIO, which would end this
-  // process unless ignored (nothing else here uses it). An open that would wait for another
-  // process's write lease to be broken is a writer too. A run asks this of every file, so the
-  // calls are kept few.
-  static const bool sigioIgnored = std::signal(SIGIO, SIG_IGN) != SIG_ERR;
+  // needs the file's owner or CAP_LEASE. It is given back at once: a writer that opens the file
+  // meanwhile waits that long, and is announced by a signal that is ignored unless handled
+  // (SIGIO, the default one, would end this process). An open that would wait for another
+  // process's write lease to be broken is a writer too.
   const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (descriptor < 0) return errno == EWOULDBLOCK ? Answer::Yes : Answer::Unknown;
   Answer answer = Answer::Unknown;
-  if (sigioIgnored && leasesSeeEveryWriter(descriptor)) {
+  if (leasesSeeEveryWriter(descriptor) && ::fcntl(descriptor, F_SETSIG, SIGURG) == 0) {
     if (::fcntl(descriptor, F_SETLEASE, F_RDLCK) == 0) {
+      ::fcntl(descriptor, F_SETLEASE, F_UNLCK);
       answer = Answer::No;
     } else if (errno == EAGAIN) {
       answer = Answer::Yes;
