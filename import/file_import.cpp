@@ -124,13 +124,6 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
   RunLog& log = run.log;
   const fs::path path = plan.sourceFolder / name;
   const std::chrono::seconds quietTime = plan.quietTime.get();
-  // A file that a program has open for writing may still grow by any bytes, and a move would
-  // leave its writer writing into the archived file: it waits, untouched, for a later run.
-  const platform::Answer writers = platform::openForWritingElsewhere(path);
-  if (writers == platform::Answer::Yes) {
-    log.WriteLog("Waiting for " + name + ": another program has it open for writing");
-    return {};
-  }
   const std::vector<LineMark> recorded =
       run.ledger != nullptr ? run.ledger->beginnings(name) : std::vector<LineMark>{};
   std::vector<std::uint64_t> lengths;
@@ -142,10 +135,21 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
   const std::optional<FileScan> scanned = firstPass(run, name, lines, scanHashing, lengths);
   if (!scanned) return {};
   const FileScan& scan = *scanned;
+  const bool onLineEnd = scan.size() == 0 || scan.endsWithLineFeed();
+  // A file that a program has open for writing may still grow by any bytes: its last line may
+  // be cut, and a move would leave its writer writing into the archived file. It waits,
+  // untouched, for a later run. Asked only where the answer matters (a last line without a line
+  // end, or archiving): the lease it takes costs every file some system calls.
+  const bool askWriters = plan.archive || !onLineEnd;
+  const platform::Answer writers =
+      askWriters ? platform::openForWritingElsewhere(path) : platform::Answer::No;
+  if (writers == platform::Answer::Yes) {
+    log.WriteLog("Waiting for " + name + ": another program has it open for writing");
+    return {};
+  }
   // Of a file still being written only the complete lines are taken: its bytes up to its last
   // line feed; the rest may still grow into a longer value.
-  const FileEnding ending{listed, scan.size() == 0 || scan.endsWithLineFeed(),
-                          writers == platform::Answer::No};
+  const FileEnding ending{listed, onLineEnd, writers == platform::Answer::No};
   const bool settled = writtenWhole(path, name, ending, quietTime, log);
   const LineMark& endMark = settled ? scan.whole : scan.lastLineFeed;
   end = endMark.offset;
