@@ -20,13 +20,14 @@ StatusCheck checkStatus(const std::optional<RunStatus>& status, DateTime now,
   const std::string lastRun = "last run " + shown(status->started);
   const std::string nextRun = status->nextRun.empty() ? "" : "; next run " + status->nextRun;
   if (status->result == RunStatus::Result::Failed) {
-    return {2, "csv2sql CRITICAL - " + lastRun + " failed: " + status->error + nextRun};
+    return {kStatusCritical,
+            "csv2sql CRITICAL - " + lastRun + " failed: " + status->error + nextRun};
   }
   if (minutes &&
       (!status->lastNormalEnd ||
        now.microseconds() - status->lastNormalEnd->microseconds() > *minutes * kMicrosPerMinute)) {
-    return {2, "csv2sql CRITICAL - no run ended normally in the last " + std::to_string(*minutes) +
-                   " minutes (" + lastRun + ")" + nextRun};
+    return {kStatusCritical, "csv2sql CRITICAL - no run ended normally in the last " +
+                                 std::to_string(*minutes) + " minutes (" + lastRun + ")" + nextRun};
   }
   const std::string figures = lastRun + ": " + std::to_string(status->files) + " files, " +
                               std::to_string(status->stored) + " readings stored, " +
@@ -34,9 +35,9 @@ StatusCheck checkStatus(const std::optional<RunStatus>& status, DateTime now,
   if (status->result == RunStatus::Result::FilesLeft) {
     std::string files;
     for (const std::string& line : status->setAside) files += "; " + line;
-    return {1, "csv2sql WARNING - " + figures + files + nextRun};
+    return {kStatusWarning, "csv2sql WARNING - " + figures + files + nextRun};
   }
-  return {0, "csv2sql OK - " + figures + nextRun};
+  return {kStatusOk, "csv2sql OK - " + figures + nextRun};
 }
 
 }  // namespace csv2sql

@@ -17,7 +17,7 @@ struct StatusCheck {
   std::string line;
 };
 
-inline constexpr int kStatusUnknown = 3;
+inline constexpr int kStatusOk = 0, kStatusWarning = 1, kStatusCritical = 2, kStatusUnknown = 3;
 
 // OK after a normal run; WARNING after one that set files aside; CRITICAL after a failed one,
 // or when `minutes` is given and no run ended normally within that many minutes before `now`;
