@@ -1,5 +1,6 @@
 // Files still being written, seen by the real program: a logger that holds its file open, a
 // file stamped in the future, and how long a file must stay unchanged (SETTLESECONDS).
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -22,13 +23,16 @@ namespace fs = std::filesystem;
 // through a 4 KiB buffer that the C library writes out whenever it is full, in mid-line.
 class Logger {
  public:
-  // The header and two readings are 4,101 bytes: the first 4 KiB written out end in "...,12"
-  // and keep "34.5\n" of the second reading in the buffer.
-  static constexpr std::size_t kLineBytes = 2041;
+  // With lines of 2,041 bytes the header and two readings are 4,101 bytes: the first 4 KiB
+  // written out end in "...,12" and keep "34.5\n" of the second reading in the buffer.
+  static constexpr std::size_t kLongLineBytes = 2041;
   static constexpr const char* kHeader = "DateTime,Tag,Value\n";
 
-  // Not inherited by the program started after it ("e"): the program must see one writer only.
-  explicit Logger(const fs::path& file) : file_(platform::openFile(file, "wbe")) {
+  // lineBytes: each line padded to that length; 0: as short as it comes (32 bytes, so the
+  // first 4 KiB go out after some 128 readings, 38 seconds). Not inherited by the program
+  // started after it ("e"): the program must see one writer only.
+  Logger(const fs::path& file, std::size_t lineBytes)
+      : file_(platform::openFile(file, "wbe")), lineBytes_(lineBytes) {
     std::setvbuf(file_, buffer_, _IOFBF, sizeof buffer_);
     std::fputs(kHeader, file_);
   }
@@ -37,7 +41,7 @@ class Logger {
   Logger& operator=(const Logger&) = delete;
 
   // Writes `count` readings, one every 0.3 s; the tag is padded with blanks (which the import
-  // trims) to make each line kLineBytes long.
+  // trims) to make each line lineBytes long.
   void write(int count) {
     for (int i = 0; i < count; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -45,8 +49,9 @@ class Logger {
       std::snprintf(stamp, sizeof stamp, "2026-03-01 10:%02d:%02d", written_ / 60, written_ % 60);
       const std::string head = std::string(stamp) + ",T";
       const std::string tail = ",1234.5\n";
-      std::fputs((head + std::string(kLineBytes - head.size() - tail.size(), ' ') + tail).c_str(),
-                 file_);
+      const std::size_t padding =
+          std::max(lineBytes_, head.size() + tail.size()) - head.size() - tail.size();
+      std::fputs((head + std::string(padding, ' ') + tail).c_str(), file_);
       readings_.push_back(std::string(stamp) + "|T|1234.5");
       ++written_;
     }
@@ -60,6 +65,7 @@ class Logger {
 
  private:
   std::FILE* file_;
+  std::size_t lineBytes_;
   char buffer_[4096];
   int written_ = 0;
   std::vector<std::string> readings_;
@@ -98,6 +104,7 @@ struct WriterCase {
   int before;
   int pauseSeconds;
   int after;
+  std::size_t lineBytes = Logger::kLongLineBytes;
 };
 
 class OpenWriter : public Installation, public ::testing::WithParamInterface<WriterCase> {};
@@ -107,7 +114,7 @@ class OpenWriter : public Installation, public ::testing::WithParamInterface<Wri
 TEST_P(OpenWriter, EveryReadingIsStoredOnceWhateverTheRunsSawWhileTheFileWasOpen) {
   const WriterCase& c = GetParam();
   writeConfig(std::string("AUTORUNEVERY=1\r\n") + (c.ledger ? "LEDGERTABLE=CSVLEDGER\r\n" : ""));
-  Logger logger(source / "logger.csv");
+  Logger logger(source / "logger.csv", c.lineBytes);
   logger.write(c.before);
   start("ntservice", "CSV2SQL_TIMER_INTERVAL_MS=200");
   std::this_thread::sleep_for(std::chrono::seconds(c.pauseSeconds));
@@ -133,7 +140,10 @@ INSTANTIATE_TEST_SUITE_P(Loggers, OpenWriter,
                              WriterCase{"pause_in_mid_line", true, 2, 4, 2},
                              // Empty, then ending in mid-line or on a line end, at each run.
                              WriterCase{"steady", false, 0, 0, 10},
-                             WriterCase{"steady", true, 0, 0, 10}),
+                             WriterCase{"steady", true, 0, 0, 10},
+                             // 200 short readings, a minute: the file stays empty for 38 s.
+                             WriterCase{"steady_200_short", false, 0, 0, 200, 0},
+                             WriterCase{"steady_200_short", true, 0, 0, 200, 0}),
                          [](const auto& info) {
                            return std::string(info.param.name) +
                                   (info.param.ledger ? "_ledger" : "_noledger");
