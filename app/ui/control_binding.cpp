@@ -18,27 +18,28 @@ ControlBinding* ControlBinding::bind(Control& control, QWidget& widget, TwipScal
 ControlBinding::ControlBinding(Control& control, QWidget& widget, TwipScale scale,
                                std::function<void()> refreshKind)
     : QObject(&widget),
-      control_(control),
+      ControlView(control, scale),
       widget_(widget),
-      scale_(scale),
       refreshKind_(std::move(refreshKind)) {
   widget.setObjectName(QString::fromStdString(control.name()));
 }
 
-void ControlBinding::fromWidget(const std::function<void()>& edit) const {
-  if (!updating_) edit();
+void ControlBinding::place(const PixelRect& rect) {
+  const QRect place = toQRect(rect);
+  if (widget_.geometry() != place) widget_.setGeometry(place);
 }
 
-void ControlBinding::refresh() {
-  const bool outer = updating_;
-  updating_ = true;
-  const QRect place = scale_.pixels(control_.geometry());
-  if (widget_.geometry() != place) widget_.setGeometry(place);
+void ControlBinding::show(bool visible) {
   // Hidden only when the control is: a child of a window not yet shown is not "visible".
-  if (widget_.isHidden() == control_.visible()) widget_.setVisible(control_.visible());
-  widget_.setEnabled(control_.enabled());
+  if (widget_.isHidden() == visible) widget_.setVisible(visible);
+}
+
+void ControlBinding::enable(bool enabled) {
+  widget_.setEnabled(enabled);
+}
+
+void ControlBinding::showKind() {
   if (refreshKind_) refreshKind_();
-  updating_ = outer;
 }
 
 }  // namespace csv2sql

@@ -1,18 +1,14 @@
 #include "app/ui/grid_model.h"
 
 #include <QPointer>
-#include <algorithm>
 
 #include "app/ui/qt_text.h"
+#include "app/view/window_layout.h"
 
 namespace csv2sql {
 
-namespace {
-constexpr int kRoom = 500;  // rows, and columns of a grid without headers
-}  // namespace
-
 GridModel::GridModel(Grid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
-  rows_ = std::max(kRoom, grid_.rowCount());
+  rows_ = gridRows(grid_);
   grid.contentsChanged().connect([self = QPointer<GridModel>(this)] {
     if (self) self->contentsChanged();
   });
@@ -27,8 +23,7 @@ int GridModel::rowCount(const QModelIndex& parent) const {
 
 int GridModel::columnCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
-  const auto& headers = grid_.columnHeaders();
-  return headers.empty() ? kRoom : static_cast<int>(headers.size());
+  return gridColumns(grid_);
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
@@ -74,7 +69,7 @@ void GridModel::visibilityChanged() {
 
 void GridModel::reload() {
   beginResetModel();
-  rows_ = std::max(kRoom, grid_.rowCount());
+  rows_ = gridRows(grid_);
   stale_ = false;
   endResetModel();
 }

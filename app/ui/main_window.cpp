@@ -3,11 +3,11 @@
 #include <QCloseEvent>
 #include <QStyle>
 #include <QStyleFactory>
-#include <algorithm>
 #include <map>
 
 #include "app/ui/timer_binding.h"
 #include "app/ui/widget_binding.h"
+#include "app/view/window_layout.h"
 
 namespace csv2sql {
 
@@ -24,7 +24,7 @@ QFont windowFont() {
 
 }  // namespace
 
-MainWindow::MainWindow(FrmMain& form) : form_(form), scale_(TwipScale::of(*this)) {
+MainWindow::MainWindow(FrmMain& form) : form_(form), scale_(scaleOf(*this)) {
   setObjectName(kObjectName);
   setWindowTitle(FrmMain::kCaption);
   setFont(windowFont());
@@ -36,7 +36,7 @@ MainWindow::MainWindow(FrmMain& form) : form_(form), scale_(TwipScale::of(*this)
 
   // The form lists each frame before the controls it holds.
   std::map<std::string, QWidget*> frames;
-  std::vector<std::pair<int, QWidget*>> byTabIndex;
+  std::map<const Control*, QWidget*> widgets;
   for (Control* control : form.controls()) {
     QWidget* parent = control->container().empty() ? this : frames.at(control->container());
     QWidget* widget = makeBoundWidget(*control, *parent, scale_);
@@ -44,13 +44,13 @@ MainWindow::MainWindow(FrmMain& form) : form_(form), scale_(TwipScale::of(*this)
       if (frameStyle != nullptr) widget->setStyle(frameStyle);
       frames.emplace(control->name(), widget);
     }
-    byTabIndex.emplace_back(control->tabIndex(), widget);
+    widgets.emplace(control, widget);
   }
-  std::stable_sort(byTabIndex.begin(), byTabIndex.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<QWidget*> inTabOrder;
-  for (const auto& [tabIndex, widget] : byTabIndex) inTabOrder.push_back(widget);
-  chainTabOrder(inTabOrder);
+  std::vector<QWidget*> widgetsInTabOrder;
+  for (const Control* control : inTabOrder(form.controls())) {
+    widgetsInTabOrder.push_back(widgets.at(control));
+  }
+  chainTabOrder(widgetsInTabOrder);
 }
 
 void MainWindow::chainTabOrder(const std::vector<QWidget*>& widgetsInTabOrder) {
@@ -72,8 +72,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (program_ == nullptr) return;
   const QRect outer = frameGeometry();
-  program_->Form_Resize({scale_.twips(outer.width()), scale_.twips(outer.height()),
-                         scale_.twips(width()), scale_.twips(height())});
+  program_->Form_Resize(windowMetrics(scale_, outer.width(), outer.height(), width(), height()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -2,27 +2,17 @@
 
 #include <QRect>
 
-#include "app/controls.h"
+#include "app/view/twips.h"
 
 class QWidget;
 
 namespace csv2sql {
 
-// Twips (1440 to the inch) to pixels and back at a screen's logical DPI: 15 twips to the pixel
-// at 96 DPI.
-class TwipScale {
- public:
-  explicit TwipScale(double logicalDpi) : dpi_(logicalDpi) {}
-  // The scale of the screen the widget is on.
-  static TwipScale of(const QWidget& widget);
+// The twip scale of the screen the widget is on.
+TwipScale scaleOf(const QWidget& widget);
 
-  double dpi() const { return dpi_; }
-  int pixels(int twips) const;
-  QRect pixels(const Geometry& geometry) const;
-  double twips(int pixels) const { return pixels * 1440.0 / dpi_; }
-
- private:
-  double dpi_;
-};
+inline QRect toQRect(const PixelRect& rect) {
+  return {rect.left, rect.top, rect.width, rect.height};
+}
 
 }  // namespace csv2sql

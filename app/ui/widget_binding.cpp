@@ -17,6 +17,7 @@
 #include "app/ui/control_binding.h"
 #include "app/ui/grid_model.h"
 #include "app/ui/qt_text.h"
+#include "app/view/window_layout.h"
 
 namespace csv2sql {
 
@@ -50,16 +51,16 @@ Qt::CheckState checkState(int value) {
   return Qt::Unchecked;
 }
 
-QWidget* makeButton(Button& button, QWidget& parent, TwipScale scale) {
+QWidget* makeWidget(Button& button, QWidget& parent, TwipScale scale) {
   auto* widget = new QPushButton(&parent);
   auto* binding = ControlBinding::bind(
       button, *widget, scale, [&button, widget] { widget->setText(toQt(button.caption())); });
   QObject::connect(widget, &QPushButton::clicked, binding,
-                   [binding, &button] { binding->fromWidget([&button] { button.click(); }); });
+                   [binding, &button] { binding->fromView([&button] { button.click(); }); });
   return widget;
 }
 
-QWidget* makeCheckBox(CheckBox& box, QWidget& parent, TwipScale scale) {
+QWidget* makeWidget(CheckBox& box, QWidget& parent, TwipScale scale) {
   auto* widget = new QCheckBox(&parent);
   auto* binding = ControlBinding::bind(box, *widget, scale, [&box, widget] {
     widget->setText(toQt(box.caption()));
@@ -68,19 +69,19 @@ QWidget* makeCheckBox(CheckBox& box, QWidget& parent, TwipScale scale) {
     widget->setCheckState(checkState(box.value()));
   });
   QObject::connect(widget, &QCheckBox::clicked, binding, [binding, &box, widget] {
-    binding->fromWidget([&box, widget] { box.setValue(widget->isChecked() ? 1 : 0); });
+    binding->fromView([&box, widget] { box.setValue(widget->isChecked() ? 1 : 0); });
   });
   return widget;
 }
 
-QWidget* makeFrame(Frame& frame, QWidget& parent, TwipScale scale) {
+QWidget* makeWidget(Frame& frame, QWidget& parent, TwipScale scale) {
   auto* widget = new QGroupBox(&parent);
   ControlBinding::bind(frame, *widget, scale,
                        [&frame, widget] { widget->setTitle(toQt(frame.caption())); });
   return widget;
 }
 
-QWidget* makeLabel(Label& label, QWidget& parent, TwipScale scale) {
+QWidget* makeWidget(Label& label, QWidget& parent, TwipScale scale) {
   auto* widget = new QLabel(&parent);
   widget->setTextFormat(Qt::PlainText);
   widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -89,7 +90,7 @@ QWidget* makeLabel(Label& label, QWidget& parent, TwipScale scale) {
   return widget;
 }
 
-QWidget* makeTextBox(TextBox& box, QWidget& parent, TwipScale scale) {
+QWidget* makeWidget(TextBox& box, QWidget& parent, TwipScale scale) {
   auto* widget = new QLineEdit(&parent);
   // A text box holds whatever its control holds: Qt's default limit would cut long texts.
   widget->setMaxLength(std::numeric_limits<int>::max());
@@ -105,12 +106,12 @@ QWidget* makeTextBox(TextBox& box, QWidget& parent, TwipScale scale) {
     if (widget->text() != text) widget->setText(text);
   });
   QObject::connect(widget, &QLineEdit::textEdited, binding, [binding, &box](const QString& text) {
-    binding->fromWidget([&box, &text] { box.setText(fromQt(text)); });
+    binding->fromView([&box, &text] { box.setText(fromQt(text)); });
   });
   return widget;
 }
 
-QWidget* makeComboBox(ComboBox& box, QWidget& parent, TwipScale scale) {
+QWidget* makeWidget(ComboBox& box, QWidget& parent, TwipScale scale) {
   auto* widget = new QComboBox(&parent);
   widget->setEditable(true);
   // Typed names stay typed: no completion from the list, no new list entries on Enter.
@@ -125,12 +126,12 @@ QWidget* makeComboBox(ComboBox& box, QWidget& parent, TwipScale scale) {
   // Typing, picking from the list and the arrow keys all change the edit text.
   QObject::connect(widget, &QComboBox::editTextChanged, binding,
                    [binding, &box](const QString& text) {
-                     binding->fromWidget([&box, &text] { box.setText(fromQt(text)); });
+                     binding->fromView([&box, &text] { box.setText(fromQt(text)); });
                    });
   return widget;
 }
 
-QWidget* makeListBox(ListBox& box, QWidget& parent, TwipScale scale) {
+QWidget* makeWidget(ListBox& box, QWidget& parent, TwipScale scale) {
   auto* widget = new QListWidget(&parent);
   widget->setUniformItemSizes(true);
   ControlBinding::bind(box, *widget, scale, {});
@@ -144,7 +145,7 @@ QWidget* makeListBox(ListBox& box, QWidget& parent, TwipScale scale) {
   return widget;
 }
 
-QWidget* makeGrid(Grid& grid, QWidget& parent, TwipScale scale) {
+QWidget* makeWidget(Grid& grid, QWidget& parent, TwipScale scale) {
   auto* widget = new QTableView(&parent);
   widget->setModel(new GridModel(grid, widget));
   widget->setWordWrap(false);
@@ -165,22 +166,19 @@ QWidget* makeGrid(Grid& grid, QWidget& parent, TwipScale scale) {
   return widget;
 }
 
-}  // namespace
-
-QWidget* makeBoundWidget(Control& control, QWidget& parent, TwipScale scale) {
-  // Most derived kinds first: a combo box is a text box, a button or check box a label.
-  if (auto* grid = dynamic_cast<Grid*>(&control)) return makeGrid(*grid, parent, scale);
-  if (auto* combo = dynamic_cast<ComboBox*>(&control)) return makeComboBox(*combo, parent, scale);
-  if (auto* text = dynamic_cast<TextBox*>(&control)) return makeTextBox(*text, parent, scale);
-  if (auto* check = dynamic_cast<CheckBox*>(&control)) return makeCheckBox(*check, parent, scale);
-  if (auto* button = dynamic_cast<Button*>(&control)) return makeButton(*button, parent, scale);
-  if (auto* frame = dynamic_cast<Frame*>(&control)) return makeFrame(*frame, parent, scale);
-  if (auto* label = dynamic_cast<Label*>(&control)) return makeLabel(*label, parent, scale);
-  if (auto* list = dynamic_cast<ListBox*>(&control)) return makeListBox(*list, parent, scale);
-  // Every kind of the window is above; a new kind must be added here to be seen.
+// A kind of control that has no widget of its own yet: still in its place, visible or not.
+QWidget* makeWidget(Control& control, QWidget& parent, TwipScale scale) {
   auto* widget = new QWidget(&parent);
   ControlBinding::bind(control, *widget, scale, {});
   return widget;
+}
+
+}  // namespace
+
+QWidget* makeBoundWidget(Control& control, QWidget& parent, TwipScale scale) {
+  return visitKind(control, [&parent, scale](auto& kind) -> QWidget* {
+    return makeWidget(kind, parent, scale);
+  });
 }
 
 }  // namespace csv2sql

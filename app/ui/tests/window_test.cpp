@@ -85,7 +85,8 @@ TEST_F(WindowTest, EveryControlHasAWidgetOfItsNameInPlaceNoInputCoversAnotherAnd
         control->container().empty() ? MainWindow::kObjectName : control->container();
     EXPECT_EQ(fromQt(shown.parentWidget()->objectName()), parent) << control->name();
     if (control != &form.lstLog) {  // its size follows the window
-      EXPECT_EQ(shown.geometry(), window->scale().pixels(control->geometry())) << control->name();
+      EXPECT_EQ(shown.geometry(), toQRect(window->scale().pixels(control->geometry())))
+          << control->name();
     }
     EXPECT_EQ(shown.isHidden(), !control->visible()) << control->name();
     EXPECT_EQ(shown.isEnabled(), control->enabled()) << control->name();
