@@ -122,7 +122,11 @@ InputFile::InputFile(const std::filesystem::path& file) {
     const DWORD error = GetLastError();
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     state_ = missing ? State::Missing : State::Unreadable;
-    error_ = std::error_code(static_cast<int>(error), std::system_category());
+    // A folder is refused as "access denied": it is there, but no regular file.
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    const bool folder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!folder) error_ = std::error_code(static_cast<int>(error), std::system_category());
     return;
   }
   handle_ = reinterpret_cast<std::intptr_t>(handle);

@@ -14,7 +14,7 @@ packages=(
   libhowardhinnant-date-dev tzdata libxxhash-dev
   xvfb xauth time dpkg-dev fakeroot
 )
-windows=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64)
+windows=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 sqlite3)
 if [[ ${1:-} == --windows ]]; then
   packages=("${windows[@]}")
 else
@@ -26,6 +26,9 @@ for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
     missing+=("$package")
 done
+# npm fetches SQLite's amalgamation for the Windows build (scripts/fetch-sqlite.sh); a Node.js
+# from elsewhere that brings its own npm is kept.
+command -v npm >/dev/null || missing+=(npm)
 
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"

@@ -166,8 +166,18 @@ TEST_F(ProgramTest, HelpOpensTheUserGuideBesideTheProgram) {
 }
 
 TEST(FileUrl, EncodesWhatAnAddressCannotHoldAndMakesRelativePathsAbsolute) {
-  EXPECT_EQ(fileUrl("/a-b_c.d~e/f.html"), "file:///a-b_c.d~e/f.html");
-  EXPECT_EQ(fileUrl("/x/#1 100%/M\xC3\xBChle.html"), "file:///x/%231%20100%25/M%C3%BChle.html");
+#ifdef _WIN32
+  const std::u8string root = u8"C:";
+  const std::string url = "file:///C:";
+#else
+  const std::u8string root;
+  const std::string url = "file://";
+#endif
+  const auto at = [&root](std::u8string_view rest) {
+    return std::filesystem::path(root + std::u8string(rest));
+  };
+  EXPECT_EQ(fileUrl(at(u8"/a-b_c.d~e/f.html")), url + "/a-b_c.d~e/f.html");
+  EXPECT_EQ(fileUrl(at(u8"/x/#1 100%/M\u00FChle.html")), url + "/x/%231%20100%25/M%C3%BChle.html");
   EXPECT_EQ(fileUrl("a.html"), fileUrl(std::filesystem::current_path() / "a.html"));
 }
 

@@ -129,8 +129,12 @@ TEST_F(ArchiveTest, PlanLeavesTheArchiveFolderEmptyUntilTheMove) {
 }
 
 TEST_F(ArchiveTest, SourceFolderUnderAnotherSpellingOrALinkIsRefused) {
-  fs::create_directory_symlink(sourceFolder, test.folder.path() / "link");
-  EXPECT_THROW(checkArchiveFolder(sourceFolder, test.folder.path() / "link/"), Error);
+  // Windows makes links only for administrators or in developer mode (Wine not at all).
+  std::error_code noLinks;
+  fs::create_directory_symlink(sourceFolder, test.folder.path() / "link", noLinks);
+  if (!noLinks) {
+    EXPECT_THROW(checkArchiveFolder(sourceFolder, test.folder.path() / "link/"), Error);
+  }
   EXPECT_THROW(checkArchiveFolder(sourceFolder, sourceFolder / ".." / "in"), Error);
   EXPECT_NO_THROW(checkArchiveFolder(sourceFolder, archiveFolder));
 }

@@ -2,8 +2,6 @@
 
 #include <libpq-fe.h>
 
-#include <random>
-
 namespace csv2sql::testing {
 
 std::optional<PgServer> pgServer() {
@@ -36,11 +34,6 @@ std::vector<std::string> pgRun(const PgServer& server, const std::string& sql) {
   PQclear(result);
   PQfinish(connection);
   return rows;
-}
-
-std::string uniqueName(const std::string& stem) {
-  static std::random_device random;
-  return stem + "_" + std::to_string(random() % 1000000000u);
 }
 
 }  // namespace csv2sql::testing

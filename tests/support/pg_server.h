@@ -31,7 +31,4 @@ std::optional<PgServer> pgServer();
 // (NULL as "NULL"); a failed statement fails the test.
 std::vector<std::string> pgRun(const PgServer& server, const std::string& sql);
 
-// A name of its own ("<stem>_<random>"), as tests and test binaries share the server.
-std::string uniqueName(const std::string& stem);
-
 }  // namespace csv2sql::testing

@@ -52,4 +52,9 @@ TestSession::TestSession() {
   session.errorStream = &errors;
 }
 
+std::string uniqueName(const std::string& stem) {
+  static std::random_device random;
+  return stem + "_" + std::to_string(random() % 1000000000u);
+}
+
 }  // namespace csv2sql::testing

@@ -32,6 +32,9 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> readLines(const std::filesystem::path& path);
 
+// A name of its own ("<stem>_<random>"), as tests and test binaries share a server.
+std::string uniqueName(const std::string& stem);
+
 // Makes a symbolic link, or skips the test where the system has none (Wine).
 #define CSV2SQL_SYMLINK_OR_SKIP(target, link)                                         \
   do {                                                                                \
