@@ -45,6 +45,10 @@ void HeadlessHost::installPorts(Session& session, FrmMain& /*form*/) {
   }
 }
 
+void HeadlessHost::requestStop() {
+  stopSignalled = 1;
+}
+
 void HeadlessHost::attach(Program& program) {
   program_ = &program;
   Timer& timer = program.form().Timer1;

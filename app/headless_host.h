@@ -30,6 +30,9 @@ class HeadlessHost final : public Host,
   // Also installs the SIGTERM and SIGINT handlers, so a "1" run stops cleanly as well.
   void installPorts(Session& session, FrmMain& form) override;
   void attach(Program& program) override;
+  // Asks the program to end cleanly, as SIGTERM does (a Windows service's stop request).
+  static void requestStop();
+
   // This host has no window, so showWindow is ignored: it ticks Timer1 until a stop signal
   // (status 0) or until automatic runs go off after a failed run without a retry delay (status 1,
   // so that a service manager can start the program again).

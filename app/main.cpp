@@ -8,7 +8,10 @@
 #include "app/schedule_seam.h"
 #include "core/clock.h"
 #include "core/platform.h"
-#if !defined(CSV2SQL_HEADLESS_ONLY) && !defined(CSV2SQL_WINDOW_PROGRAM)
+#if defined(CSV2SQL_WIN32_HOST)
+#include "app/win32/service.h"
+#include "app/win32/window_host.h"
+#elif !defined(CSV2SQL_HEADLESS_ONLY) && !defined(CSV2SQL_WINDOW_PROGRAM)
 #include "app/ui/window_host.h"
 #endif
 
@@ -18,7 +21,10 @@ constexpr const char* kNoWindow = "csv2sql: no display is available to show the 
 
 // The window host, or nothing when no window can be shown here.
 std::unique_ptr<csv2sql::Host> windowHost(int& argc, char** argv, csv2sql::Session& session) {
-#if defined(CSV2SQL_HEADLESS_ONLY) || defined(CSV2SQL_WINDOW_PROGRAM)
+#if defined(CSV2SQL_WIN32_HOST)
+  (void)argc, (void)argv, (void)session;
+  return csv2sql::makeWin32Host();
+#elif defined(CSV2SQL_HEADLESS_ONLY) || defined(CSV2SQL_WINDOW_PROGRAM)
   // This program has no window host.
   (void)argc, (void)argv, (void)session;
   return nullptr;
@@ -33,6 +39,9 @@ std::unique_ptr<csv2sql::Host> windowHost(int& argc, char** argv, csv2sql::Sessi
 int main(int argc, char** argv) {
   using namespace csv2sql;
   if (const auto status = runCommand(argc, argv, std::cout, std::cerr)) return *status;
+#ifdef CSV2SQL_WIN32_HOST
+  if (const auto status = runServiceCommand(argc, argv, std::cout, std::cerr)) return *status;
+#endif
   auto session = std::make_unique<Session>();
   session->programFolder = platform::executablePath().parent_path();
   session->errorStream = &std::cerr;
@@ -47,6 +56,14 @@ int main(int argc, char** argv) {
   auto form = std::make_unique<FrmMain>();
   if (startsWithoutWindow(text)) {
     HeadlessHost host(seamInterval);
+#ifdef CSV2SQL_WIN32_HOST
+    // Started by the service control manager: the same start, stopped by its stop request.
+    if (isServiceStart(text)) {
+      const auto status = runAsService([&] { return runProgram(*session, *form, text, host); },
+                                       &HeadlessHost::requestStop);
+      if (status) return *status;
+    }
+#endif
     return runProgram(*session, *form, text, host);
   }
 #ifdef CSV2SQL_WINDOW_PROGRAM
