@@ -14,7 +14,7 @@ packages=(
   libhowardhinnant-date-dev tzdata libxxhash-dev
   xvfb xauth time dpkg-dev fakeroot
 )
-windows=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth sqlite3)
+windows=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis xvfb xauth sqlite3)
 if [[ ${1:-} == --windows ]]; then
   packages=("${windows[@]}")
 else

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Cross-compiles csv2sql.exe for 64-bit Windows with MinGW-w64 (its native window and service),
-# with SQLite compiled in from its amalgamation (scripts/fetch-sqlite.sh),
-# and runs the tests that need no server under Wine.
+# Cross-compiles csv2sql.exe for 64-bit Windows with MinGW-w64, with SQLite compiled in from its
+# amalgamation (scripts/fetch-sqlite.sh), and runs the tests that need no server under Wine.
 #   scripts/windows-build.sh [--install] [build folder, default build-windows]
-# --install first installs MinGW-w64 and Wine from Debian (scripts/install-deps.sh --windows).
+# --install first installs MinGW-w64, Wine, NSIS and Xvfb from Debian (scripts/install-deps.sh
+# --windows). Then the setup is built and tried under Wine (scripts/wine-checks.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,8 +13,9 @@ if [[ ${1:-} == --install ]]; then
 fi
 build=${1:-build-windows}
 
-# Wine makes windows only on a display (the window's tests): the whole script runs on one of its
-# own, at 96 DPI, whatever the caller's session has.
+# Wine makes windows only on a display (the window's tests, the program's window, the setup's
+# uninstaller): the whole script runs on one of its own, at 96 DPI, whatever the caller's
+# session has.
 if [[ -z ${CSV2SQL_WINE_DISPLAY:-} ]]; then
   exec env -u WAYLAND_DISPLAY CSV2SQL_WINE_DISPLAY=1 \
     xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" "$0" "$build"
@@ -22,8 +23,8 @@ fi
 
 # Debian's wine64 alone keeps its loader out of PATH.
 wine=$(PATH=$PATH:/usr/lib/wine command -v wine64 || true)
-if ! command -v x86_64-w64-mingw32-g++-posix xvfb-run >/dev/null || [[ -z $wine ]]; then
-  echo "windows-build: MinGW-w64, Wine or Xvfb is missing; run scripts/windows-build.sh" \
+if ! command -v x86_64-w64-mingw32-g++-posix makensis xvfb-run >/dev/null || [[ -z $wine ]]; then
+  echo "windows-build: MinGW-w64, Wine, NSIS or Xvfb is missing; run scripts/windows-build.sh" \
     "--install" >&2
   exit 2
 fi
@@ -35,7 +36,8 @@ echo "windows-build: without the PostgreSQL driver and the time-zone lookup" \
 scripts/fetch-sqlite.sh "$build/sqlite3"
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DCSV2SQL_GUI=OFF -DCSV2SQL_SQLITE=ON -DCSV2SQL_POSTGRESQL=OFF \
-  -DCSV2SQL_TIME_ZONES=OFF -DCSV2SQL_SQLITE_SOURCE="$PWD/$build/sqlite3" >/dev/null
+  -DCSV2SQL_TIME_ZONES=OFF \
+  -DCSV2SQL_SQLITE_SOURCE="$PWD/$build/sqlite3" >/dev/null
 tests=(core_tests app_tests dbaccess_tests log_tests settings_tests destination_tests import_tests
   win32_tests)
 nice -n 15 cmake --build "$build" -j2 --target csv2sql window_probe "${tests[@]}"
@@ -81,16 +83,9 @@ stored=$(query 'SELECT COUNT(*) FROM CSVDATA')
 echo "windows-build: csv2sql.exe 1 under Wine stored $stored readings in PostgreSQL through ODBC"
 [[ $stored == 8 ]] || status=1
 
-# The demo under Wine: the same folder into SQLite, compiled into the program.
-sqlite3 "$folder/readings.db" \
-  'CREATE TABLE CSVDATA (DateTime TEXT NOT NULL, Tag TEXT NOT NULL, Value REAL NOT NULL);'
-rm -rf "$folder/log" && cp sample/*.csv "$folder/in/"
-sed -i -e 's/^CNN_PROVIDER=MSDASQL/CNN_PROVIDER=SQLite/' \
-  -e 's/^CNN_DATASOURCE=.*/CNN_DATASOURCE=readings.db/' "$folder/config.ini"
-"$wine" "$folder/csv2sql.exe" 1 || status=1
-stored=$(sqlite3 "$folder/readings.db" 'SELECT COUNT(*) FROM CSVDATA')
-echo "windows-build: csv2sql.exe 1 under Wine stored $stored readings in SQLite"
-[[ $stored == 8 ]] || status=1
-# Wine's own processes (explorer.exe) end with the display.
+
+# The setup, the demo into SQLite, the window, the service and the uninstaller.
+scripts/wine-checks.sh "$build" || status=1
+# Wine's own processes (services.exe, explorer.exe) end with the display.
 PATH=$PATH:/usr/lib/wine wineserver -k || true
 exit "$status"
