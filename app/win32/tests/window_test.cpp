@@ -12,6 +12,7 @@
 #include "app/program.h"
 #include "app/view/window_layout.h"
 #include "app/win32/main_frame.h"
+#include "app/win32/message_box.h"
 #include "app/win32/native_view.h"
 #include "app/win32/wide_text.h"
 #include "app/win32/window_host.h"
@@ -174,10 +175,11 @@ TEST_F(Win32WindowTest, ControlChangesShowInTheirWindowsAndEditsReachTheControls
   EXPECT_FALSE(IsWindowVisible(child("txtColTag")));
 }
 
-TEST_F(Win32WindowTest, TheUtcGridTakesEditsAndShowsItsCells) {
+// The edit fields of a grid's view, row by row.
+std::vector<HWND> cellsOf(HWND grid) {
   std::vector<HWND> cells;
   EnumChildWindows(
-      child("spUTC"),
+      grid,
       [](HWND cell, LPARAM list) -> BOOL {
         wchar_t type[16] = {};
         GetClassNameW(cell, type, 16);
@@ -186,6 +188,11 @@ TEST_F(Win32WindowTest, TheUtcGridTakesEditsAndShowsItsCells) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&cells));
+  return cells;
+}
+
+TEST_F(Win32WindowTest, TheUtcGridTakesEditsAndShowsItsCells) {
+  const std::vector<HWND> cells = cellsOf(child("spUTC"));
   const auto columns = static_cast<std::size_t>(gridColumns(form.spUTC));
   ASSERT_GE(cells.size(), 2 * columns);
   SetWindowTextW(cells[0], L"2024-03-10 07:00:00");
@@ -194,8 +201,13 @@ TEST_F(Win32WindowTest, TheUtcGridTakesEditsAndShowsItsCells) {
   EXPECT_EQ(textOf(cells[columns + 2]), "-5");
   // The hidden work grid catches up once it is shown.
   form.sp.setCell(1, 2, "TAG1");
+  EXPECT_EQ(textOf(cellsOf(child("sp")).at(1)), "");
   form.sp.setVisible(true);
-  EXPECT_TRUE(IsWindowVisible(child("sp")));
+  EXPECT_EQ(textOf(cellsOf(child("sp")).at(1)), "TAG1");
+}
+
+TEST(Win32MessageBox, ACarriageReturnAloneOrBeforeALineFeedBreaksTheLine) {
+  EXPECT_EQ(messageText("a\rb\r\nc\nd\xC3\xBC\r"), L"a\nb\nc\nd\u00FC\n");
 }
 
 TEST_F(Win32WindowTest, TheLogListFollowsTheWindowsSizeAndTimer1TicksOnAWin32Timer) {
