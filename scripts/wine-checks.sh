@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows build tried as a Windows user would, under Wine (scripts/windows-build.sh runs it
 # after the tests): the setup (NSIS) installs silently with the service; the installed
-# "csv2sql.exe 1" imports the demo into SQLite; the window starts under Xvfb and another program
-# finds it by its title and a control by its name (its picture: BUILD/window.png); the service
-# is started and stopped through Wine's net and queried through its sc; the uninstaller removes
-# the service and the program and leaves the operator's data.
+# "csv2sql.exe 1" imports the demo into SQLite; the window (no argument, and the start 2) starts
+# under Xvfb and another program finds it by its title and a control by its name (its picture:
+# BUILD/window.png); the service is started and stopped through Wine's net and queried through
+# its sc; the uninstaller removes the service and the program and leaves the operator's data.
 #   scripts/wine-checks.sh BUILD_FOLDER   (WINEPREFIX and WINEDEBUG set by the caller)
 set -euo pipefail
 build=$1
@@ -57,6 +57,7 @@ grep -q 'eventlog.*csv2sql: the run failed: Error 3706' "$failed/output.txt" ||
 # The window, found from another program.
 scripts/wine-window.sh "$build" 'C:\csv2sql\csv2sql.exe' "$build/window.png" ||
   fail "the window under Xvfb"
+scripts/wine-window.sh "$build" 'C:\csv2sql\csv2sql.exe' "" 2 || fail "the window of the start 2"
 
 # The service the setup installed: automatic (Wine's sc has no "qc": its registry entry says),
 # started and stopped through net, its state through sc.

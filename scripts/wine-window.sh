@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# Starts csv2sql.exe without an argument (the window) under Wine on the caller's display (Xvfb in
-# the scripts that run this one), finds the window by its title and a control by its name from another
-# program (window_probe.exe), takes the window's picture when asked, closes it and expects the
-# program to end with status 0.
-#   scripts/wine-window.sh BUILD_FOLDER PROGRAM (a Windows path) [PNG]
+# Starts csv2sql.exe without an argument, or with ARGUMENT (2: the window with automatic runs),
+# under Wine on the caller's display (Xvfb in the scripts that run this one), finds the window by
+# its title and a control by its name from another program (window_probe.exe), takes the
+# window's picture when asked, closes it and expects the program to end with status 0.
+#   scripts/wine-window.sh BUILD_FOLDER PROGRAM (a Windows path) [PNG or "" [ARGUMENT]]
 # WINEPREFIX and WINEDEBUG come from the caller.
 set -euo pipefail
-build=$1 program=$2 picture=${3:-}
+build=$1 program=$2 picture=${3:-} argument=${4:-}
 wine=$(PATH=$PATH:/usr/lib/wine command -v wine64)
 probe=$("$wine" winepath -w "$PWD/$build/bin/window_probe.exe")
 picture=${picture:+$("$wine" winepath -w "$(realpath -m "$picture")")}
 
-"$wine" "$program" &
+# shellcheck disable=SC2086  # no argument: none
+"$wine" "$program" $argument &
 window=$!
 found=0
 # shellcheck disable=SC2086  # no picture: no argument
