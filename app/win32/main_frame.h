@@ -27,7 +27,6 @@ class MainFrame {
   void attach(Program& program);
 
   HWND handle() const { return handle_; }
-  const TwipScale& scale() const { return scale_; }
   // The native window that shows the control of that name, or null.
   HWND find(const std::string& name) const;
 

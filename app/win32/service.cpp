@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <chrono>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>

@@ -59,8 +59,6 @@ class Win32WindowTest : public ::testing::Test {
     window = FindWindowW(MainFrame::kWindowClass, widen(FrmMain::kCaption).c_str());
     ShowWindow(window, SW_SHOWNA);
     pump();
-    RECT client{};
-    GetClientRect(window, &client);
     scale = TwipScale(GetDpiForWindow(window));
   }
   ~Win32WindowTest() override { DestroyWindow(window); }
