@@ -18,6 +18,7 @@ FrmMain::FrmMain()
     : btnTransferData("btnTransferData", kWindow, {0, 0, 1575, 375}, 0, "Load Data"),
       btnSaveSettings("btnSaveSettings", kWindow, {2040, 0, 1335, 375}, 3, "Save Settings"),
       btnHelp("btnHelp", kWindow, {3600, 0, 1095, 375}, 5, "Help"),
+      btnPreview("btnPreview", kWindow, {4800, 0, 915, 375}, 67, "Preview"),
       Label10("Label10", kWindow, {120, 600, 1455, 255}, 1, "CSV Folder"),
       txtSourceCSV("txtSourceCSV", kWindow, {1800, 600, 7215, 285}, 2),
       Frame2("Frame2", kWindow, {120, 960, 9135, 1815}, 9, "DB Connection"),
@@ -30,7 +31,7 @@ FrmMain::FrmMain()
       sp("sp", kWindow, {9720, 4800, 3375, 1455}, 8),
       txtDestCnn("txtDestCnn", kWindow, {5640, 3000, 4695, 285}, 6),
       Timer1("Timer1"),
-      lblProgress("lblProgress", kWindow, {4800, 60, 4455, 255}, 51, ""),
+      lblProgress("lblProgress", kWindow, {5820, 60, 3435, 255}, 51, ""),
       Label1("Label1", kDbConnection, {120, 360, 1215, 255}, 10, "Data Source"),
       txtDataSource("txtDataSource", kDbConnection, {1560, 360, 3495, 285}, 11),
       Label7("Label7", kDbConnection, {5400, 360, 1095, 255}, 23, "Initial Catalog"),
@@ -145,6 +146,7 @@ FrmMain::FrmMain()
       {&lblProgress, &txtUtcZone, &btnFillUtc, &Label16, &txtLedgerTable, &lblErrorFolder,
        &txtErrorFolder, &frameUnattended, &lblRejectLimit, &txtRejectLimit, &lblRetryMinutes,
        &txtRetryMinutes, &lblKeepDays, &txtKeepDays, &lblSettleSeconds, &txtSettleSeconds});
+  controls_.push_back(&btnPreview);
 }
 
 Control* FrmMain::find(const std::string& name) const {
