@@ -30,22 +30,23 @@ bool isGzipName(std::string_view fileName) {
 }
 
 struct SourceInput::Inflater {
-  Inflater() {
+  explicit Inflater(const std::filesystem::path& file) : path(file) {
     if (inflateInit2(&stream, kGzipWindowBits) != Z_OK) throw std::bad_alloc();
   }
   ~Inflater() { inflateEnd(&stream); }
   Inflater(const Inflater&) = delete;
   Inflater& operator=(const Inflater&) = delete;
 
+  std::filesystem::path path;  // for the error of damaged data
   z_stream stream{};
   std::unique_ptr<unsigned char[]> input{new unsigned char[kCompressedBlockBytes]};
   bool fileEnded = false;
   bool inMember = false;  // a member has begun and not yet ended
 };
 
-SourceInput::SourceInput(const std::filesystem::path& path) : path_(path), file_(path) {
+SourceInput::SourceInput(const std::filesystem::path& path) : file_(path) {
   if (file_.state() == platform::InputFile::State::Open && isGzipName(path.filename().string())) {
-    inflater_ = std::make_unique<Inflater>();
+    inflater_ = std::make_unique<Inflater>(path);
   }
 }
 
@@ -67,7 +68,7 @@ bool SourceInput::read(char* into, std::size_t bytes, std::size_t& got) {
     }
     if (z.stream.avail_in == 0) {
       // A file cut short, by a copy or a writer that has not finished, must not import as whole.
-      if (z.inMember) throw damaged(path_, "it ends before its compressed data does");
+      if (z.inMember) throw damaged(z.path, "it ends before its compressed data does");
       return true;
     }
     const std::size_t room = std::min<std::size_t>(bytes - got, UINT_MAX);
@@ -83,7 +84,7 @@ bool SourceInput::read(char* into, std::size_t bytes, std::size_t& got) {
     } else if (result == Z_MEM_ERROR) {
       throw std::bad_alloc();
     } else if (result != Z_OK && result != Z_BUF_ERROR) {
-      throw damaged(path_, z.stream.msg != nullptr ? z.stream.msg : "its data is damaged");
+      throw damaged(z.path, z.stream.msg != nullptr ? z.stream.msg : "its data is damaged");
     }
   }
   return true;

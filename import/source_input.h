@@ -29,7 +29,6 @@ class SourceInput {
   bool read(char* into, std::size_t bytes, std::size_t& got);
 
  private:
-  std::filesystem::path path_;
   platform::InputFile file_;
   struct Inflater;
   std::unique_ptr<Inflater> inflater_;  // none for a file read as it is
