@@ -22,7 +22,7 @@ namespace csv2sql {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: csv2sql [1 | 2 | NTSERVICE]\n"
+    "Usage: csv2sql [1 | 2 | NTSERVICE | --check]\n"
     "       csv2sql --utc-periods ZONE FIRST_YEAR LAST_YEAR\n"
     "       csv2sql --status [MINUTES]\n"
     "       csv2sql --help | --version\n"
@@ -35,6 +35,9 @@ constexpr const char* kUsage =
     "  2          open the window with messages into the run log, starting the automatic runs\n"
     "             when they are checked\n"
     "  NTSERVICE  run the automatic imports without a window, for a service manager\n"
+    "  --check    read every file the next run would, with the saved settings, and print\n"
+    "             what each gives (its counts, first readings and skipped rows); nothing is\n"
+    "             written, no database is opened (status 0, 1 when it cannot check)\n"
     "  --utc-periods ZONE FIRST_YEAR LAST_YEAR\n"
     "             print the UTC= lines of config.ini for a time zone of the system's database\n"
     "             (for example Europe/Berlin) from the first to the last year, in UTC\n"
@@ -124,7 +127,7 @@ bool isServiceStart(const std::string& text) {
 }
 
 bool startsWithoutWindow(const std::string& text) {
-  return isServiceStart(text) || text == "1";
+  return isServiceStart(text) || text == "1" || text == kCheckArgument;
 }
 
 int runProgram(Session& session, FrmMain& form, const std::string& argumentText, Host& host) {

@@ -20,7 +20,7 @@ std::string argumentText(int argc, char** argv);
 // The service start: the whole text, upper-cased, is "NTSERVICE" (no trimming, no words).
 bool isServiceStart(const std::string& text);
 
-// The starts that never show a window: the service start and "1".
+// The starts that never show a window: the service start, "1" and "--check".
 bool startsWithoutWindow(const std::string& text);
 
 // The arguments that print and end without a session or a display: --help, --version,

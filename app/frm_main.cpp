@@ -18,8 +18,9 @@ FrmMain::FrmMain()
     : btnTransferData("btnTransferData", kWindow, {0, 0, 1575, 375}, 0, "Load Data"),
       btnSaveSettings("btnSaveSettings", kWindow, {2040, 0, 1335, 375}, 3, "Save Settings"),
       btnHelp("btnHelp", kWindow, {3600, 0, 1095, 375}, 5, "Help"),
+      btnPreview("btnPreview", kWindow, {8040, 585, 975, 315}, 67, "Preview"),
       Label10("Label10", kWindow, {120, 600, 1455, 255}, 1, "CSV Folder"),
-      txtSourceCSV("txtSourceCSV", kWindow, {1800, 600, 7215, 285}, 2),
+      txtSourceCSV("txtSourceCSV", kWindow, {1800, 600, 6135, 285}, 2),
       Frame2("Frame2", kWindow, {120, 960, 9135, 1815}, 9, "DB Connection"),
       Frame3("Frame3", kWindow, {120, 2880, 9135, 975}, 25, "Archive Options"),
       Frame6("Frame6", kWindow, {120, 3840, 9135, 735}, 45, "Automatic Run Frequency"),
@@ -145,6 +146,7 @@ FrmMain::FrmMain()
       {&lblProgress, &txtUtcZone, &btnFillUtc, &Label16, &txtLedgerTable, &lblErrorFolder,
        &txtErrorFolder, &frameUnattended, &lblRejectLimit, &txtRejectLimit, &lblRetryMinutes,
        &txtRetryMinutes, &lblKeepDays, &txtKeepDays, &lblSettleSeconds, &txtSettleSeconds});
+  controls_.push_back(&btnPreview);
 }
 
 Control* FrmMain::find(const std::string& name) const {

@@ -25,6 +25,8 @@ class FrmMain {
   Button btnTransferData;
   Button btnSaveSettings;
   Button btnHelp;
+  // What the next run would read from its first file, with the settings shown, in a box.
+  Button btnPreview;
   Label Label10;
   TextBox txtSourceCSV;
   Frame Frame2;

@@ -15,6 +15,7 @@
 #include "core/platform.h"
 #include "core/text.h"
 #include "dbaccess/providers.h"
+#include "import/source_check.h"
 #include "import/utc_periods.h"
 #include "settings/settings_file.h"
 
@@ -73,6 +74,7 @@ Program::Program(Session& session, FrmMain& form)
   form.btnHelp.onClick = [this] { btnHelp_Click(); };
   form.btnConnectDest.onClick = [this] { destination_.btnConnectDest_Click(readSettings(form_)); };
   form.btnFillUtc.onClick = [this] { btnFillUtc_Click(); };
+  form.btnPreview.onClick = [this] { btnPreview_Click(); };
   form.btnStartAutoRun.onClick = [this] { scheduler_.btnStartAutoRun_Click(); };
   form.btnStopAutorun.onClick = [this] { scheduler_.btnStopAutorun_Click(); };
   form.chkDelOldRecs.clicked().connect([this] { chkDelOldRecs_Click(); });
@@ -82,7 +84,7 @@ Program::Program(Session& session, FrmMain& form)
 Program::~Program() {
   for (Button* button :
        {&form_.btnTransferData, &form_.btnSaveSettings, &form_.btnHelp, &form_.btnConnectDest,
-        &form_.btnStartAutoRun, &form_.btnStopAutorun, &form_.btnFillUtc}) {
+        &form_.btnStartAutoRun, &form_.btnStopAutorun, &form_.btnFillUtc, &form_.btnPreview}) {
     button->onClick = nullptr;
   }
   form_.Timer1.onTick = nullptr;
@@ -100,6 +102,11 @@ void Program::Form_Load(const std::string& argumentText) {
 }
 
 void Program::dispatch(const std::string& argumentText) {
+  if (argumentText == kCheckArgument) {
+    exitRequested_ = true;
+    checkSourceFolder();
+    return;
+  }
   if (argumentText == "1") {
     session_.UnattendedMode = true;
     exitRequested_ = true;
@@ -143,6 +150,21 @@ void Program::refuseRunOnPartialSettings() {
   report.end = RunEnd::Failed;
   report.errorLine = line;
   leaveStatus(report);
+}
+
+void Program::checkSourceFolder() {
+  try {
+    // Settings that failed to load would check other files than the next run reads.
+    if (settingsFailure_) throw *settingsFailure_;
+    if (session_.outputStream == nullptr) return;
+    checkSourceFiles(session_, readSettings(form_), {}, *session_.outputStream);
+  } catch (const Error& error) {
+    exitCode_ = 1;
+    if (session_.errorStream != nullptr) {
+      *session_.errorStream << "csv2sql: the check failed: Error " << error.numberAndDescription()
+                            << std::endl;
+    }
+  }
 }
 
 void Program::leaveStatus(const RunReport& report) {
@@ -214,6 +236,20 @@ void Program::btnFillUtc_Click() {
     showUtcRows(form_.spUTC, utcRowsOf(utcPeriodsOf(words[0], first, last)));
   } catch (const Error& error) {
     messages_.ReportError(error, "btnFillUtc_Click");
+  }
+}
+
+void Program::btnPreview_Click() {
+  // A box of a few lines: the first file, and no more skip lines than fit on a screen.
+  constexpr CheckExtent kFirstFile{1, 10};
+  try {
+    std::ostringstream text;
+    checkSourceFiles(session_, readSettings(form_), kFirstFile, text);
+    std::string shown = text.str();
+    shown.pop_back();  // the last line end: a box needs none
+    messages_.directBox({shown, mb::Information, "Preview"});
+  } catch (const Error& error) {
+    messages_.ReportError(error, "btnPreview_Click");
   }
 }
 

@@ -15,6 +15,9 @@
 
 namespace csv2sql {
 
+// The start that checks the source files the next run would read, and writes nothing.
+inline constexpr const char* kCheckArgument = "--check";
+
 // The window's outer size (W, H) and the size of its client area (SW, SH), in twips.
 struct WindowMetrics {
   double W = 0;
@@ -35,7 +38,8 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   // Fills the provider list, loads config.ini and shows its settings, clears UnattendedMode, then
-  // dispatches the argument text: "1" runs once and asks the program to end; "2" silences messages
+  // dispatches the argument text: "1" runs once and asks the program to end, "--check" checks
+  // the source files and asks the program to end; "2" silences messages
   // and starts automatic runs when chkAutoRun is checked. Settings that failed to load start no
   // run: "1" ends with status 1 and the load error in the run log and on standard error.
   void Form_Load(const std::string& argumentText);
@@ -47,13 +51,16 @@ class Program {
   void btnSaveSettings_Click();
   void chkDelOldRecs_Click();
   void btnHelp_Click();
+  // "Preview": what the next run would read from its first file, with the settings the window
+  // shows, in a box; nothing is written.
+  void btnPreview_Click();
   // Fills spUTC from txtUtcZone: a zone name, then optionally the first and the last year
   // (a zone alone: this year and the next).
   void btnFillUtc_Click();
 
   // Set by the "1" start: the program ends right after Form_Load with this status (0 after a
   // run that ended normally, 3 after one that ended normally but set files aside, 1 after one
-  // that ended in its error path).
+  // that ended in its error path); and by "--check" (0, or 1 when it could not check).
   bool exitRequested() const { return exitRequested_; }
   int exitCode() const { return exitCode_; }
   // False when config.ini failed to load: the window shows partial settings.
@@ -68,6 +75,8 @@ class Program {
  private:
   void dispatch(const std::string& argumentText);
   void refuseRunOnPartialSettings();
+  // The "--check" start: every file the next run would read, on standard output.
+  void checkSourceFolder();
   // Leaves how a run ended in the status file (and a failed run in the system's event log).
   void leaveStatus(const RunReport& report);
 

@@ -13,6 +13,7 @@
 #include "core/file_handle.h"
 #include "core/platform.h"
 #include "core/system_error.h"
+#include "import/source_input.h"
 
 namespace csv2sql {
 
@@ -21,6 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kExtensionLength = 4;
+constexpr std::size_t kGzipExtensionLength = 3;
 
 // Compared as the system sees them where both exist (links, letter case on Windows), else by
 // their resolved text.
@@ -97,6 +99,11 @@ void requireRemovableFrom(const fs::path& sourceFolder) {
 }  // namespace
 
 std::string archiveName(std::string_view fileName, DateTime at) {
+  // A gzip file keeps its ".gz", as written, after the name its text would get.
+  if (isGzipName(fileName)) {
+    const std::size_t text = fileName.size() - kGzipExtensionLength;
+    return archiveName(fileName.substr(0, text), at) + std::string(fileName.substr(text));
+  }
   const std::size_t stem = fileName.size() - std::min(fileName.size(), kExtensionLength);
   return std::string(fileName.substr(0, stem)) + formatDateTime(at, "__yymmdd_hhmmss") + ".csv";
 }

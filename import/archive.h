@@ -35,7 +35,8 @@ class ArchiveMove {
 };
 
 // The file name less its last four characters (its ".csv" in any case) + the time as
-// "__yymmdd_hhmmss" + ".csv".
+// "__yymmdd_hhmmss" + ".csv"; for a gzip file, the name of its name less ".gz", then its ".gz":
+// "x.csv.gz" becomes "x__yymmdd_hhmmss.csv.gz".
 std::string archiveName(std::string_view fileName, DateTime at);
 
 // Error 75 when the archive folder is the source folder (after resolving both): files renamed

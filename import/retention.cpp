@@ -14,6 +14,7 @@
 #include "core/error.h"
 #include "core/system_error.h"
 #include "import/import_run.h"
+#include "import/source_input.h"
 
 namespace csv2sql {
 
@@ -42,8 +43,9 @@ std::optional<DateTime> dateTimeOf(int year, int month, int day, int hour, int m
   return DateTime::fromParts(year, month, day, hour, minute, second);
 }
 
-// Any stem, then "__yymmdd_hhmmss.csv": the time of the move.
+// Any stem, then "__yymmdd_hhmmss.csv", and ".gz" for a gzip file: the time of the move.
 std::optional<DateTime> archivedAt(std::string_view name) {
+  if (isGzipName(name)) name.remove_suffix(std::string_view(".gz").size());
   constexpr std::string_view kStamp = "__######_######.csv";
   if (name.size() < kStamp.size()) return std::nullopt;
   const std::string_view stamp = name.substr(name.size() - kStamp.size());

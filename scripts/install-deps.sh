@@ -11,10 +11,10 @@ packages=(
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev odbc-postgresql tdsodbc libsqliteodbc
   libpq-dev postgresql postgresql-client
-  libhowardhinnant-date-dev tzdata libxxhash-dev
+  libhowardhinnant-date-dev tzdata libxxhash-dev zlib1g-dev
   xvfb xauth time dpkg-dev fakeroot
 )
-windows=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis xvfb xauth sqlite3)
+windows=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis xvfb xauth sqlite3 libz-mingw-w64-dev)
 if [[ ${1:-} == --windows ]]; then
   packages=("${windows[@]}")
 else

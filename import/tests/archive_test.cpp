@@ -16,10 +16,14 @@ const DateTime kMoveTime = DateTime::fromParts(2024, 3, 7, 14, 5, 9);
 const std::string kArchived = "plant1__240307_140509.csv";
 
 TEST(ArchiveName, ReplacesTheExtensionWithTheTimeAndLowerCaseCsv) {
-  const std::pair<const char*, const char*> names[] = {{"plant1.csv", "plant1__240307_140509.csv"},
-                                                       {"DATA.CSV", "DATA__240307_140509.csv"},
-                                                       {"a.b.csv", "a.b__240307_140509.csv"},
-                                                       {".csv", "__240307_140509.csv"}};
+  const std::pair<const char*, const char*> names[] = {
+      {"plant1.csv", "plant1__240307_140509.csv"},
+      {"DATA.CSV", "DATA__240307_140509.csv"},
+      {"a.b.csv", "a.b__240307_140509.csv"},
+      {".csv", "__240307_140509.csv"},
+      {"plant1.csv.gz", "plant1__240307_140509.csv.gz"},
+      {"DATA.CSV.GZ", "DATA__240307_140509.csv.GZ"},
+      {"a.gz", "__240307_140509.csv.gz"}};
   for (const auto& [file, archived] : names) EXPECT_EQ(archiveName(file, kMoveTime), archived);
 }
 

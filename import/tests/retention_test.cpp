@@ -39,6 +39,9 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"__240307_140509.csv", true, true, false},  // from ".csv"
         NameCase{"x__240229_000000.csv", true, true, false},
         NameCase{"plant1__240307_140509.csv.err", false, true, false},
+        NameCase{"plant1__240307_140509.csv.gz", true, true, false},
+        NameCase{"plant1__240307_140509.csv.GZ", true, true, false},
+        NameCase{"plant1__240307_140509.csv.gz.err", false, true, false},
         // Not the archive's form.
         NameCase{"notes.csv", false, false, false}, NameCase{"readme.txt", false, false, false},
         NameCase{"plant1__240307_140509.CSV", false, false, false},
@@ -52,6 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"plant1__240307_240000.csv", false, false, false},  // hour 24
         NameCase{"plant1__240307_146009.csv", false, false, false},  // minute 60
         NameCase{"plant1__240307_140509.csv.bak", false, false, false},
+        NameCase{"plant1__240307_140509.gz", false, false, false},
+        NameCase{"plant1.csv.gz", false, false, false},
         NameCase{".plant1__240307_140509.csv.partial", false, false, false},
         NameCase{"plant1__240307_140509.err", false, false, false},
         NameCase{"plant1__240307_140509.csv.ERR", false, false, false},

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -245,6 +246,35 @@ INSTANTIATE_TEST_SUITE_P(
                  "Error in Procedure btnFillUtc_Click\r\nError 5 - Invalid procedure call or "
                  "argument: no time zone named Mars/Olympus"}),
     [](const auto& info) { return info.param.name; });
+
+// "Preview" reads the settings the window shows, not the saved ones, and shows the first file
+// the next run would read in a box, as "csv2sql --check" prints it.
+TEST_F(WindowTest, PreviewShowsTheFirstFileOfTheFolderTypedInABox) {
+  const std::filesystem::path source = test.folder.path() / "typed";
+  std::filesystem::create_directories(source);
+  writeFile(source / "a.csv", "DateTime,Tag,Value\r\n2024-03-07 10:00:00,T1,12.5\r\nx,T1,1\r\n");
+  writeFile(source / "b.csv", "DateTime,Tag,Value\r\n2024-03-07 10:00:00,T2,1\r\n");
+  QTest::keyClicks(&widget<QLineEdit>("txtSourceCSV"), QString::fromStdString(source.string()));
+  QString title, text;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    box->defaultButton()->click();
+  });
+  QTest::mouseClick(&widget<QPushButton>("btnPreview"), Qt::LeftButton);
+  EXPECT_EQ(widget<QPushButton>("btnPreview").text(), "Preview");
+  EXPECT_EQ(title, "Preview");
+  const std::string shown = fromQt(text);
+  EXPECT_TRUE(shown.starts_with("Date order: ")) << shown;
+  EXPECT_EQ(shown.substr(shown.find('\n') + 1),
+            "a.csv: 1 readings, 1 rows skipped\n"
+            "  2024-03-07 10:00:00  T1  12.5\n"
+            "  Row 3 invalid date (x) record skipped\n"
+            "Check done: 1 files, 1 readings, 1 rows skipped");
+  EXPECT_FALSE(std::filesystem::exists(test.folder.path() / "log"));
+}
 
 // ---- the message box: shown for real and answered by pressing one of its buttons -----------
 
