@@ -12,7 +12,6 @@ namespace csv2sql {
 namespace {
 
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
-constexpr std::int64_t kMicrosPerDay = 86'400 * kMicrosPerSecond;
 
 bool isLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -107,16 +108,18 @@ void forEachDialectReading(FileLines& lines, const FileLayout& layout, const Utc
       continue;
     }
     const std::optional<DateTime> local = utc != nullptr ? utc->toLocal(*stamp) : stamp;
+    // tag: as UTF-8 already.
     const auto reading = [&](std::string_view tag, std::string_view cell) {
       const std::optional<double> value = parseNumberWithMark(cell, layout.decimalMark);
       if (!value || !std::isfinite(*value)) {
         skip(row, record.text(), "value", cell);
       } else {
-        add(local.value_or(*stamp), !local, asUtf8(tag, tagBuffer), *value);
+        add(local.value_or(*stamp), !local, tag, *value);
       }
     };
     if (!layout.wide) {
-      reading(trimSpaces(record.field(layout.colTag)), record.field(layout.colValue));
+      reading(asUtf8(trimSpaces(record.field(layout.colTag)), tagBuffer),
+              record.field(layout.colValue));
       continue;
     }
     for (std::int32_t column = 1; column <= record.count(); ++column) {

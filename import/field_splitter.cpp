@@ -1,5 +1,7 @@
 #include "import/field_splitter.h"
 
+#include <algorithm>
+
 #include "core/byte_search.h"
 
 namespace csv2sql {
