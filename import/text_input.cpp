@@ -22,24 +22,29 @@ bool isLowHalf(char16_t unit) {
 
 }  // namespace
 
-TextInput::TextInput(const std::filesystem::path& path) : file_(path) {
-  if (file_.state() != platform::InputFile::State::Open) return;
-  char mark[2];
-  std::size_t got = 0;
-  if (!file_.read(mark, sizeof mark, got)) return;  // the next read reports it
-  if (got == 2 && mark[0] == '\xFF' && mark[1] == '\xFE') {
+TextInput::TextInput(const std::filesystem::path& path) : file_(path) {}
+
+bool TextInput::readFirst(char* into, std::size_t bytes, std::size_t& got) {
+  started_ = true;
+  if (!file_.read(into, bytes, got)) return false;
+  if (got < 2) return true;
+  if (into[0] == '\xFF' && into[1] == '\xFE') {
     encoding_ = Encoding::Utf16Le;
-  } else if (got == 2 && mark[0] == '\xFE' && mark[1] == '\xFF') {
+  } else if (into[0] == '\xFE' && into[1] == '\xFF') {
     encoding_ = Encoding::Utf16Be;
-  }
-  if (encoding_ == Encoding::Bytes) {
-    pending_.assign(mark, got);
   } else {
-    appendUtf8(pending_, 0xFEFF);
+    return true;
   }
+  atEnd_ = got < bytes;
+  raw_.assign(into + 2, got - 2);
+  appendUtf8(pending_, 0xFEFF);
+  convert();
+  return read(into, bytes, got);
 }
 
 bool TextInput::read(char* into, std::size_t bytes, std::size_t& got) {
+  if (!started_) return readFirst(into, bytes, got);
+  if (encoding_ == Encoding::Bytes) return file_.read(into, bytes, got);
   got = 0;
   for (;;) {
     const std::size_t taken = std::min(bytes - got, pending_.size() - handedOut_);
@@ -49,12 +54,6 @@ bool TextInput::read(char* into, std::size_t bytes, std::size_t& got) {
     if (got == bytes) return true;
     pending_.clear();
     handedOut_ = 0;
-    if (encoding_ == Encoding::Bytes) {
-      std::size_t more = 0;
-      const bool read = file_.read(into + got, bytes - got, more);
-      got += more;
-      return read;
-    }
     if (atEnd_) return true;
     if (!convertBlock()) return false;
   }
@@ -67,6 +66,11 @@ bool TextInput::convertBlock() {
   if (!file_.read(raw_.data() + kept, kRawBlockBytes, got)) return false;
   raw_.resize(kept + got);
   atEnd_ = got < kRawBlockBytes;
+  convert();
+  return true;
+}
+
+void TextInput::convert() {
   const bool little = encoding_ == Encoding::Utf16Le;
   std::size_t at = 0;
   for (; at + 1 < raw_.size(); at += 2) {
@@ -94,7 +98,6 @@ bool TextInput::convertBlock() {
     highHalf_ = 0;
     raw_.clear();
   }
-  return true;
 }
 
 }  // namespace csv2sql

@@ -24,8 +24,13 @@ class TextInput {
 
  private:
   enum class Encoding { Bytes, Utf16Le, Utf16Be };
-  // Converts the next block of UTF-16 into pending_; false when a read fails.
+  // The first read: the file's first bytes tell its encoding, so that a file of bytes costs no
+  // read of its own for that.
+  bool readFirst(char* into, std::size_t bytes, std::size_t& got);
+  // Reads the next block of UTF-16 and converts it; false when a read fails.
   bool convertBlock();
+  // Converts raw_ into pending_, up to a byte or a surrogate half left over for the next block.
+  void convert();
 
   platform::InputFile file_;
   Encoding encoding_ = Encoding::Bytes;
@@ -34,6 +39,7 @@ class TextInput {
   std::string raw_;        // a block of UTF-16 as read, with a byte left over from the last
   char16_t highHalf_ = 0;  // the first half of a surrogate pair whose second is still to come
   bool atEnd_ = false;
+  bool started_ = false;
 };
 
 }  // namespace csv2sql

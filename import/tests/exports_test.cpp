@@ -11,16 +11,6 @@
 namespace csv2sql::testing {
 namespace {
 
-// A text as UTF-16 with its byte order mark; ASCII and Latin-1 only.
-std::string utf16(const std::string& latin1, bool littleEndian) {
-  std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
-  for (const char c : latin1) {
-    const std::string unit{c, '\0'};
-    out += littleEndian ? unit : std::string{'\0', c};
-  }
-  return out;
-}
-
 // An export as a plant or a lab writes it, the keys that read it, and what a run stores of it
 // ("DateTime|Tag|Value", times to the millisecond without trailing zeros, in the order of the
 // file) and logs for the rows it skips; the recognition echoes a date as it reads it, each "T" a
@@ -115,17 +105,17 @@ const Export kExports[] = {
     {"utf16_little_endian",
      "",
      "unicode.csv",
-     utf16(csvLines({"Zeit,Tag,Wert",
-                     "2024-03-07 10:00:00,T\xB0"
-                     "C,1"}),
-           true),
+     asUtf16(csvLines({"Zeit,Tag,Wert",
+                       "2024-03-07 10:00:00,T\xC2\xB0"
+                       "C,1"}),
+             true),
      {"2024-03-07 10:00:00|T\xC2\xB0"
       "C|1"},
      {}},
     {"utf16_big_endian",
      "",
      "unicode.csv",
-     utf16(csvLines({"Zeit,Tag,Wert", "2024-03-07 10:00:00,T1,1"}), false),
+     asUtf16(csvLines({"Zeit,Tag,Wert", "2024-03-07 10:00:00,T1,1"}), false),
      {"2024-03-07 10:00:00|T1|1"},
      {}},
 };
