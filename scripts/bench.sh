@@ -8,7 +8,7 @@
 # speed; prints rows per second, the ratio per pair with its median and range, and peak memory.
 # The "before" group (not run by default) pairs SQLite imports, one file and 10,000 files, with
 # the program of BEFORE_COMMIT / BEFORE_BIN, for a change that must keep the import's speed.
-# A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory longline linear") picks
+# A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory longline linear dialects") picks
 # which of the groups run. The "files" group pairs the same readings in 10,000 files of 100 (FILES)
 # with the one file, both with the ledger; "memory" imports the readings 30 times over (about 1 GiB)
 # into SQLite for its peak memory; "longline" the readings with one line of 64 MiB amid them (a
@@ -21,7 +21,7 @@ cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
 rounds=${ROUNDS:-5}
 build=${BUILD_DIR:-build}
-targets=${TARGETS:-sqlite pg odbc files memory longline linear}
+targets=${TARGETS:-sqlite pg odbc files memory longline linear dialects}
 wants() { [[ " $targets " == *" $1 "* ]]; }
 # files: the readings in folders of this many files each, beside one file of them all.
 files=${FILES:-10000}
