@@ -12,6 +12,7 @@ const std::string kAutoRun = "Frame6";
 const std::string kFileMap = "Frame4";
 const std::string kDateTime = "Frame5";
 const std::string kUnattended = "frameUnattended";
+const std::string kExports = "frameExports";
 }  // namespace
 
 FrmMain::FrmMain()
@@ -27,7 +28,8 @@ FrmMain::FrmMain()
       Frame4("Frame4", kWindow, {9360, 120, 4695, 1935}, 31, "File Map"),
       Frame5("Frame5", kWindow, {9360, 2040, 4695, 2535}, 40, "DateTime"),
       frameUnattended("frameUnattended", kWindow, {120, 4560, 13935, 495}, 58, "Unattended"),
-      lstLog("lstLog", kWindow, {0, 5040, 9615, 2205}, 7),
+      frameExports("frameExports", kWindow, {120, 5040, 13935, 855}, 67, "Reading Exports"),
+      lstLog("lstLog", kWindow, {0, 5880, 9615, 2205}, 7),
       sp("sp", kWindow, {9720, 4800, 3375, 1455}, 8),
       txtDestCnn("txtDestCnn", kWindow, {5640, 3000, 4695, 285}, 6),
       Timer1("Timer1"),
@@ -76,6 +78,23 @@ FrmMain::FrmMain()
       lblSettleSeconds("lblSettleSeconds", kUnattended, {7800, 180, 2055, 255}, 65,
                        "Unchanged For (seconds)"),
       txtSettleSeconds("txtSettleSeconds", kUnattended, {9900, 165, 615, 285}, 66),
+      lblDelimiter("lblDelimiter", kExports, {240, 180, 855, 255}, 68, "Delimiter"),
+      txtDelimiter("txtDelimiter", kExports, {1140, 165, 495, 285}, 69),
+      lblDecimalMark("lblDecimalMark", kExports, {1860, 180, 1215, 255}, 70, "Decimal Mark"),
+      cboDecimalMark("cboDecimalMark", kExports, {3120, 165, 615, 315}, 71),
+      lblQuotes("lblQuotes", kExports, {3960, 180, 615, 255}, 72, "Quotes"),
+      cboQuotes("cboQuotes", kExports, {4620, 165, 735, 315}, 73),
+      lblLayout("lblLayout", kExports, {5580, 180, 615, 255}, 74, "Layout"),
+      cboLayout("cboLayout", kExports, {6240, 165, 855, 315}, 75),
+      lblFiles("lblFiles", kExports, {7320, 180, 495, 255}, 76, "Files"),
+      txtFiles("txtFiles", kExports, {7860, 165, 2535, 285}, 77),
+      lblDateFormat("lblDateFormat", kExports, {240, 540, 1095, 255}, 78, "Date Format"),
+      cboDateFormat("cboDateFormat", kExports, {1380, 525, 2535, 315}, 79),
+      lblDateOrder("lblDateOrder", kExports, {4140, 540, 975, 255}, 80, "Date Order"),
+      cboDateOrder("cboDateOrder", kExports, {5160, 525, 735, 315}, 81),
+      lblSystemDateOrder("lblSystemDateOrder", kExports, {6000, 540, 2175, 255}, 82, ""),
+      lblColTime("lblColTime", kExports, {8340, 540, 1455, 255}, 83, "Time Column #"),
+      txtColTime("txtColTime", kExports, {9840, 525, 615, 285}, 84),
       Label11("Label11", kFileMap, {240, 360, 1575, 255}, 34, "Header Rows"),
       txtHeaderRows("txtHeaderRows", kFileMap, {2040, 360, 1095, 285}, 35),
       Label9("Label9", kFileMap, {240, 720, 1575, 255}, 32, "Date/Time Column #"),
@@ -143,10 +162,21 @@ FrmMain::FrmMain()
                &spUTC};
   controls_.insert(
       controls_.end(),
-      {&lblProgress, &txtUtcZone, &btnFillUtc, &Label16, &txtLedgerTable, &lblErrorFolder,
-       &txtErrorFolder, &frameUnattended, &lblRejectLimit, &txtRejectLimit, &lblRetryMinutes,
-       &txtRetryMinutes, &lblKeepDays, &txtKeepDays, &lblSettleSeconds, &txtSettleSeconds});
+      {&lblProgress,      &txtUtcZone,         &btnFillUtc,      &Label16,        &txtLedgerTable,
+       &lblErrorFolder,   &txtErrorFolder,     &frameUnattended, &lblRejectLimit, &txtRejectLimit,
+       &lblRetryMinutes,  &txtRetryMinutes,    &lblKeepDays,     &txtKeepDays,    &lblSettleSeconds,
+       &txtSettleSeconds, &frameExports,       &lblDelimiter,    &txtDelimiter,   &lblDecimalMark,
+       &cboDecimalMark,   &lblQuotes,          &cboQuotes,       &lblLayout,      &cboLayout,
+       &lblFiles,         &txtFiles,           &lblDateFormat,   &cboDateFormat,  &lblDateOrder,
+       &cboDateOrder,     &lblSystemDateOrder, &lblColTime,      &txtColTime});
   controls_.push_back(&btnPreview);
+  for (const char* mark : {".", ","}) cboDecimalMark.addItem(mark);
+  for (const char* answer : {"NO", "YES"}) cboQuotes.addItem(answer);
+  for (const char* layout : {"LONG", "WIDE"}) cboLayout.addItem(layout);
+  for (const char* format : {"ISO", "UNIX", "UNIXMS", "EXCEL", "dd.mm.yyyy hh:nn:ss"}) {
+    cboDateFormat.addItem(format);
+  }
+  for (const char* order : {"DMY", "MDY", "YMD"}) cboDateOrder.addItem(order);
 }
 
 Control* FrmMain::find(const std::string& name) const {

@@ -19,7 +19,7 @@ class FrmMain {
 
   static constexpr const char* kCaption = "R27731 CSV to SQL Util";
   static constexpr int kClientWidth = 14130;  // twips
-  static constexpr int kClientHeight = 7425;  // twips
+  static constexpr int kClientHeight = 8265;  // twips
 
   // Window.
   Button btnTransferData;
@@ -35,6 +35,7 @@ class FrmMain {
   Frame Frame4;
   Frame Frame5;
   Frame frameUnattended;
+  Frame frameExports;
   ListBox lstLog;
   Grid sp;
   TextBox txtDestCnn;
@@ -88,6 +89,26 @@ class FrmMain {
   TextBox txtKeepDays;
   Label lblSettleSeconds;
   TextBox txtSettleSeconds;
+
+  // frameExports, "Reading Exports".
+  Label lblDelimiter;
+  TextBox txtDelimiter;
+  Label lblDecimalMark;
+  ComboBox cboDecimalMark;
+  Label lblQuotes;
+  ComboBox cboQuotes;
+  Label lblLayout;
+  ComboBox cboLayout;
+  Label lblFiles;
+  TextBox txtFiles;
+  Label lblDateFormat;
+  ComboBox cboDateFormat;
+  Label lblDateOrder;
+  ComboBox cboDateOrder;
+  // The order an all-numeric date is read in while the date order is empty: the system's.
+  Label lblSystemDateOrder;
+  Label lblColTime;
+  TextBox txtColTime;
 
   // Frame4, "File Map".
   Label Label11;

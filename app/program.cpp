@@ -15,6 +15,7 @@
 #include "core/platform.h"
 #include "core/text.h"
 #include "dbaccess/providers.h"
+#include "import/file_layout.h"
 #include "import/source_check.h"
 #include "import/utc_periods.h"
 #include "settings/settings_file.h"
@@ -94,6 +95,8 @@ void Program::Form_Load(const std::string& argumentText) {
   for (std::string& provider : db::listedProviderNames()) {
     form_.cboOleProvider.addItem(std::move(provider));
   }
+  // What an empty date order reads an all-numeric date as.
+  form_.lblSystemDateOrder.setCaption("System order: " + dateOrderName(Settings{}));
   Settings settings;
   settingsFailure_ = GetIniInfo(session_, messages_, settings);
   showSettings(form_, settings);

@@ -3,9 +3,9 @@
 namespace csv2sql {
 
 RunView::RunView(FrmMain& form)
-    : form_(form), locked_{&form.txtSourceCSV,   &form.btnSaveSettings, &form.Frame2,
-                           &form.Frame3,         &form.Frame4,          &form.Frame5,
-                           &form.frameUnattended} {}
+    : form_(form), locked_{&form.txtSourceCSV,    &form.btnSaveSettings, &form.Frame2,
+                           &form.Frame3,          &form.Frame4,          &form.Frame5,
+                           &form.frameUnattended, &form.frameExports} {}
 
 void RunView::settingsLocked(bool locked) {
   for (std::size_t i = 0; i < locked_.size(); ++i) {

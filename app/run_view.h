@@ -20,9 +20,9 @@ class RunView final : public RunObserver {
 
  private:
   FrmMain& form_;
-  std::array<Control*, 7> locked_;
+  std::array<Control*, 8> locked_;
   // What each locked control was before the run, restored when it ends.
-  std::array<bool, 7> enabledBefore_{};
+  std::array<bool, 8> enabledBefore_{};
 };
 
 }  // namespace csv2sql

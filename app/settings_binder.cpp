@@ -22,7 +22,7 @@ struct CheckBinding {
 
 using S = Settings;
 
-constexpr std::array<TextBinding, 23> kTextBindings{{
+constexpr std::array<TextBinding, 31> kTextBindings{{
     {"txtSourceCSV", &S::csvFolder},
     {"txtDeleteDays", &S::deleteDays},
     {"txtArchiveFolder", &S::archiveFolder},
@@ -46,6 +46,14 @@ constexpr std::array<TextBinding, 23> kTextBindings{{
     {"txtRetryMinutes", &S::retryMinutes},
     {"txtKeepDays", &S::keepDays},
     {"txtSettleSeconds", &S::settleSeconds},
+    {"txtDelimiter", &S::delimiter},
+    {"cboDecimalMark", &S::decimalMark},
+    {"cboQuotes", &S::quotes},
+    {"cboDateFormat", &S::dateFormat},
+    {"cboDateOrder", &S::dateOrder},
+    {"txtColTime", &S::colTime},
+    {"cboLayout", &S::layout},
+    {"txtFiles", &S::files},
 }};
 
 constexpr std::array<CheckBinding, 4> kCheckBindings{{

@@ -13,6 +13,8 @@
 #include "core/file_handle.h"
 #include "core/platform.h"
 #include "core/system_error.h"
+#include "core/text.h"
+#include "import/name_stamp.h"
 #include "import/source_input.h"
 
 namespace csv2sql {
@@ -23,6 +25,13 @@ namespace {
 
 constexpr std::size_t kExtensionLength = 4;
 constexpr std::size_t kGzipExtensionLength = 3;
+constexpr std::string_view kStampFormat = "__yymmdd_hhmmss";
+constexpr std::string_view kStampShape = "__######_######";
+
+// Names the source listing took as "*.csv", whose archive names end in ".csv" as they always did.
+bool isCsvName(std::string_view name) {
+  return endsWithIgnoreCase(name, ".csv");
+}
 
 // Compared as the system sees them where both exist (links, letter case on Windows), else by
 // their resolved text.
@@ -104,8 +113,40 @@ std::string archiveName(std::string_view fileName, DateTime at) {
     const std::size_t text = fileName.size() - kGzipExtensionLength;
     return archiveName(fileName.substr(0, text), at) + std::string(fileName.substr(text));
   }
+  const std::string stamp = formatDateTime(at, std::string(kStampFormat));
+  const std::size_t dot = fileName.rfind('.');
+  if (!isCsvName(fileName)) {
+    const std::size_t cut = dot == std::string_view::npos || dot == 0 ? fileName.size() : dot;
+    return std::string(fileName.substr(0, cut)) + stamp + std::string(fileName.substr(cut));
+  }
   const std::size_t stem = fileName.size() - std::min(fileName.size(), kExtensionLength);
-  return std::string(fileName.substr(0, stem)) + formatDateTime(at, "__yymmdd_hhmmss") + ".csv";
+  return std::string(fileName.substr(0, stem)) + stamp + ".csv";
+}
+
+std::optional<ArchivedName> readArchiveName(std::string_view name) {
+  std::string_view gzip;
+  if (isGzipName(name)) {
+    gzip = name.substr(name.size() - kGzipExtensionLength);
+    name.remove_suffix(kGzipExtensionLength);
+  }
+  // The stamp ends the name or stands before its extension.
+  const std::size_t dot = name.rfind('.');
+  for (const std::size_t end : {dot, name.size()}) {
+    if (end == std::string_view::npos || end < kStampShape.size()) continue;
+    const std::string_view stamp = name.substr(end - kStampShape.size(), kStampShape.size());
+    if (!hasShape(stamp, kStampShape)) continue;
+    const std::optional<DateTime> at =
+        dateTimeOf(2000 + digitsAt(stamp, 2, 2), digitsAt(stamp, 4, 2), digitsAt(stamp, 6, 2),
+                   digitsAt(stamp, 9, 2), digitsAt(stamp, 11, 2), digitsAt(stamp, 13, 2));
+    if (!at) return std::nullopt;
+    const std::string_view stem = name.substr(0, end - kStampShape.size());
+    ArchivedName archived{std::string(stem) + std::string(name.substr(end)) + std::string(gzip),
+                          *at};
+    // Only a name the archiving itself would give: "x__240307_140509.CSV" is not one.
+    if (archiveName(archived.original, *at) != std::string(name) + std::string(gzip)) break;
+    return archived;
+  }
+  return std::nullopt;
 }
 
 void checkArchiveFolder(const fs::path& sourceFolder, const fs::path& archiveFolder) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,10 +35,20 @@ class ArchiveMove {
   mutable bool moved_ = false;
 };
 
-// The file name less its last four characters (its ".csv" in any case) + the time as
-// "__yymmdd_hhmmss" + ".csv"; for a gzip file, the name of its name less ".gz", then its ".gz":
-// "x.csv.gz" becomes "x__yymmdd_hhmmss.csv.gz".
+// A CSV file's name less its last four characters (its ".csv" in any case) + the time as
+// "__yymmdd_hhmmss" + ".csv"; any other name keeps its own extension after the time
+// ("x.txt": "x__yymmdd_hhmmss.txt"), so that it still matches the listed names if it is ever
+// put back; a gzip file gets the name of its name less ".gz", then its ".gz": "x.csv.gz" becomes
+// "x__yymmdd_hhmmss.csv.gz".
 std::string archiveName(std::string_view fileName, DateTime at);
+
+// What archiveName wrote into a name: the name before archiving (a CSV file's extension as
+// ".csv") and the time of the move. Nothing for a name it did not make.
+struct ArchivedName {
+  std::string original;
+  DateTime at;
+};
+std::optional<ArchivedName> readArchiveName(std::string_view name);
 
 // Error 75 when the archive folder is the source folder (after resolving both): files renamed
 // in place still end in ".csv", and every later run would import them again.

@@ -9,19 +9,12 @@
 
 #include "dbaccess/connection.h"
 #include "dbaccess/database.h"
+#include "import/file_layout.h"
 #include "import/file_lines.h"
 #include "import/utc_offsets.h"
 #include "log/run_log.h"
 
 namespace csv2sql {
-
-// Where a file's fields stand (1-based column numbers) and how many header lines it has.
-struct FileLayout {
-  std::int32_t colDateTime = 1;
-  std::int32_t colTag = 2;
-  std::int32_t colValue = 3;
-  std::int32_t headerRows = 1;
-};
 
 // What one file's rows came to.
 struct FileCounts {

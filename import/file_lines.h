@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "core/platform.h"
-#include "import/source_input.h"
+#include "import/text_input.h"
 
 namespace csv2sql {
 
@@ -16,8 +16,8 @@ namespace csv2sql {
 // whatever the file's size, and whatever its lines' lengths: of a line longer than kLongestLine
 // only the first kLongestLine bytes are held. CR LF, a bare LF and a lone CR each end a line; a
 // line end never reaches a line's text; a UTF-8 byte order mark at the start is no part of the
-// first line. A gzip file (import/source_input.h) is read as the text it holds: its offsets,
-// lengths and hash are those of that text.
+// first line. A gzip file (import/source_input.h) is read as the text it holds, and a UTF-16
+// file as its UTF-8 text (import/text_input.h): offsets, lengths and hash are those of that text.
 // Only the bytes before `limit` are read. Hashes the bytes as it goes (XXH3, 128 bits), so
 // the ledger can tell which file beginning it imported; without a ledger nothing asks for the
 // hash, and the bytes are not hashed.
@@ -36,6 +36,7 @@ class FileLines {
   FileLines& operator=(const FileLines&) = delete;
 
   bool found() const { return found_; }
+  const std::filesystem::path& path() const { return path_; }
 
   // Reads again from the start, only the bytes before `limit`, from what the buffer still
   // holds, hashing them or not as asked; false, with nothing changed, when it no longer holds
@@ -90,7 +91,7 @@ class FileLines {
   void lookPastCut(std::size_t from, std::size_t to, std::uint64_t passed);
 
   std::filesystem::path path_;
-  SourceInput in_;
+  TextInput in_;
   bool found_ = false;
   std::uint64_t left_ = 0;  // bytes still to read, at most up to the limit
   std::string_view held() const { return {buffer_.get(), size_}; }

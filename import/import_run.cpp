@@ -176,7 +176,7 @@ RunEnd ImportRun::btnTransferData_Click(const Settings& settings) {
     const FileImport run{session_,          log_,       connection,      group, *recordset, plan,
                          plan.layout.get(), knownFiles, report_.setAside};
 
-    const SourceListing listing = listSourceFiles(plan.sourceFolder);
+    const SourceListing listing = listSourceFiles(plan.sourceFolder, plan.files.get());
     for (const auto& [name, why] : listing.passedOver) {
       log_.WriteLog("Passed over " + (plan.sourceFolder / name).string() +
                     ": it cannot be read as a file (" + why + ")");

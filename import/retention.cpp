@@ -13,8 +13,9 @@
 #include "core/clock.h"
 #include "core/error.h"
 #include "core/system_error.h"
+#include "import/archive.h"
 #include "import/import_run.h"
-#include "import/source_input.h"
+#include "import/name_stamp.h"
 
 namespace csv2sql {
 
@@ -24,34 +25,10 @@ namespace fs = std::filesystem;
 
 constexpr std::int64_t kMicrosPerDay = 86'400'000'000;
 
-// '#' in a shape stands for a digit, every other character for itself.
-bool hasShape(std::string_view text, std::string_view shape) {
-  return text.size() == shape.size() &&
-         std::equal(text.begin(), text.end(), shape.begin(),
-                    [](char c, char s) { return s == '#' ? c >= '0' && c <= '9' : c == s; });
-}
-
-// The number the `count` digits at `at` spell (their shape checked).
-int digits(std::string_view text, std::size_t at, std::size_t count) {
-  int value = 0;
-  for (const char c : text.substr(at, count)) value = value * 10 + (c - '0');
-  return value;
-}
-
-std::optional<DateTime> dateTimeOf(int year, int month, int day, int hour, int minute, int second) {
-  if (!DateTime::valid(year, month, day, hour, minute, second)) return std::nullopt;
-  return DateTime::fromParts(year, month, day, hour, minute, second);
-}
-
-// Any stem, then "__yymmdd_hhmmss.csv", and ".gz" for a gzip file: the time of the move.
+// The time of the move an archive name holds.
 std::optional<DateTime> archivedAt(std::string_view name) {
-  if (isGzipName(name)) name.remove_suffix(std::string_view(".gz").size());
-  constexpr std::string_view kStamp = "__######_######.csv";
-  if (name.size() < kStamp.size()) return std::nullopt;
-  const std::string_view stamp = name.substr(name.size() - kStamp.size());
-  if (!hasShape(stamp, kStamp)) return std::nullopt;
-  return dateTimeOf(2000 + digits(stamp, 2, 2), digits(stamp, 4, 2), digits(stamp, 6, 2),
-                    digits(stamp, 9, 2), digits(stamp, 11, 2), digits(stamp, 13, 2));
+  const std::optional<ArchivedName> archived = readArchiveName(name);
+  return archived ? std::optional(archived->at) : std::nullopt;
 }
 
 // The run log's prefix, "_____mm_dd_yyyy__hh_nn" and `ending`: the time the log was opened.
@@ -64,8 +41,8 @@ std::optional<DateTime> loggedAt(std::string_view name, std::string_view ending)
   }
   const std::string_view stamp = name.substr(prefix.size(), kStamp.size());
   if (!hasShape(stamp, kStamp)) return std::nullopt;
-  return dateTimeOf(digits(stamp, 11, 4), digits(stamp, 5, 2), digits(stamp, 8, 2),
-                    digits(stamp, 17, 2), digits(stamp, 20, 2), 0);
+  return dateTimeOf(digitsAt(stamp, 11, 4), digitsAt(stamp, 5, 2), digitsAt(stamp, 8, 2),
+                    digitsAt(stamp, 17, 2), digitsAt(stamp, 20, 2), 0);
 }
 
 // The time a name of the program's own holds; none for any other name.
@@ -74,7 +51,7 @@ std::optional<DateTime> namedAt(std::string_view name, OwnFiles kind) {
     case OwnFiles::Archived:
       return archivedAt(name);
     case OwnFiles::SetAside:
-      if (name.ends_with(".err")) return archivedAt(name.substr(0, name.size() - 4));
+      if (name.ends_with(".err")) name.remove_suffix(std::string_view(".err").size());
       return archivedAt(name);
     case OwnFiles::RunLogs:
       if (const auto opened = loggedAt(name, ".log")) return opened;

@@ -12,30 +12,6 @@ namespace csv2sql {
 
 namespace {
 
-// A number of the file map below its least (a column 0, a header count of -1) would store empty
-// tags or skip every row, and the file would be archived: a settings fault, before any file.
-std::int32_t layoutNumber(const NumberSetting& setting, std::string_view key,
-                          std::string_view caption, std::int32_t least) {
-  const std::int32_t number = setting.toInt32();
-  if (number < least) {
-    throw Error(err::InvalidProcedureCall,
-                "Invalid procedure call or argument: " + std::string(key) + " (" +
-                    std::string(caption) + ") is " + setting.text + ", it must be " +
-                    std::to_string(least) + " or more");
-  }
-  return number;
-}
-
-// The captions name the boxes as the window shows them.
-FileLayout readLayout(const Settings& settings) {
-  FileLayout layout;
-  layout.colDateTime = layoutNumber(settings.colDateTime, "COLDATETIME", "Date/Time Column #", 1);
-  layout.colTag = layoutNumber(settings.colTag, "COLTAG", "Tag Column #", 1);
-  layout.colValue = layoutNumber(settings.colValue, "COLVALUE", "Value Column #", 1);
-  layout.headerRows = layoutNumber(settings.headerRows, "HEADERROWS", "Header Rows", 0);
-  return layout;
-}
-
 // Only when deletion is on and the days are a number.
 std::optional<Deferred<DateTime>> purgeCutoff(const Session& session, const Settings& settings) {
   if (!settings.deleteOldRecords || !isNumeric(settings.deleteDays.text)) return {};
@@ -77,7 +53,8 @@ RunPlan readRunPlan(const Session& session, const Settings& settings) {
       .sourceFolder = runFolder(programFolder, settings.csvFolder),
       .table =
           Deferred<db::TableName>::of([&] { return db::TableName::check(settings.destTable); }),
-      .layout = Deferred<FileLayout>::of([&] { return readLayout(settings); }),
+      .layout = Deferred<FileLayout>::of([&] { return readFileLayout(settings); }),
+      .files = Deferred<FilePatterns>::of([&] { return FilePatterns::read(settings.files); }),
       .ledger = ledgerTable(settings),
       .utc = std::nullopt,
       .purgeCutoff = purgeCutoff(session, settings),

@@ -12,6 +12,8 @@
 #include "dbaccess/table_name.h"
 #include "destination/destination.h"
 #include "import/csv_rows.h"
+#include "import/file_layout.h"
+#include "import/file_patterns.h"
 #include "import/reject_limit.h"
 #include "import/utc_offsets.h"
 #include "settings/settings.h"
@@ -28,6 +30,7 @@ struct RunPlan {
   std::filesystem::path sourceFolder;
   Deferred<db::TableName> table;
   Deferred<FileLayout> layout;
+  Deferred<FilePatterns> files;  // the names taken from the source folder
   // The import ledger's table; none when its setting is empty.
   std::optional<Deferred<db::TableName>> ledger;
 

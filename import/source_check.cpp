@@ -7,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "core/date_locale.h"
 #include "core/error.h"
+#include "core/text.h"
 #include "dbaccess/sql_text.h"
 #include "import/csv_rows.h"
+#include "import/file_layout.h"
 #include "import/file_lines.h"
 #include "import/file_scan.h"
 #include "import/run_plan.h"
@@ -58,18 +59,6 @@ class ShownReadings final : public db::Recordset {
   }
 };
 
-std::string_view orderName(DateLocale::Order order) {
-  switch (order) {
-    case DateLocale::Order::DayMonthYear:
-      return "DMY";
-    case DateLocale::Order::MonthDayYear:
-      return "MDY";
-    case DateLocale::Order::YearMonthDay:
-      return "YMD";
-  }
-  return "";
-}
-
 // One file read as the run reads it: a first pass for its rows, a second for its readings.
 // The log lines of its skipped rows are caught without their time.
 FileCounts readAsTheRunWould(const Session& session, const RunPlan& plan, const FileLayout& layout,
@@ -104,8 +93,10 @@ void checkSourceFiles(const Session& session, const Settings& settings, const Ch
                       std::ostream& out) {
   const RunPlan plan = readRunPlan(session, settings);
   const FileLayout& layout = plan.layout.get();
-  const SourceListing listing = listSourceFiles(plan.sourceFolder);
-  out << "Date order: " << orderName(DateLocale::system().order) << " (the system's locale)\n";
+  const SourceListing listing = listSourceFiles(plan.sourceFolder, plan.files.get());
+  out << "Date order: " << dateOrderName(settings)
+      << (trimSpaces(settings.dateOrder).empty() ? " (the system's locale)" : " (DATEORDER)")
+      << "\n";
   FileCounts total;
   std::size_t files = 0;
   for (const std::string& name : listing.names) {

@@ -13,10 +13,6 @@ namespace csv2sql {
 
 namespace {
 
-bool hasCsvExtension(std::string_view name) {
-  return endsWithIgnoreCase(name, ".csv");
-}
-
 // Letter case decides only between names that are otherwise equal, so the order is total.
 bool nameBefore(const std::string& a, const std::string& b) {
   const auto byUpper = [](char x, char y) { return asciiUpper(x) < asciiUpper(y); };
@@ -35,7 +31,7 @@ std::string notAFile(std::filesystem::file_type type, const std::error_code& ec)
 
 }  // namespace
 
-SourceListing listSourceFiles(const std::filesystem::path& folder) {
+SourceListing listSourceFiles(const std::filesystem::path& folder, const FilePatterns& patterns) {
   std::error_code ec;
   std::filesystem::directory_iterator entries(folder, ec);
   if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) {
@@ -47,7 +43,7 @@ SourceListing listSourceFiles(const std::filesystem::path& folder) {
   for (const std::filesystem::directory_iterator end; entries != end;) {
     const std::filesystem::directory_entry& entry = *entries;
     std::string name = entry.path().filename().string();
-    if (hasCsvExtension(name) && !platform::isHiddenOrSystem(entry)) {
+    if (patterns.matches(name) && !platform::isHiddenOrSystem(entry)) {
       // The type the folder read gave, so a plain file costs no status call of its own.
       std::error_code typeEc;
       if (entry.is_regular_file(typeEc)) {

@@ -8,17 +8,20 @@
 # speed; prints rows per second, the ratio per pair with its median and range, and peak memory.
 # The "before" group (not run by default) pairs SQLite imports, one file and 10,000 files, with
 # the program of BEFORE_COMMIT / BEFORE_BIN, for a change that must keep the import's speed.
-# A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory longline linear") picks
+# A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory longline linear dialects") picks
 # which of the groups run. The "files" group pairs the same readings in 10,000 files of 100 (FILES)
 # with the one file, both with the ledger; "memory" imports the readings 30 times over (about 1 GiB)
 # into SQLite for its peak memory; "longline" the readings with one line of 64 MiB amid them (a
 # row skipped) for its peak memory; "linear" pairs them 10 times over with the one file.
+# "dialects" pairs the default file with the same readings as a German export (";", decimal
+# commas, "dd.mm.yyyy hh:nn:ss") and as a wide file (one column per tag), each read through its
+# keys (DIALECT_KEYS): no dialect may be slower than half the default path per reading.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
 rounds=${ROUNDS:-5}
 build=${BUILD_DIR:-build}
-targets=${TARGETS:-sqlite pg odbc files memory longline linear}
+targets=${TARGETS:-sqlite pg odbc files memory longline linear dialects}
 wants() { [[ " $targets " == *" $1 "* ]]; }
 # files: the readings in folders of this many files each, beside one file of them all.
 files=${FILES:-10000}
@@ -96,6 +99,7 @@ install() {
     [ "$4" = YES ] && utc_lines
     echo "AUTORUNEVERY=-1"
     if [ -n "${5:-}" ]; then echo "LEDGERTABLE=$5"; fi
+    if [ -n "${DIALECT_KEYS:-}" ]; then printf '%b\n' "$DIALECT_KEYS"; fi
   } >"$1/config.ini"
 }
 
@@ -137,6 +141,30 @@ long_line() {
       printf '\r\n'
       tail -n +$((rows / 2 + 2)) "$data"
     } >"$file"
+  fi
+  echo "$file"
+}
+
+# The readings as a German Excel export: ";" between fields, a decimal comma, day first.
+german() {
+  local file=$work/readings-german.csv
+  if [ ! -f "$file" ]; then
+    awk -F, 'NR == 1 { printf "Zeit;Messstelle;Wert\r\n"; next }
+      { sub(/\r$/, "", $3); split($1, t, /[-TZ]/); sub(/\./, ",", $3)
+        printf "%s.%s.%s %s;%s;%s\r\n", t[3], t[2], t[1], t[4], $2, $3 }' "$data" >"$file"
+  fi
+  echo "$file"
+}
+german_keys='DELIMITER=;\n"DECIMALMARK=,"\nDATEFORMAT=dd.mm.yyyy hh:nn:ss'
+
+# The readings as a wide file: a time column and one column per tag, 50 readings a line.
+wide() {
+  local file=$work/readings-wide.csv
+  if [ ! -f "$file" ]; then
+    awk -F, 'NR == 1 { printf "Time"; for (i = 0; i < 50; i++) printf ",TAG%02d", i; printf "\r\n"; next }
+      { sub(/\r$/, "", $3); line = line "," $3
+        if ((NR - 2) % 50 == 0) stamp = $1
+        if ((NR - 1) % 50 == 0) { printf "%s%s\r\n", stamp, line; line = "" } }' "$data" >"$file"
   fi
   echo "$file"
 }
@@ -224,6 +252,14 @@ for round in $(seq "$rounds"); do
   if wants longline; then
     SOURCE=$(long_line) ours_sqlite NO long_line_64mib
   fi
+  if wants dialects; then
+    # shellcheck disable=SC2016 # expanded by in_turn's eval
+    in_turn "ours_sqlite NO default_vs_german" \
+      'SOURCE=$(german) DIALECT_KEYS=$german_keys ours_sqlite NO german_sqlite'
+    # shellcheck disable=SC2016 # expanded by in_turn's eval
+    in_turn "ours_sqlite NO default_vs_wide" \
+      'SOURCE=$(wide) DIALECT_KEYS=LAYOUT=WIDE ours_sqlite NO wide_sqlite'
+  fi
   if wants linear; then
     # shellcheck disable=SC2016 # expanded by in_turn's eval
     in_turn "ours_sqlite NO linear_1m" \
@@ -268,5 +304,7 @@ awk -v rows="$rows" -v size="$size" '
     pairs("ours_sqlite_ledger", "ours_ledger_off", "Ledger on/off speed (goal >= 0.95)")
     pairs("files_sqlite", "one_file_sqlite", "SQLite: 10,000 files/one file readings per second (goal >= 0.5)")
     pairs("files_pg", "one_file_pg", "PostgreSQL: 10,000 files/one file readings per second (goal >= 0.5)")
+    pairs("german_sqlite", "default_vs_german", "SQLite: German/default readings per second (goal >= 0.5)")
+    pairs("wide_sqlite", "default_vs_wide", "SQLite: wide/default readings per second (goal >= 0.5)")
     pairs("linear_1m", "linear_10m", "SQLite: 10 M readings/1 M readings time (goal <= 10.5)")
   }' "$work/results"

@@ -45,7 +45,7 @@ fi
 minutes=${1:?usage: scripts/fuzz.sh MINUTES [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(ini_items date_time file_lines gzip_lines csv_rows)
+[ ${#targets[@]} -gt 0 ] || targets=(ini_items date_time file_lines gzip_lines csv_rows date_format field_splitter)
 tree=$root/build-fuzz
 build "$tree"
 

@@ -8,8 +8,9 @@ namespace csv2sql {
 
 // One KEY=VALUE entry of config.ini, viewing the item it was split from.
 struct IniEntry {
-  std::string_view key;    // the text before the first "=", trimmed (letter case as written)
-  std::string_view value;  // everything after the first "=", unchanged
+  std::string_view key;     // the text before the first "=", trimmed (letter case as written)
+  std::string_view value;   // everything after the first "=", unchanged
+  bool cutAtComma = false;  // the item reader ended the item at a comma
 };
 
 // Splits an item at its first "="; nothing for an item without one.

@@ -50,8 +50,10 @@ void IniItemReader::skipSpaces() {
 }
 
 void IniItemReader::skipDelimiter() {
+  endedAtComma_ = false;
   if (!available()) return;
   const char delimiter = buffer_[position_++];
+  endedAtComma_ = delimiter == ',';
   if (delimiter == '\r' && available() && buffer_[position_] == '\n') ++position_;
 }
 

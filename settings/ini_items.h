@@ -29,6 +29,8 @@ class IniItemReader {
   // Replaces item with the next item; false, with item empty, at the end of the file.
   // A failed read raises the system's error as an Error.
   bool next(std::string& item);
+  // Whether the item last read ended at a comma (not at a line end or the end of the file).
+  bool endedAtComma() const { return endedAtComma_; }
 
  private:
   static constexpr std::size_t kBufferSize = 64 * 1024;
@@ -45,6 +47,7 @@ class IniItemReader {
   std::vector<char> buffer_ = std::vector<char>(kBufferSize);  // on the heap: 64 KiB
   std::size_t position_ = 0;
   std::size_t end_ = 0;
+  bool endedAtComma_ = false;
 };
 
 }  // namespace csv2sql

@@ -48,6 +48,11 @@ void loadTrimmed(Settings& settings, const SettingKey& key, std::string_view val
   setFieldText(settings, key.field, trimSpaces(value));
 }
 
+// A blank is a delimiter too: the value is kept as it stands.
+void loadAsTyped(Settings& settings, const SettingKey& key, std::string_view value) {
+  setFieldText(settings, key.field, value);
+}
+
 void loadNothing(Settings&, const SettingKey&, std::string_view) {}
 
 void setDeleteOldRecords(Settings& settings, std::int16_t days) {
@@ -132,7 +137,7 @@ void saveUtcRows(const Settings& settings, const SettingKey&, std::string& text)
 
 using S = Settings;
 
-constexpr std::array<SettingKey, 27> kKeys{{
+constexpr std::array<SettingKey, 35> kKeys{{
     {"CSVFOLDER", &S::csvFolder, loadTrimmed, saveAsTyped, ""},
     {"DELOLDRECS", &S::deleteOldRecords, loadDeleteOldRecords, saveDaysWhenDeleting, "NO"},
     {"ARCHIVEFILES", &S::archive, loadYesTrimmed, saveAsTyped, "NO"},
@@ -160,6 +165,14 @@ constexpr std::array<SettingKey, 27> kKeys{{
     {"RETRYMINUTES", &S::retryMinutes, loadTrimmed, saveWhenSet, ""},
     {"KEEPDAYS", &S::keepDays, loadTrimmed, saveWhenSet, ""},
     {"SETTLESECONDS", &S::settleSeconds, loadTrimmed, saveWhenSet, ""},
+    {"DELIMITER", &S::delimiter, loadAsTyped, saveWhenSet, "", true},
+    {"DECIMALMARK", &S::decimalMark, loadTrimmed, saveWhenSet, "", true},
+    {"QUOTES", &S::quotes, loadTrimmed, saveWhenSet, ""},
+    {"DATEFORMAT", &S::dateFormat, loadTrimmed, saveWhenSet, ""},
+    {"DATEORDER", &S::dateOrder, loadTrimmed, saveWhenSet, ""},
+    {"COLTIME", &S::colTime, loadTrimmed, saveWhenSet, ""},
+    {"LAYOUT", &S::layout, loadTrimmed, saveWhenSet, ""},
+    {"FILES", &S::files, loadTrimmed, saveWhenSet, ""},
 }};
 
 template <class... Ts>
@@ -220,7 +233,8 @@ std::span<const SettingKey> settingKeys() {
 void applyEntry(Settings& settings, const IniEntry& entry) {
   for (const SettingKey& key : kKeys) {
     if (keyMatches(entry.key, key.key)) {
-      key.load(settings, key, entry.value);
+      const bool bareComma = key.bareCommaIsValue && entry.cutAtComma && entry.value.empty();
+      key.load(settings, key, bareComma ? std::string_view(",") : entry.value);
       return;
     }
   }

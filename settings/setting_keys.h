@@ -33,6 +33,9 @@ struct SettingKey {
   // Appends the key's lines, each ending with CR LF: none, one, or one per offset row.
   void (*save)(const Settings& settings, const SettingKey& key, std::string& text);
   std::string_view defaultText;
+  // A value that is one comma, written bare ("DECIMALMARK=,"): the item reader cuts the entry at
+  // that comma, which is then taken as the value.
+  bool bareCommaIsValue = false;
 };
 
 // Every key, in the order saving writes them: the twenty lines of the old format (the offset rows

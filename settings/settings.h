@@ -72,6 +72,17 @@ struct Settings {
   NumberSetting keepDays;       // the program's own archived files, logs and rejects kept so long
   NumberSetting settleSeconds;  // how long a file must stay unchanged to be taken (empty: 2)
 
+  // How the files are read; each empty: comma-separated, dot decimals, no quotes, the dates the
+  // recognition reads, one reading per line, "*.csv".
+  std::string delimiter;    // one character, or "TAB"
+  std::string decimalMark;  // "." or ","
+  std::string quotes;       // "YES": RFC 4180 quoted fields
+  std::string dateFormat;   // a pattern, "ISO", "UNIX", "UNIXMS" or "EXCEL"
+  std::string dateOrder;    // "DMY", "MDY" or "YMD" for the recognition
+  NumberSetting colTime;    // a separate time-of-day column
+  std::string layout;       // "LONG" or "WIDE"
+  std::string files;        // name patterns separated by ";"
+
   bool operator==(const Settings&) const = default;
 };
 

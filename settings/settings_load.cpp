@@ -21,7 +21,10 @@ void loadEntries(Settings& settings, const std::filesystem::path& path) {
   IniItemReader reader(file.get());
   std::string item;
   while (reader.next(item)) {
-    if (const auto entry = splitEntry(item)) applyEntry(settings, *entry);
+    if (auto entry = splitEntry(item)) {
+      entry->cutAtComma = reader.endedAtComma();
+      applyEntry(settings, *entry);
+    }
   }
 }
 

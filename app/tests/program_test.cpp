@@ -133,7 +133,7 @@ class Resize : public ProgramTest, public ::testing::WithParamInterface<ResizeCa
 
 // From a window with borders of 60 twips and a title bar of 345, where the list is 14010 x 2385.
 TEST_P(Resize, ListReachesTheClientAreasBottomAndStops120TwipsShortOfItsRightEdge) {
-  program.Form_Resize({14250, 7830, 14130, 7425});
+  program.Form_Resize({14250, 8670, 14130, 8265});
   program.Form_Resize(GetParam().metrics);
   const Geometry list = form.lstLog.geometry();
   EXPECT_EQ(list.width, GetParam().width);
@@ -143,11 +143,11 @@ TEST_P(Resize, ListReachesTheClientAreasBottomAndStops120TwipsShortOfItsRightEdg
 // A step that fails leaves what it would set as it was.
 INSTANTIATE_TEST_SUITE_P(
     Metrics, Resize,
-    ::testing::Values(ResizeCase{"odd_frame_halved_down", {10121, 7830, 10000, 7425}, 9881, 2385},
-                      ResizeCase{"shorter_than_top", {14250, 4980, 14130, 4575}, 14010, 2385},
-                      ResizeCase{"narrower_than_the_borders", {200, 6830, 80, 6425}, 14010, 1385},
+    ::testing::Values(ResizeCase{"odd_frame_halved_down", {10121, 8670, 10000, 8265}, 9881, 2385},
+                      ResizeCase{"shorter_than_top", {14250, 5820, 14130, 5415}, 14010, 2385},
+                      ResizeCase{"narrower_than_the_borders", {200, 7670, 80, 7265}, 14010, 1385},
                       ResizeCase{"out_of_range", {1e12, 1e12, 0, 0}, 14010, 2385},
-                      ResizeCase{"not_a_number", {14250, kNaN, 14130, 7425}, 14010, 2385}),
+                      ResizeCase{"not_a_number", {14250, kNaN, 14130, 8265}, 14010, 2385}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgramTest, DaysBoxIsEnabledOnlyWhileItsBoxIsCheckedAndKeepsItsText) {

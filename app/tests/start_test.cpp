@@ -298,6 +298,16 @@ INSTANTIATE_TEST_SUITE_P(
         fault("header_count_below_zero", "HEADERROWS=-1\r\n",
               "Error 5 - Invalid procedure call or argument: HEADERROWS (Header Rows) is -1, it "
               "must be 0 or more"),
+        fault("date_format_not_understood", "DATEFORMAT=dd.MM.yyyy\r\n",
+              "Error 5 - Invalid procedure call or argument: DATEFORMAT (Date Format) is "
+              "dd.MM.yyyy, it must be ISO, UNIX, UNIXMS, EXCEL or a pattern of yyyy yy mm dd hh "
+              "nn ss AMPM f"),
+        fault("delimiter_of_two_characters", "DELIMITER=;;\r\n",
+              "Error 5 - Invalid procedure call or argument: DELIMITER (Delimiter) is ;;, it "
+              "must be one character or TAB"),
+        fault("files_pattern_naming_a_folder", "FILES=in/*.csv\r\n",
+              "Error 5 - Invalid procedure call or argument: FILES (Files) is in/*.csv, it must "
+              "be names of the source folder, such as *.csv;*.txt"),
         fault("error_folder_missing", "ERRORFOLDER={dir}/gone\r\n",
               "Error 76 - Path not found: error folder {dir}/gone/"),
         // Not counted in the run's figures; the row found inside the driver's batch of rows.

@@ -58,7 +58,7 @@ class AllocationTest : public ImportRunTest {
   }
 
   // Allocations made while one file's rows are imported, inside one transaction.
-  long importCost(int rows) {
+  long importCost(int rows, const FileLayout& layout = {}) {
     writeCsv("f.csv", readings(rows));
     destination.connect(readConnectPlan(settings));
     db::Connection& connection = destination.cnnDest();
@@ -67,7 +67,7 @@ class AllocationTest : public ImportRunTest {
     db::Transaction transaction(connection);
     const long before = allocations;
     FileLines lines(sourceFolder / "f.csv");
-    importRows(lines, {1, rows + 1}, FileLayout{}, &utc, *recordset, log);
+    importRows(lines, {1, rows + 1}, layout, &utc, *recordset, log);
     const long cost = allocations - before;
     transaction.commit();
     return cost;
@@ -77,6 +77,17 @@ class AllocationTest : public ImportRunTest {
 TEST_F(AllocationTest, RowsCostNoAllocationEach) {
   const long small = importCost(1000);
   const long large = importCost(3000);
+  EXPECT_EQ(tableRows().size(), 4000u);
+  EXPECT_LT(large - small, 100) << "small file: " << small << ", large file: " << large;
+}
+
+// The path of the other layouts keeps its buffers from row to row too.
+TEST_F(AllocationTest, RowsReadWithQuotesAndADateFormatCostNoAllocationEach) {
+  FileLayout layout;
+  layout.quotes = true;
+  layout.dateFormat = DateFormat::read("ISO");
+  const long small = importCost(1000, layout);
+  const long large = importCost(3000, layout);
   EXPECT_EQ(tableRows().size(), 4000u);
   EXPECT_LT(large - small, 100) << "small file: " << small << ", large file: " << large;
 }

@@ -23,8 +23,32 @@ TEST(ArchiveName, ReplacesTheExtensionWithTheTimeAndLowerCaseCsv) {
       {".csv", "__240307_140509.csv"},
       {"plant1.csv.gz", "plant1__240307_140509.csv.gz"},
       {"DATA.CSV.GZ", "DATA__240307_140509.csv.GZ"},
-      {"a.gz", "__240307_140509.csv.gz"}};
+      {"a.gz", "a__240307_140509.gz"},
+      {"export.TXT", "export__240307_140509.TXT"},
+      {"a.b.dat.gz", "a.b__240307_140509.dat.gz"},
+      {"noextension", "noextension__240307_140509"},
+      {".hidden", ".hidden__240307_140509"}};
   for (const auto& [file, archived] : names) EXPECT_EQ(archiveName(file, kMoveTime), archived);
+}
+
+// Read back: the name before archiving (a CSV file's extension as ".csv") and the time.
+TEST(ArchiveName, ReadsBackTheNameAndTheTimeOfTheMove) {
+  const std::pair<const char*, const char*> names[] = {
+      {"plant1.csv", "plant1.csv"},   {"DATA.CSV", "DATA.csv"},
+      {"a.b.csv", "a.b.csv"},         {"plant1.csv.gz", "plant1.csv.gz"},
+      {"DATA.CSV.GZ", "DATA.csv.GZ"}, {"export.TXT", "export.TXT"},
+      {"a.b.dat.gz", "a.b.dat.gz"},   {"noextension", "noextension"},
+      {".hidden", ".hidden"}};
+  for (const auto& [file, original] : names) {
+    const auto archived = readArchiveName(archiveName(file, kMoveTime));
+    ASSERT_TRUE(archived) << file;
+    EXPECT_EQ(archived->original, original);
+    EXPECT_EQ(archived->at, kMoveTime);
+  }
+  for (const char* other : {"plant1.csv", "x__240307_1405.csv", "x__241307_140509.csv",
+                            "x__240307_140509.csv.err", "x_240307_140509.csv"}) {
+    EXPECT_FALSE(readArchiveName(other)) << other;
+  }
 }
 
 class ArchiveTest : public ImportRunTest {

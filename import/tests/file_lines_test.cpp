@@ -197,3 +197,29 @@ TEST_F(FileLinesTest, ASecondReadOfOtherBytesThanTheScanSawIsError75) {
 
 }  // namespace
 }  // namespace csv2sql
+
+namespace csv2sql {
+namespace {
+
+// Over many blocks of the file, so that byte pairs and surrogate pairs fall across them, and
+// limited to a line's end as a second pass is.
+TEST_F(FileLinesTest, Utf16FileReadsAsItsUtf8Text) {
+  std::string utf8;
+  for (int row = 0; row < 20000; ++row)
+    utf8 += "2024-03-07 10:00:00,T\xF0\x9F\x98\x80\xC2\xB0,1\r\n";
+  utf8 += "last\xF0\x9F\x98\x80";
+  // The mark counts as the UTF-8 one.
+  const std::vector<Line> expected = read(write("\xEF\xBB\xBF" + utf8), FileLines::kWholeFile);
+  for (const bool little : {true, false}) {
+    const auto path = write(testing::asUtf16(utf8, little));
+    EXPECT_EQ(read(path, FileLines::kWholeFile), expected) << little;
+    const std::uint64_t end = expected[9999].end;
+    EXPECT_EQ(read(path, end), std::vector<Line>(expected.begin(), expected.begin() + 10000));
+  }
+  // Half a pair at the end stands for a character that cannot be read.
+  const auto cut = write(testing::asUtf16("a\xF0\x9F\x98\x80", true).substr(0, 6));
+  EXPECT_EQ(read(cut, FileLines::kWholeFile), (std::vector<Line>{{"a\xEF\xBF\xBD", 7}}));
+}
+
+}  // namespace
+}  // namespace csv2sql

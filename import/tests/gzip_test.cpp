@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
 #include <vector>
@@ -7,27 +6,13 @@
 #include "core/error.h"
 #include "import/file_lines.h"
 #include "import/file_scan.h"
+#include "import/tests/gzipped.h"
 #include "tests/support/test_support.h"
 
 namespace csv2sql {
 namespace {
 
-// One gzip member of the text, as gzip writes it.
-std::string gzipped(const std::string& text) {
-  z_stream stream{};
-  EXPECT_EQ(
-      deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY),
-      Z_OK);
-  std::string out(deflateBound(&stream, text.size()), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
+using testing::gzipped;
 
 // Readings enough to fill several of the file's reads, compressed and not.
 std::string manyReadings() {

@@ -42,6 +42,12 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"plant1__240307_140509.csv.gz", true, true, false},
         NameCase{"plant1__240307_140509.csv.GZ", true, true, false},
         NameCase{"plant1__240307_140509.csv.gz.err", false, true, false},
+        // Other names that FILES lists keep their extension; one without any only gains the time.
+        NameCase{"export__240307_140509.txt", true, true, false},
+        NameCase{"export__240307_140509.TXT.gz", true, true, false},
+        NameCase{"plant1__240307_140509.gz", true, true, false},  // from "plant1.gz"
+        NameCase{"plant1__240307_140509.err", true, true,
+                 false},  // "plant1.err"; "plant1" set aside
         // Not the archive's form.
         NameCase{"notes.csv", false, false, false}, NameCase{"readme.txt", false, false, false},
         NameCase{"plant1__240307_140509.CSV", false, false, false},
@@ -55,13 +61,13 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"plant1__240307_240000.csv", false, false, false},  // hour 24
         NameCase{"plant1__240307_146009.csv", false, false, false},  // minute 60
         NameCase{"plant1__240307_140509.csv.bak", false, false, false},
-        NameCase{"plant1__240307_140509.gz", false, false, false},
         NameCase{"plant1.csv.gz", false, false, false},
         NameCase{".plant1__240307_140509.csv.partial", false, false, false},
-        NameCase{"plant1__240307_140509.err", false, false, false},
         NameCase{"plant1__240307_140509.csv.ERR", false, false, false},
         NameCase{"plant1__240307_140509.csv.err.err", false, false, false},
-        NameCase{"__240307_140509.cs", false, false, false}, NameCase{"", false, false, false},
+        NameCase{"__240307_140509.cs", false, false, false},
+        NameCase{"plant1__240307_140509.csv.txt", false, false, false},
+        NameCase{"", false, false, false},
         // Run logs and their reject files.
         NameCase{"R27731_____03_07_2024__14_05.log", false, false, true},
         NameCase{"R27731_____12_31_1999__23_59.rejects.csv", false, false, true},

@@ -24,6 +24,17 @@ TEST(SettingsLoad, AppliesEntriesInFileOrderUpToTheFirstFailure) {
       {"blanks_around_key_and_value", "   csvfolder  =  D:\\a=b   ", "CSVFOLDER=D:\\a=b"},
       {"error_folder_trimmed", "ERRORFOLDER= D:\\Err ", "ERRORFOLDER=D:\\Err"},
       {"ledger_table_trimmed", "ledgertable= LEDGER ", "LEDGERTABLE=LEDGER"},
+      {"reading_keys_trimmed_but_the_delimiter_a_comma_quoted",
+       "\"DELIMITER= \"\n\"DECIMALMARK= , \"\nquotes=YES\nDATEFORMAT= dd.mm.yyyy hh:nn "
+       "\nDATEORDER=DMY\n"
+       "COLTIME= 2\nLAYOUT=WIDE\nFILES= *.txt;*.csv ",
+       "DELIMITER= |DECIMALMARK=,|QUOTES=YES|DATEFORMAT=dd.mm.yyyy hh:nn|DATEORDER=DMY|COLTIME=2|"
+       "LAYOUT=WIDE|FILES=*.txt;*.csv"},
+      {"bare_comma_is_the_mark_and_the_delimiter", "DECIMALMARK=,\r\nDELIMITER=,\r\n",
+       "DECIMALMARK=,|DELIMITER=,"},
+      {"bare_comma_at_the_end_of_the_file", "DECIMALMARK=,", "DECIMALMARK=,"},
+      {"bare_comma_cuts_other_keys_as_always", "CSVFOLDER=,\nLEDGERTABLE=,", ""},
+      {"empty_mark_stays_empty", "DECIMALMARK=\nDECIMALMARK=", ""},
       {"no_key", "CSV FOLDER=x\nCSVFOLDER\n\xe9TC=a::b::c\nFOO=1", ""},
       {"blank_password_gives_default", "CNN_PASSWORD=x\nCNN_PASSWORD= ", "CNN_PASSWORD=mepla"},
       {"utcoffset_only_yes_checks", "UTCOFFSET=YES\nUTCOFFSET= YES", ""},

@@ -35,7 +35,8 @@ TEST(SettingsSave, EveryValueSetIsWrittenAsFormedAndLoadsBack) {
       "CNN_PROVIDER=SQLNCLI11|CNN_DATASOURCE=srv\\inst|CNN_INITIALCATALOG=a\"b,c|CNN_USERID=op|"
       "CNN_PASSWORD=  pa,ss  |DESTTABLE=READINGS|HEADERROWS=2|COLDATETIME=3|"
       "COLTAG=4|COLVALUE=5|UTCOFFSET=YES|autoRun=YES|AUTORUNEVERY=10|DEST_CNN=P=p;|"
-      "LEDGERTABLE=LEDGER|ERRORFOLDER=D:\\Err");
+      "LEDGERTABLE=LEDGER|ERRORFOLDER=D:\\Err|DELIMITER=;|DECIMALMARK=,|QUOTES=YES|"
+      "DATEFORMAT=ISO|DATEORDER=DMY|COLTIME=2|LAYOUT=WIDE|FILES=*.txt");
   saved.utc = {{"Mar 14, 2021 02:00", "Nov 7, 2021", "-5"}, {}, {"a::b", "c", "d"}};
   file.save(saved);
   EXPECT_EQ(
@@ -46,7 +47,9 @@ TEST(SettingsSave, EveryValueSetIsWrittenAsFormedAndLoadsBack) {
       "\"CNN_PASSWORD=pa,ss\"\r\nDESTTABLE=READINGS\r\n\"DELRECDAYS= 7.5 \"\r\nHEADERROWS=2\r\n"
       "COLDATETIME=3\r\nCOLTAG=4\r\nCOLVALUE=5\r\nUTCOFFSET=YES\r\n"
       "\"UTC=Mar 14, 2021 02:00::Nov 7, 2021::-5\"\r\nUTC=::::\r\nUTC=a::b::c::d\r\n"
-      "AUTORUNEVERY=10\r\nDEST_CNN=P=p;\r\nLEDGERTABLE=LEDGER\r\nERRORFOLDER=D:\\Err\r\n");
+      "AUTORUNEVERY=10\r\nDEST_CNN=P=p;\r\nLEDGERTABLE=LEDGER\r\nERRORFOLDER=D:\\Err\r\n"
+      "DELIMITER=;\r\n\"DECIMALMARK=,\"\r\nQUOTES=YES\r\nDATEFORMAT=ISO\r\nDATEORDER=DMY\r\n"
+      "COLTIME=2\r\nLAYOUT=WIDE\r\nFILES=*.txt\r\n");
   States expected = statesOf(saved);
   for (const auto& [key, text] :
        statesOf("DELRECDAYS=7.5|CNN_INITIALCATALOG=a\"b|CNN_PASSWORD=pa,ss|DEST_CNN=|"

@@ -1,5 +1,7 @@
 #include "tests/support/test_support.h"
 
+#include "core/utf8.h"
+
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -55,6 +57,25 @@ TestSession::TestSession() {
 std::string uniqueName(const std::string& stem) {
   static std::random_device random;
   return stem + "_" + std::to_string(random() % 1000000000u);
+}
+
+// UTF-8 text as UTF-16 with its byte order mark.
+std::string asUtf16(const std::string& utf8, bool littleEndian) {
+  std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  const auto unit = [&](char16_t u) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    out += littleEndian ? std::string{low, high} : std::string{high, low};
+  };
+  for (std::size_t i = 0; i < utf8.size();) {
+    const char32_t code = *decodeUtf8(utf8, i);
+    if (code < 0x10000) {
+      unit(static_cast<char16_t>(code));
+    } else {
+      unit(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
+      unit(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
+    }
+  }
+  return out;
 }
 
 }  // namespace csv2sql::testing

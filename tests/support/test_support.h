@@ -30,6 +30,8 @@ class TempDir {
 // Files as bytes, exactly as given (no line-end translation); readLines splits at CR LF.
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
+// UTF-8 text as UTF-16 with its byte order mark, little or big endian.
+std::string asUtf16(const std::string& utf8, bool littleEndian);
 std::vector<std::string> readLines(const std::filesystem::path& path);
 
 // A name of its own ("<stem>_<random>"), as tests and test binaries share a server.
