@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with the sanitizers, starts a private PostgreSQL cluster and
-# runs every test, the replication tests and a one-minute soak; then the Windows build and its tests under Wine (scripts/windows-build.sh).
-# Either failing fails the command.
+# runs every test, the replication tests and a one-minute soak; then the Windows build and its
+# tests under Wine (scripts/windows-build.sh). Either failing fails the command.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
