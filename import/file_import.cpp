@@ -244,12 +244,6 @@ void sendAgain(const FileImport& run, const SentFile& file) {
   finishAt(*lines, file.end, path);
 }
 
-// A file whose rows the database refuses for their data (its transaction rolled back) would
-// stop every run at the same place: with an error folder it goes there with a note of why, and
-// the run goes on; without one the run ends, naming the file and the row. The other files of
-// its group are sent again, so they are imported once either way: a roll-back and a second send
-// rather than savepoints, which SQL Server writes differently and which the halving search,
-// running its own transactions, could not run inside.
 // The files of a group rolled back without one of them (rollBackAllBut), sent again into a new
 // transaction.
 void sendAgainWithout(const FileImport& run, const std::vector<SentFile>& earlier) {
@@ -261,6 +255,12 @@ void sendAgainWithout(const FileImport& run, const std::vector<SentFile>& earlie
   }
 }
 
+// A file whose rows the database refuses for their data (its transaction rolled back) would
+// stop every run at the same place: with an error folder it goes there with a note of why, and
+// the run goes on; without one the run ends, naming the file and the row. The other files of
+// its group are sent again, so they are imported once either way: a roll-back and a second send
+// rather than savepoints, which SQL Server writes differently and which the halving search,
+// running its own transactions, could not run inside.
 // earlier: the other files of the group, rolled back with it (rollBackAllBut).
 void refusedFile(const FileImport& run, const std::string& name, std::uint64_t end, RowSpan span,
                  const db::DatabaseError& error, const std::vector<SentFile>& earlier) {
@@ -283,12 +283,6 @@ void refusedFile(const FileImport& run, const std::string& name, std::uint64_t e
       run, "Moved " + name + " to " + plan.errorFolderText + ": " + echoedCell(error.message()));
 }
 
-// A refusal in a group whose ledger rows wait for the commit may belong to any of its files:
-// the group is rolled back and its files sent again one at a time, each followed by its ledger
-// row, the statement that makes the database take or refuse the file's readings, so that a
-// refusal now names its file. The same roll-back takes away the rows of a file set aside after
-// they were sent, which is no file of the group. What the refused files had added to the run's
-// figures.
 // Whether the ledger holds the file's bytes as sent: another loader on the same folder imported
 // them in a transaction of its own, committed first. Asked with no transaction open.
 bool recordedByAnother(const FileImport& run, const SentFile& file) {
@@ -297,6 +291,13 @@ bool recordedByAnother(const FileImport& run, const SentFile& file) {
   });
 }
 
+// A refusal in a group whose ledger rows wait for the commit may belong to any of its files:
+// the group is rolled back and its files sent again one at a time, each followed by its ledger
+// row, the statement that makes the database take or refuse the file's readings, so that a
+// refusal now names its file; a refusal of a file whose ledger row another loader committed
+// first passes it over. The same roll-back takes away the rows of a file set aside after they
+// were sent, which is no file of the group. What the refused and passed-over files had added to
+// the run's figures.
 FileCounts sendOneByOne(const FileImport& run) {
   FileCounts refused;
   std::vector<FileGroup::Entry> entries = run.group.rollBackAll();
