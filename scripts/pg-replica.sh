@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154 # pg_bin and the CSV2SQL_PG_ variables: pg-cluster.sh
 # Sourced after scripts/pg-cluster.sh by the replication and soak tests: a primary and a standby
 # streaming from it, both on loopback, on free ports, in a temporary folder of their own (the
 # test cluster of pg-cluster.sh is left alone). replica_start sync|async, replica_failover (the
@@ -30,8 +31,7 @@ replica_start() {
   replica_as_postgres "$pg_bin/pg_ctl" -D "$RP_DIR/standby" -l "$RP_DIR/standby.log" -w \
     -o "-c listen_addresses=127.0.0.1 -p $RP_STANDBY_PORT -k $RP_DIR -c fsync=off \
         -c cluster_name=standby1" start >/dev/null
-  local i
-  for i in $(seq 100); do
+  for _ in $(seq 100); do
     [ "$(replica_sql "$RP_PRIMARY_PORT" "SELECT count(*) FROM pg_stat_replication \
       WHERE state = 'streaming'")" = 1 ] && break
     sleep 0.1

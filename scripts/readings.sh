@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the replication and soak tests: installations of the real program, files of
 # readings that say what they should be, and the count of what a table holds of them.
 
@@ -22,6 +23,7 @@ readings_install() {
   } >"$folder/config.ini"
 }
 
+# shellcheck disable=SC2034 # used by the scripts that source this one
 readings_table_sql="CREATE TABLE readings (DateTime timestamp, Tag varchar(20), Value double precision)"
 
 # readings_drop FOLDER FIRST COUNT READINGS: files F<n>.csv, n from FIRST, each whole when it
