@@ -25,6 +25,7 @@ constexpr const char* kUsage =
     "Usage: csv2sql [1 | 2 | NTSERVICE | --check]\n"
     "       csv2sql --utc-periods ZONE FIRST_YEAR LAST_YEAR\n"
     "       csv2sql --status [MINUTES]\n"
+    "       csv2sql --redrop SINCE\n"
     "       csv2sql --help | --version\n"
     "\n"
     "Without an argument the window opens. config.ini and the log folder are beside the program.\n"
@@ -45,6 +46,10 @@ constexpr const char* kUsage =
     "             print how the last run ended, as a monitoring check: OK, WARNING (it set\n"
     "             files aside), CRITICAL (it failed, or no run ended normally in the last\n"
     "             MINUTES minutes) or UNKNOWN (no run yet), with status 0, 1, 2 or 3\n"
+    "  --redrop SINCE\n"
+    "             move the files archived at or after the date-time SINCE back into the source\n"
+    "             folder under their own names, so that the next run imports again those the\n"
+    "             destination lost (with the ledger it passes over those it holds)\n"
     "  --help     print this text\n"
     "  --version  print the version\n";
 
@@ -127,7 +132,8 @@ bool isServiceStart(const std::string& text) {
 }
 
 bool startsWithoutWindow(const std::string& text) {
-  return isServiceStart(text) || text == "1" || text == kCheckArgument;
+  return isServiceStart(text) || text == "1" || text == kCheckArgument ||
+         text.starts_with(kRedropArgument);
 }
 
 int runProgram(Session& session, FrmMain& form, const std::string& argumentText, Host& host) {

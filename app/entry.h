@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/host.h"
 #include "core/session.h"
@@ -20,7 +21,10 @@ std::string argumentText(int argc, char** argv);
 // The service start: the whole text, upper-cased, is "NTSERVICE" (no trimming, no words).
 bool isServiceStart(const std::string& text);
 
-// The starts that never show a window: the service start, "1" and "--check".
+// The argument that moves archived files back into the source folder, before its date-time.
+inline constexpr std::string_view kRedropArgument = "--redrop";
+
+// The starts that never show a window: the service start, "1", "--check" and --redrop.
 bool startsWithoutWindow(const std::string& text);
 
 // The arguments that print and end without a session or a display: --help, --version,

@@ -1,12 +1,14 @@
 #include "app/program.h"
 
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/entry.h"
 #include "app/file_url.h"
 #include "app/run_status.h"
 #include "app/settings_binder.h"
@@ -16,6 +18,8 @@
 #include "core/text.h"
 #include "dbaccess/providers.h"
 #include "import/file_layout.h"
+#include "import/redrop.h"
+#include "import/run_plan.h"
 #include "import/source_check.h"
 #include "import/utc_periods.h"
 #include "settings/settings_file.h"
@@ -126,11 +130,41 @@ void Program::dispatch(const std::string& argumentText) {
     } else {
       exitCode_ = importRun_.report().setAside.empty() ? 0 : kFilesSetAside;
     }
+  } else if (argumentText.starts_with(kRedropArgument)) {
+    exitRequested_ = true;
+    exitCode_ = redrop(std::string_view(argumentText).substr(kRedropArgument.size()));
   } else if (argumentText == "2") {
     session_.UnattendedMode = true;
     if (settingsLoaded() && form_.chkAutoRun.value() != 0) {
       scheduler_.btnStartAutoRun_Click();
     }
+  }
+}
+
+int Program::redrop(std::string_view sinceText) {
+  std::ostream& out = session_.outputStream != nullptr ? *session_.outputStream : std::cout;
+  std::ostream& err = session_.errorStream != nullptr ? *session_.errorStream : std::cerr;
+  const std::optional<DateTime> since = parseDateTime(trimSpaces(sinceText));
+  if (!since) {
+    err << "csv2sql: --redrop takes the date-time from which archived files go back into the "
+           "source folder, such as 2026-03-01 06:00\n";
+    return 2;
+  }
+  if (settingsFailure_) {
+    err << "csv2sql: Error in Proc GetIniInfo:" << settingsFailure_->numberAndDescription() << "\n";
+    return 1;
+  }
+  try {
+    const RunPlan plan = readRunPlan(session_, readSettings(form_));
+    const Redropped result = redropArchived(plan.sourceFolder, plan.archiveFolder, *since);
+    for (const std::string& line : result.moved) out << "Moved back " << line << "\n";
+    for (const std::string& line : result.left) out << "Left " << line << "\n";
+    out << result.moved.size() << " files moved back into " << plan.sourceFolder.string() << ", "
+        << result.left.size() << " left in the archive folder\n";
+    return 0;
+  } catch (const Error& error) {
+    err << "csv2sql: Error " << error.numberAndDescription() << "\n";
+    return 1;
   }
 }
 

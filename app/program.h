@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/frm_main.h"
 #include "app/run_view.h"
@@ -39,8 +40,9 @@ class Program {
 
   // Fills the provider list, loads config.ini and shows its settings, clears UnattendedMode, then
   // dispatches the argument text: "1" runs once and asks the program to end, "--check" checks
-  // the source files and asks the program to end; "2" silences messages
-  // and starts automatic runs when chkAutoRun is checked. Settings that failed to load start no
+  // the source files and asks the program to end; "2" silences messages and starts automatic
+  // runs when chkAutoRun is checked; "--redrop SINCE" moves archived files back into the source
+  // folder and asks the program to end. Settings that failed to load start no
   // run: "1" ends with status 1 and the load error in the run log and on standard error.
   void Form_Load(const std::string& argumentText);
   // lstLog reaches the bottom of the client area and ends 120 twips short of its right edge.
@@ -77,6 +79,8 @@ class Program {
   void refuseRunOnPartialSettings();
   // The "--check" start: every file the next run would read, on standard output.
   void checkSourceFolder();
+  // --redrop SINCE: the archived files back into the source folder; the exit status.
+  int redrop(std::string_view sinceText);
   // Leaves how a run ended in the status file (and a failed run in the system's event log).
   void leaveStatus(const RunReport& report);
 

@@ -215,6 +215,40 @@ std::error_code createNewFile(const std::filesystem::path& file) {
 #endif
 }
 
+std::string hostName() {
+#ifdef _WIN32
+  char name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = sizeof name;
+  return GetComputerNameA(name, &length) ? std::string(name, length) : std::string();
+#else
+  char name[256] = {};
+  return gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
+#endif
+}
+
+long processId() {
+#ifdef _WIN32
+  return static_cast<long>(GetCurrentProcessId());
+#else
+  return static_cast<long>(getpid());
+#endif
+}
+
+bool processRunning(long id) {
+#ifdef _WIN32
+  const HANDLE process =
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+#else
+  // A process of another user answers EPERM: it runs all the same.
+  return id > 0 && (::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM);
+#endif
+}
+
 std::error_code flushToDisk(std::FILE* file) {
   if (std::fflush(file) != 0) return std::error_code(errno, std::generic_category());
 #ifdef _WIN32

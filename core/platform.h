@@ -62,6 +62,12 @@ std::FILE* openFile(const std::filesystem::path& file, const char* mode);
 // between); the error when it cannot.
 std::error_code createNewFile(const std::filesystem::path& file);
 
+// This computer's name and this process's number, and whether a process of that number runs
+// on this computer: what a lock file names its holder by.
+std::string hostName();
+long processId();
+bool processRunning(long id);
+
 // Writes a file's buffered bytes and asks the system to put them on the disk before it returns;
 // the error when it cannot.
 std::error_code flushToDisk(std::FILE* file);

@@ -189,7 +189,11 @@ void Connection::RollbackTrans() {
 
 void Connection::deleteRowsBefore(const TableName& table, DateTime cutoff) {
   const FieldValue parameters[] = {cutoff};
-  driver().execute("DELETE FROM " + driver().tableSql(table) + " WHERE DateTime < ?", parameters);
+  const std::unique_ptr<Recordset> columns = driver().openRecordset(table);
+  const std::string column = columns->columnSql("DateTime");
+  columns->close();
+  driver().execute("DELETE FROM " + driver().tableSql(table) + " WHERE " + column + " < ?",
+                   parameters);
 }
 
 std::unique_ptr<Recordset> Connection::OpenRecordset(const TableName& table) {

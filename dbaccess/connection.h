@@ -55,7 +55,8 @@ class Connection {
   void BeginTrans();
   void CommitTrans();
   void RollbackTrans();
-  // "DELETE FROM " + table + " WHERE DateTime < ?" with the cut-off bound.
+  // "DELETE FROM " + table + " WHERE DateTime < ?" with the cut-off bound, the column as the
+  // table spells it.
   void deleteRowsBefore(const TableName& table, DateTime cutoff);
   std::unique_ptr<Recordset> OpenRecordset(const TableName& table);
 

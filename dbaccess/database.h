@@ -88,6 +88,9 @@ class Recordset {
   virtual ColumnOrder columnsOf(std::span<const std::string_view> names) = 0;
   virtual void addRow(const ColumnOrder& columns, std::span<const FieldValue> values) = 0;
   virtual void close() = 0;
+  // The column of that name in any letter case, quoted as the table spells it (a table made
+  // with "DateTime" in quotes keeps its capitals on PostgreSQL); fails as setField does.
+  virtual std::string columnSql(std::string_view name) = 0;
 };
 
 // One open session of a driver.

@@ -59,6 +59,10 @@ std::unique_ptr<Driver> openPostgres(const ConnectionSettings& settings,
   const std::string encoding = "UTF8", application = "csv2sql";
   add("client_encoding", encoding);
   add("application_name", application);
+  // Of several servers (a primary and its standbys, in any order) only the one that takes
+  // writes; a lone standby is refused at the login rather than at the first COPY.
+  const std::string writable = "read-write";
+  add("target_session_attrs", writable);
   keys.push_back(nullptr);
   values.push_back(nullptr);
 

@@ -101,23 +101,55 @@ void requireNoNul(std::string_view text) {
 
 }  // namespace
 
-ServerAddress splitDataSource(std::string_view dataSource) {
-  if (dataSource.starts_with('[')) {
-    const std::size_t close = dataSource.find(']');
+namespace {
+
+// One server: "host", "host:port", "[v6-address]:port" or a bare v6 address.
+ServerAddress splitServer(std::string_view server) {
+  if (server.starts_with('[')) {
+    const std::size_t close = server.find(']');
     if (close != std::string_view::npos) {
-      ServerAddress address{std::string(dataSource.substr(1, close - 1)), {}};
-      if (dataSource.substr(close + 1).starts_with(':')) {
-        address.port = dataSource.substr(close + 2);
-      }
+      ServerAddress address{std::string(server.substr(1, close - 1)), {}};
+      if (server.substr(close + 1).starts_with(':')) address.port = server.substr(close + 2);
       return address;
     }
   }
-  const std::size_t colon = dataSource.find(':');
-  if (colon == std::string_view::npos ||
-      dataSource.find(':', colon + 1) != std::string_view::npos) {
-    return {std::string(dataSource), {}};
+  const std::size_t colon = server.find(':');
+  if (colon == std::string_view::npos || server.find(':', colon + 1) != std::string_view::npos) {
+    return {std::string(server), {}};
   }
-  return {std::string(dataSource.substr(0, colon)), std::string(dataSource.substr(colon + 1))};
+  return {std::string(server.substr(0, colon)), std::string(server.substr(colon + 1))};
+}
+
+// The older form of several servers, "h1,h2:p1,p2": every host, one colon, then only ports.
+bool hostsThenPorts(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos || text.find_first_of(":[", colon + 1) != text.npos ||
+      text.find('[') != text.npos || text.substr(0, colon).find(',') == text.npos) {
+    return false;
+  }
+  const std::string_view ports = text.substr(colon + 1);
+  return ports.find(',') != ports.npos &&
+         ports.find_first_not_of("0123456789,") == std::string_view::npos;
+}
+
+}  // namespace
+
+ServerAddress splitDataSource(std::string_view dataSource) {
+  if (hostsThenPorts(dataSource)) return splitServer(dataSource);
+  ServerAddress list;
+  bool anyPort = false;
+  for (std::size_t start = 0;;) {
+    const std::size_t comma = std::min(dataSource.find(',', start), dataSource.size());
+    const ServerAddress server = splitServer(dataSource.substr(start, comma - start));
+    const bool first = start == 0;
+    list.host += (first ? "" : ",") + server.host;
+    list.port += (first ? "" : ",") + server.port;
+    anyPort = anyPort || !server.port.empty();
+    if (comma == dataSource.size()) break;
+    start = comma + 1;
+  }
+  if (!anyPort) list.port.clear();
+  return list;
 }
 
 std::string numberPlaceholders(std::string_view sql, bool standardStrings, std::size_t& markers) {

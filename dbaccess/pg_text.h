@@ -9,7 +9,10 @@
 
 namespace csv2sql::db::pg {
 
-// "host", "host:port", "[v6-address]:port" or a bare v6 address; empty parts stay empty.
+// The servers of a data source as libpq takes them: each of "host", "host:port",
+// "[v6-address]:port" or a bare v6 address (alone), separated by commas, as lists of hosts and
+// of ports, a port left empty where none is given, no ports when none is. The older form
+// "h1,h2:p1,p2" (the hosts, then their ports) is read as it always was.
 struct ServerAddress {
   std::string host;
   std::string port;

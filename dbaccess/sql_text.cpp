@@ -68,7 +68,7 @@ Error parameterCountError(std::size_t markers, std::size_t values) {
 }
 
 std::string columnProbeSql(std::string_view tableSql) {
-  return "SELECT * FROM " + std::string(tableSql) + " WHERE DateTime > '2035-01-01'";
+  return "SELECT * FROM " + std::string(tableSql) + " WHERE 1 = 0";
 }
 
 }  // namespace csv2sql::db

@@ -34,8 +34,9 @@ class TimestampWriter {
 // Error 3001 for a statement whose parameter markers do not match the values given.
 Error parameterCountError(std::size_t markers, std::size_t values);
 
-// The query a table's columns are learnt from: all of them and, in practice, none of its rows,
-// so that a driver that must run it to describe it reads next to nothing.
+// The query a table's columns are learnt from: all of them and none of its rows, so that a
+// driver that must run it to describe it reads nothing. It names no column: their spelling is
+// what it learns.
 std::string columnProbeSql(std::string_view tableSql);
 
 }  // namespace csv2sql::db

@@ -113,6 +113,10 @@ void TableRecordset::learnOrder(const ColumnOrder& columns) {
   order_ = columns;
 }
 
+std::string TableRecordset::columnSql(std::string_view name) {
+  return enclosed(columns_[columnIndex(name)], '"', '"');
+}
+
 std::string TableRecordset::columnList(const std::vector<char>& set) const {
   std::string list = "(";
   for (std::size_t column = 0; column < columns_.size(); ++column) {

@@ -19,6 +19,7 @@ class TableRecordset : public Recordset {
   void setField(std::string_view name, const FieldValue& value) override;
   void update() override;
   ColumnOrder columnsOf(std::span<const std::string_view> names) override;
+  std::string columnSql(std::string_view name) override;
   void addRow(const ColumnOrder& columns, std::span<const FieldValue> values) override;
 
  protected:

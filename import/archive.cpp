@@ -222,6 +222,10 @@ ArchiveMove planArchive(const fs::path& sourceFolder, const fs::path& archiveFol
   return ArchiveMove(from, to);
 }
 
+bool takenByAnotherLoader(const Error& error) {
+  return error.number() == err::FileNotFound || error.number() == err::FileAlreadyExists;
+}
+
 void ArchiveFile(const ArchiveMove& move) {
   if (move.copy_.empty()) {
     renameOrThrow(move.from, move.to);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/datetime.h"
+#include "core/error.h"
 
 namespace csv2sql {
 
@@ -73,6 +74,10 @@ void checkErrorFolder(const std::filesystem::path& sourceFolder,
 void quarantineFile(const std::filesystem::path& sourceFolder,
                     const std::filesystem::path& errorFolder, std::string_view fileName,
                     DateTime now, std::string_view why);
+
+// Whether a move's error is another loader's doing: it moved the file first (53), or took its
+// archive name in the same second (58).
+bool takenByAnotherLoader(const Error& error);
 
 // Moves the file in one rename, or renames its copy and removes the source; never over an
 // existing file (error 58). Failures are Errors.

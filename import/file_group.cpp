@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/error.h"
 #include "core/fault_point.h"
 
 namespace csv2sql {
@@ -23,8 +24,8 @@ bool FileGroup::full(DateTime now) const {
          now.microseconds() - opened_.microseconds() >= kMicros;
 }
 
-void FileGroup::commit() {
-  if (!transaction_) return;
+std::vector<std::string> FileGroup::commit() {
+  if (!transaction_) return {};
   if (ledger_ != nullptr) {
     std::vector<Ledger::Row> rows;
     for (const Entry& entry : entries_) {
@@ -44,9 +45,17 @@ void FileGroup::commit() {
   // them in the ledger and only moves them.
   const std::vector<Entry> entries = std::move(entries_);
   entries_.clear();
+  std::vector<std::string> forestalled;
   for (const Entry& entry : entries) {
-    if (entry.move) ArchiveFile(*entry.move);
+    if (!entry.move) continue;
+    try {
+      ArchiveFile(*entry.move);
+    } catch (const Error& error) {
+      if (!takenByAnotherLoader(error)) throw;
+      forestalled.push_back(entry.file.name);
+    }
   }
+  return forestalled;
 }
 
 void FileGroup::rollBack() {

@@ -62,8 +62,9 @@ class FileGroup {
   void add(SentFile file, std::unique_ptr<ArchiveMove> move, bool recorded);
   bool full(DateTime now) const;
   // Writes the ledger rows not yet written, commits and moves the group's files into the
-  // archive folder; nothing when none is open.
-  void commit();
+  // archive folder; nothing when none is open. The files whose move another loader on the same
+  // folder forestalled (it moved the file, or took its archive name, first).
+  [[nodiscard]] std::vector<std::string> commit();
   // Rolls the group back with every file in it.
   void rollBack();
   // Rolls the group back; its files, to be sent again in a new transaction (begin), their

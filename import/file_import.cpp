@@ -34,6 +34,14 @@ FileCounts& operator+=(FileCounts& a, const FileCounts& b) {
   return a;
 }
 
+// A file read again from its start, which must still be there: another loader on the same
+// folder may have moved it since it was first read.
+void openAgain(std::optional<FileLines>& lines, const fs::path& path, std::uint64_t end,
+               FileLines::Hashing hashing) {
+  lines.emplace(path, end, hashing);
+  if (!lines->found()) throw Error(err::FileNotFound, "File not found: " + path.string());
+}
+
 // Only the ledger keeps a file's hash.
 FileLines::Hashing hashingFor(const FileImport& run) {
   return run.ledger != nullptr ? FileLines::Hashing::On : FileLines::Hashing::Off;
@@ -42,6 +50,17 @@ FileLines::Hashing hashingFor(const FileImport& run) {
 void recordNow(const FileImport& run, const SentFile& file) {
   const Ledger::Row row{file.name, file.end.offset, file.end.hash, file.counts, file.at};
   run.ledger->record({&row, 1});
+}
+
+// Another loader on the same folder took the file first: not a fault of this run's, nor a file
+// set aside.
+void passOver(const FileImport& run, const std::string& name) {
+  run.log.WriteLog("Passed over " + name + ": taken by another loader");
+}
+
+// Commits the group and moves its files; a move another loader forestalled is passed over.
+void commitAndMove(const FileImport& run) {
+  for (const std::string& name : run.group.commit()) passOver(run, name);
 }
 
 // Logs a file set aside and keeps its line for the run's report.
@@ -135,6 +154,7 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
   const std::optional<FileScan> scanned = firstPass(run, name, lines, scanHashing, lengths);
   if (!scanned) return {};
   const FileScan& scan = *scanned;
+  if (!scan.found) throw Error(err::FileNotFound, "File not found: " + path.string());
   const bool onLineEnd = scan.size() == 0 || scan.endsWithLineFeed();
   // A file that a program has open for writing may still grow by any bytes: its last line may
   // be cut, and a move would leave its writer writing into the archived file. It waits,
@@ -168,12 +188,20 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
     }
     if (imported) from = *scan.beginning(*imported);
   }
+  // Planned before any row is sent: a file another loader takes meanwhile is then passed over
+  // with nothing of it in the transaction.
+  std::unique_ptr<ArchiveMove> move;
+  if (archive) {
+    // The move is made in place: it can be neither copied nor moved.
+    move.reset(new ArchiveMove(
+        planArchive(plan.sourceFolder, plan.archiveFolder, name, run.session.clock->now())));
+  }
   log.WriteLog(std::to_string(scan.rows()) + " rows loaded from file");
   // The file's rows are committed together, with its ledger row, so a failure part-way leaves
   // none of them and the next run's re-read of the file imports each reading once.
   run.group.begin(run.session.clock->now());
   span = {from.lines + 1, std::min(scan.rows(), endMark.lines)};
-  if (!lines->rewindTo(end, hashing)) lines.emplace(path, end, hashing);
+  if (!lines->rewindTo(end, hashing)) openAgain(lines, path, end, hashing);
   passTo(*lines, from, path);
   const FileCounts counts = importRows(*lines, span, run.layout, utcOf(plan), run.recordset, log,
                                        &progress, run.group.defers() ? &refusal : nullptr);
@@ -199,13 +227,7 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
     dropped = true;
     return {};
   }
-  std::unique_ptr<ArchiveMove> move;
-  if (archive) {
-    log.WriteLog("Archiving " + name + " to " + plan.archiveFolderText);
-    // The move is made in place: it can be neither copied nor moved.
-    move.reset(new ArchiveMove(
-        planArchive(plan.sourceFolder, plan.archiveFolder, name, run.session.clock->now())));
-  }
+  if (archive) log.WriteLog("Archiving " + name + " to " + plan.archiveFolderText);
   run.group.add(std::move(sent), std::move(move), false);
   return counts;
 }
@@ -216,9 +238,21 @@ FileCounts importAndArchive(const FileImport& run, const std::string& name,
 void sendAgain(const FileImport& run, const SentFile& file) {
   const RunLog::Quiet quiet(run.log);
   const fs::path path = run.plan.sourceFolder / file.name;
-  FileLines lines(path, file.end.offset, hashingFor(run));
-  importRows(lines, file.span, run.layout, utcOf(run.plan), run.recordset, run.log);
-  finishAt(lines, file.end, path);
+  std::optional<FileLines> lines;
+  openAgain(lines, path, file.end.offset, hashingFor(run));
+  importRows(*lines, file.span, run.layout, utcOf(run.plan), run.recordset, run.log);
+  finishAt(*lines, file.end, path);
+}
+
+// The files of a group rolled back without one of them (rollBackAllBut), sent again into a new
+// transaction.
+void sendAgainWithout(const FileImport& run, const std::vector<SentFile>& earlier) {
+  if (earlier.empty()) return;
+  run.group.begin(run.session.clock->now());
+  for (const SentFile& file : earlier) {
+    sendAgain(run, file);
+    recordNow(run, file);
+  }
 }
 
 // A file whose rows the database refuses for their data (its transaction rolled back) would
@@ -227,24 +261,18 @@ void sendAgain(const FileImport& run, const SentFile& file) {
 // its group are sent again, so they are imported once either way: a roll-back and a second send
 // rather than savepoints, which SQL Server writes differently and which the halving search,
 // running its own transactions, could not run inside.
+// earlier: the other files of the group, rolled back with it (rollBackAllBut).
 void refusedFile(const FileImport& run, const std::string& name, std::uint64_t end, RowSpan span,
-                 const db::DatabaseError& error) {
+                 const db::DatabaseError& error, const std::vector<SentFile>& earlier) {
   const RunPlan& plan = run.plan;
-  const std::vector<SentFile> earlier = run.group.rollBackAllBut(name);
   const std::optional<RefusedRow> row =
       findRefusedRow(plan.sourceFolder / name, end, span, run.layout, utcOf(plan), run.connection,
                      plan.table.get());
   const std::string rowText = row ? std::to_string(row->row) : "unknown";
   const std::string line = row ? echoedCell(row->line) : "";
-  if (!earlier.empty()) {
-    run.group.begin(run.session.clock->now());
-    for (const SentFile& file : earlier) {
-      sendAgain(run, file);
-      recordNow(run, file);
-    }
-  }
+  sendAgainWithout(run, earlier);
   if (!plan.errorFolder) {
-    run.group.commit();
+    commitAndMove(run);
     throw Error(error.number(), error.description() + " (file " + name + ", row " + rowText +
                                     (row ? ": " + line : "") + ")");
   }
@@ -255,12 +283,21 @@ void refusedFile(const FileImport& run, const std::string& name, std::uint64_t e
       run, "Moved " + name + " to " + plan.errorFolderText + ": " + echoedCell(error.message()));
 }
 
+// Whether the ledger holds the file's bytes as sent: another loader on the same folder imported
+// them in a transaction of its own, committed first. Asked with no transaction open.
+bool recordedByAnother(const FileImport& run, const SentFile& file) {
+  return std::ranges::any_of(run.ledger->beginnings(file.name), [&](const LineMark& mark) {
+    return mark.offset == file.end.offset && mark.hash == file.end.hash;
+  });
+}
+
 // A refusal in a group whose ledger rows wait for the commit may belong to any of its files:
 // the group is rolled back and its files sent again one at a time, each followed by its ledger
 // row, the statement that makes the database take or refuse the file's readings, so that a
-// refusal now names its file. The same roll-back takes away the rows of a file set aside after
-// they were sent, which is no file of the group. What the refused files had added to the run's
-// figures.
+// refusal now names its file; a refusal of a file whose ledger row another loader committed
+// first passes it over. The same roll-back takes away the rows of a file set aside after they
+// were sent, which is no file of the group. What the refused and passed-over files had added to
+// the run's figures.
 FileCounts sendOneByOne(const FileImport& run) {
   FileCounts refused;
   std::vector<FileGroup::Entry> entries = run.group.rollBackAll();
@@ -271,7 +308,19 @@ FileCounts sendOneByOne(const FileImport& run) {
       recordNow(run, entry.file);
     } catch (const db::DatabaseError& error) {
       if (!error.refusesData()) throw;
-      refusedFile(run, entry.file.name, entry.file.end.offset, entry.file.span, error);
+      const std::vector<SentFile> earlier = run.group.rollBackAllBut(entry.file.name);
+      if (recordedByAnother(run, entry.file)) {
+        sendAgainWithout(run, earlier);
+        passOver(run, entry.file.name);
+      } else {
+        refusedFile(run, entry.file.name, entry.file.end.offset, entry.file.span, error, earlier);
+      }
+      refused += entry.file.counts;
+      continue;
+    } catch (const Error& error) {
+      // Opened before any row is sent: nothing of it is in the transaction.
+      if (!takenByAnotherLoader(error)) throw;
+      passOver(run, entry.file.name);
       refused += entry.file.counts;
       continue;
     }
@@ -289,12 +338,12 @@ std::string fileCountsLine(const FileCounts& counts) {
 
 FileCounts commitGroup(const FileImport& run) {
   try {
-    run.group.commit();
+    commitAndMove(run);
     return {};
   } catch (const db::DatabaseError& error) {
     if (!error.refusesData() || !run.group.defers()) throw;
     const FileCounts refused = sendOneByOne(run);
-    run.group.commit();
+    commitAndMove(run);
     return refused;
   }
 }
@@ -311,11 +360,16 @@ FileCounts importFile(const FileImport& run, const std::string& name,
   try {
     counts = importAndArchive(run, name, listed, progress, end, span, heldRefusal, dropped);
     // A group that does not defer is this one file, so a refusal at its commit is the file's.
-    if (!run.group.defers() && !dropped) run.group.commit();
+    if (!run.group.defers() && !dropped) commitAndMove(run);
   } catch (const db::DatabaseError& error) {
     // A group that defers holds every refusal of its readings.
     if (!error.refusesData() || run.group.defers()) throw;
-    refusedFile(run, name, end, span, error);
+    refusedFile(run, name, end, span, error, run.group.rollBackAllBut(name));
+    counts = {};
+  } catch (const Error& error) {
+    // Gone, or its archive name taken, before any of its rows was sent.
+    if (!takenByAnotherLoader(error)) throw;
+    passOver(run, name);
     counts = {};
   }
   if (heldRefusal || dropped) refused = sendOneByOne(run);

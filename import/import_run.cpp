@@ -19,6 +19,7 @@
 #include "import/retention.h"
 #include "import/run_plan.h"
 #include "import/source_listing.h"
+#include "import/source_lock.h"
 
 namespace csv2sql {
 
@@ -176,7 +177,13 @@ RunEnd ImportRun::btnTransferData_Click(const Settings& settings) {
     const FileImport run{session_,          log_,       connection,      group, *recordset, plan,
                          plan.layout.get(), knownFiles, report_.setAside};
 
-    const SourceListing listing = listSourceFiles(plan.sourceFolder, plan.files.get());
+    const std::optional<SourceLock> lock =
+        ledger ? std::nullopt : SourceLock::take(plan.sourceFolder);
+    const bool taken = !ledger && !lock;
+    if (taken)
+      log_.WriteLog("Passed over " + plan.sourceFolder.string() + ": taken by another loader");
+    const SourceListing listing =
+        taken ? SourceListing{} : listSourceFiles(plan.sourceFolder, plan.files.get());
     for (const auto& [name, why] : listing.passedOver) {
       log_.WriteLog("Passed over " + (plan.sourceFolder / name).string() +
                     ": it cannot be read as a file (" + why + ")");
@@ -190,6 +197,7 @@ RunEnd ImportRun::btnTransferData_Click(const Settings& settings) {
     std::size_t files = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (stopRequested_) break;
+      if (lock) lock->refresh();
       // The ledger's rows of the next files are read while no group is open: a group ends
       // before a file the last look-ahead did not read.
       if (ledger && !ledger->lookedAhead(names[i])) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
 #include <vector>
 
 #include "core/error.h"
@@ -32,17 +33,34 @@ std::string ledgerTableSql(db::Dialect dialect, const std::string& tableSql) {
 
 Ledger::Ledger(db::Connection& connection, const db::TableName& table)
     : connection_(connection), tableSql_(connection.tableSql(table)) {
-  try {
-    connection_.Query("SELECT ByteLength FROM " + tableSql_ + " WHERE 1 = 0");
-    return;
-  } catch (const db::DatabaseError&) {
-    // Missing, or not readable: the creation says which.
+  if (!readable()) {
+    try {
+      connection_.Execute(ledgerTableSql(connection_.dialect(), tableSql_));
+    } catch (const db::DatabaseError& error) {
+      // Another loader starting at the same moment may have created it first.
+      if (!readable()) {
+        throw Error(error.number(),
+                    "The ledger table " + table.text() +
+                        " is missing and cannot be created: " + error.description());
+      }
+    }
   }
+  const std::unique_ptr<db::Recordset> columns = connection_.OpenRecordset(table);
+  nameSql_ = columns->columnSql("FileName");
+  markSql_ = columns->columnSql("ByteLength") + ", " + columns->columnSql("Hash");
+  columnsSql_ = nameSql_ + ", " + markSql_;
+  for (const char* column : {"Readings", "RowsSkipped", "ImportedAt"}) {
+    columnsSql_ += ", " + columns->columnSql(column);
+  }
+  columns->close();
+}
+
+bool Ledger::readable() {
   try {
-    connection_.Execute(ledgerTableSql(connection_.dialect(), tableSql_));
-  } catch (const db::DatabaseError& error) {
-    throw Error(error.number(), "The ledger table " + table.text() +
-                                    " is missing and cannot be created: " + error.description());
+    connection_.Query("SELECT * FROM " + tableSql_ + " WHERE 1 = 0");
+    return true;
+  } catch (const db::DatabaseError&) {
+    return false;  // missing, or not readable: the creation says which
   }
 }
 
@@ -59,8 +77,8 @@ void Ledger::lookAhead(std::span<const std::string> names) {
       lookedAhead_[name];
     }
     const db::TextRows rows =
-        connection_.Query("SELECT FileName, ByteLength, Hash FROM " + tableSql_ +
-                              " WHERE FileName IN (" + markers + ")",
+        connection_.Query("SELECT " + nameSql_ + ", " + markSql_ + " FROM " + tableSql_ +
+                              " WHERE " + nameSql_ + " IN (" + markers + ")",
                           parameters);
     for (const auto& row : rows) {
       if (row.size() != 3) continue;
@@ -86,7 +104,7 @@ std::vector<LineMark> Ledger::beginnings(const std::string& name) {
   }
   const db::FieldValue parameters[] = {std::string_view(name)};
   const db::TextRows rows = connection_.Query(
-      "SELECT ByteLength, Hash FROM " + tableSql_ + " WHERE FileName = ?", parameters);
+      "SELECT " + markSql_ + " FROM " + tableSql_ + " WHERE " + nameSql_ + " = ?", parameters);
   std::vector<LineMark> recorded;
   for (const auto& row : rows) {
     if (row.size() == 2) recorded.push_back({.offset = toLength(row[0]), .hash = row[1]});
@@ -106,10 +124,7 @@ void Ledger::record(std::span<const Row> rows) {
                                            static_cast<double>(row.counts.skipped), row.at});
       values += values.empty() ? "(?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?)";
     }
-    connection_.Execute("INSERT INTO " + tableSql_ +
-                            " (FileName, ByteLength, Hash, Readings, RowsSkipped, ImportedAt) "
-                            "VALUES " +
-                            values,
+    connection_.Execute("INSERT INTO " + tableSql_ + " (" + columnsSql_ + ") VALUES " + values,
                         parameters);
   }
 }

@@ -57,8 +57,12 @@ class Ledger {
   void record(std::span<const Row> rows);
 
  private:
+  bool readable();
+
   db::Connection& connection_;
   std::string tableSql_;
+  // The columns as the table spells them: the file's name, its length and hash, all six.
+  std::string nameSql_, markSql_, columnsSql_;
   std::map<std::string, std::vector<LineMark>, std::less<>> lookedAhead_;
 };
 

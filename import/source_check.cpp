@@ -50,6 +50,7 @@ class ShownReadings final : public db::Recordset {
     lines.push_back(std::move(line));
   }
   void close() override {}
+  std::string columnSql(std::string_view) override { unused(); }
 
   std::vector<std::string> lines;
 

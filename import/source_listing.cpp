@@ -8,6 +8,7 @@
 #include "core/platform.h"
 #include "core/system_error.h"
 #include "core/text.h"
+#include "import/source_lock.h"
 
 namespace csv2sql {
 
@@ -43,7 +44,10 @@ SourceListing listSourceFiles(const std::filesystem::path& folder, const FilePat
   for (const std::filesystem::directory_iterator end; entries != end;) {
     const std::filesystem::directory_entry& entry = *entries;
     std::string name = entry.path().filename().string();
-    if (patterns.matches(name) && !platform::isHiddenOrSystem(entry)) {
+    // The lock of loaders sharing the folder is no export, even where "*" is listed and a
+    // leading dot hides nothing (Windows).
+    if (patterns.matches(name) && name != SourceLock::kFileName &&
+        !platform::isHiddenOrSystem(entry)) {
       // The type the folder read gave, so a plain file costs no status call of its own.
       std::error_code typeEc;
       if (entry.is_regular_file(typeEc)) {

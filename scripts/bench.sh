@@ -8,8 +8,9 @@
 # speed; prints rows per second, the ratio per pair with its median and range, and peak memory.
 # The "before" group (not run by default) pairs SQLite imports, one file and 10,000 files, with
 # the program of BEFORE_COMMIT / BEFORE_BIN, for a change that must keep the import's speed.
-# A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files memory longline linear dialects") picks
-# which of the groups run. The "files" group pairs the same readings in 10,000 files of 100 (FILES)
+# A side is a function that times one run under its label; a line of the summary pairs two labels. TARGETS (default "sqlite pg odbc files loaders memory longline linear dialects") picks
+# which of the groups run. The "loaders" group pairs one loader with 2 and with 4 loaders, each on
+# a folder of its own, all into the one PostgreSQL table: the readings per second in all. The "files" group pairs the same readings in 10,000 files of 100 (FILES)
 # with the one file, both with the ledger; "memory" imports the readings 30 times over (about 1 GiB)
 # into SQLite for its peak memory; "longline" the readings with one line of 64 MiB amid them (a
 # row skipped) for its peak memory; "linear" pairs them 10 times over with the one file.
@@ -21,7 +22,7 @@ cd "$(dirname "$0")/.."
 rows=${ROWS:-1000000}
 rounds=${ROUNDS:-5}
 build=${BUILD_DIR:-build}
-targets=${TARGETS:-sqlite pg odbc files memory longline linear dialects}
+targets=${TARGETS:-sqlite pg odbc files loaders memory longline linear dialects}
 wants() { [[ " $targets " == *" $1 "* ]]; }
 # files: the readings in folders of this many files each, beside one file of them all.
 files=${FILES:-10000}
@@ -203,6 +204,22 @@ odbc_pg() {
   timed "$1" "$work/ours/csv2sql" 1
   [ "$("${psql_cmd[@]}" -tA -c 'SELECT count(*) FROM csvdata')" = "$rows" ]
 }
+# loaders_pg N LABEL: the readings split into N files, each in a folder of its own with a
+# loader of its own, all N started at once into the one table; timed until the last ends.
+loaders_pg() {
+  local n=$1 k
+  "${psql_cmd[@]}" -c "$pg_table"
+  for k in $(seq "$n"); do
+    local part=$work/part-$n-$k.csv
+    if [ ! -f "$part" ]; then
+      awk -v n="$n" -v k="$k" 'NR == 1 || (NR - 2) % n == k - 1' "$data" >"$part"
+    fi
+    SOURCE=$part install "$work/loader$k" PostgreSQL "$CSV2SQL_PG_HOST:$CSV2SQL_PG_PORT" NO
+  done
+  # shellcheck disable=SC2016 # expanded by the inner shell
+  timed "$2" bash -c 'for k in $(seq "$1"); do "$2/loader$k/csv2sql" 1 & done; wait' _ "$n" "$work"
+  [ "$("${psql_cmd[@]}" -tA -c 'SELECT count(*) FROM csvdata')" = "$rows" ]
+}
 theirs_pg() {
   "${psql_cmd[@]}" -c "$pg_table"
   timed psql_copy "${psql_cmd[@]}" -c "\\copy csvdata FROM '$data' WITH (FORMAT csv, HEADER true)"
@@ -245,6 +262,10 @@ for round in $(seq "$rounds"); do
   if wants files; then
     in_turn "ours_sqlite NO one_file_sqlite CSVLEDGER" "SPLIT=1 ours_sqlite NO files_sqlite CSVLEDGER"
     in_turn "ours_pg one_file_pg csvledger" "SPLIT=1 ours_pg files_pg csvledger"
+  fi
+  if wants loaders; then
+    in_turn "loaders_pg 1 loaders_1a" "loaders_pg 2 loaders_2"
+    in_turn "loaders_pg 1 loaders_1b" "loaders_pg 4 loaders_4"
   fi
   if wants memory; then
     SOURCE=$(times 30) EXPECTED=$((rows * 30)) ours_sqlite NO memory_1gib
@@ -306,5 +327,7 @@ awk -v rows="$rows" -v size="$size" '
     pairs("files_pg", "one_file_pg", "PostgreSQL: 10,000 files/one file readings per second (goal >= 0.5)")
     pairs("german_sqlite", "default_vs_german", "SQLite: German/default readings per second (goal >= 0.5)")
     pairs("wide_sqlite", "default_vs_wide", "SQLite: wide/default readings per second (goal >= 0.5)")
+    pairs("loaders_2", "loaders_1a", "PostgreSQL: 2 loaders/1 loader, readings per second in all")
+    pairs("loaders_4", "loaders_1b", "PostgreSQL: 4 loaders/1 loader, readings per second in all")
     pairs("linear_1m", "linear_10m", "SQLite: 10 M readings/1 M readings time (goal <= 10.5)")
   }' "$work/results"

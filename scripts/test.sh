@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with the sanitizers, starts a private PostgreSQL cluster and
-# runs every test; then the Windows build and its tests under Wine (scripts/windows-build.sh).
-# Either failing fails the command.
+# runs every test, the replication tests and a one-minute soak; then the Windows build and its
+# tests under Wine (scripts/windows-build.sh). Either failing fails the command.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +17,9 @@ pg_start
 export QT_QPA_PLATFORM=offscreen
 status=0
 ctest --test-dir build-test --output-on-failure --no-tests=error -j2 "$@" || status=1
+# The real program against a replicated PostgreSQL, then a one-minute soak of the service.
+scripts/replication-test.sh build-test/bin/csv2sql || status=1
+scripts/soak.sh 1 build-test/bin/csv2sql || status=1
 pg_stop
 trap - EXIT
 

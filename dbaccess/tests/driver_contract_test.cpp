@@ -472,6 +472,12 @@ const Quirk kQuirks[] = {
 #if CSV2SQL_WITH_POSTGRESQL
     {"pg_host", [] { return pgAddress("db.example"); }, "db.example "},
     {"pg_v6_port", [] { return pgAddress("[::1]:5433"); }, "::1 5433"},
+    {"pg_v6_bare", [] { return pgAddress("fe80::1"); }, "fe80::1 "},
+    {"pg_servers", [] { return pgAddress("10.0.0.1:5432,10.0.0.2:5433"); },
+     "10.0.0.1,10.0.0.2 5432,5433"},
+    {"pg_servers_some_ports", [] { return pgAddress("db1,[::1]:5433,db3"); }, "db1,::1,db3 ,5433,"},
+    {"pg_servers_no_ports", [] { return pgAddress("db1,db2"); }, "db1,db2 "},
+    {"pg_hosts_then_ports", [] { return pgAddress("db1,db2:5432,5433"); }, "db1,db2 5432,5433"},
     {"pg_escape", [] { return placeholders("E'\\'?' = ?"); }, "E'\\'?' = $1"},
     {"pg_unclosed", [] { return placeholders("'it''s ?"); }, "'it''s ?"},
     {"pg_dollars", [] { return placeholders("$x$ ? $x$ || $$?$$ || ?"); },

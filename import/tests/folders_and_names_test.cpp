@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "import/file_patterns.h"
 #include "import/folder_text.h"
 #include "import/source_listing.h"
 #include "import/text_encoding.h"
@@ -46,6 +47,15 @@ TEST(SourceListing, CsvFilesInAnyCaseSortedWithoutRegardToCase) {
   EXPECT_EQ(listing.passedOver, (PassedOver{{"dangling.csv", "it is a link to nothing"},
                                             {"dir.csv", "it is a folder"},
                                             {"loop.csv", "Too many levels of symbolic links"}}));
+}
+
+// "*" lists every file but the lock that loaders sharing the folder hold, whose leading dot hides
+// nothing on Windows.
+TEST(SourceListing, EveryNameButTheLoadersLock) {
+  TempDir folder;
+  for (const char* name : {"b.txt", "a", ".csv2sql.lock"}) writeFile(folder.path() / name, "h\r\n");
+  const SourceListing listing = listSourceFiles(folder.path(), FilePatterns::read("*"));
+  EXPECT_EQ(listing.names, (std::vector<std::string>{"a", "b.txt"}));
 }
 
 TEST(Utf8Check, AcceptsOnlyWellFormedSequences) {

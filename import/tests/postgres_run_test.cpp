@@ -1,9 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <optional>
+#include <string>
+#include <thread>
+#include <vector>
 
+#include "dbaccess/connection.h"
+#include "import/ledger.h"
 #include "import/tests/postgres_fixture.h"
+#include "tests/support/pg_server.h"
 
 namespace csv2sql::testing {
 namespace {
@@ -116,6 +124,42 @@ INSTANTIATE_TEST_SUITE_P(
                       PgRefusal{"odbc_check_constraint", true, "2024-03-07 14:01:00,A,-2",
                                 "23514"}),
     [](const auto& info) { return info.param.name; });
+
+// Loaders that start together on a destination without its ledger table: each tries to create
+// it, and each goes on with the one that was made, natively and through psqlODBC.
+TEST_F(PostgresRunTest, LedgerIsCreatedOnceByLoadersStartingTogether) {
+  constexpr int kLoaders = 8;
+  for (const bool odbc : {false, true}) {
+    const std::string ledger = uniqueName("race_ledger");
+    const std::string open =
+        std::string("Provider=") + (odbc ? "MSDASQL" : "PostgreSQL") +
+        ";Data Source=" + (odbc ? server->dsn : server->host + ":" + server->port) +
+        ";Initial Catalog=" + server->database + ";User ID=" + server->user +
+        ";Password=" + db::connectionStringValue(server->password);
+    std::vector<std::unique_ptr<db::Connection>> connections;
+    for (int i = 0; i < kLoaders; ++i) {
+      connections.push_back(std::make_unique<db::Connection>(test.folder.path()));
+      connections.back()->Open(open);
+    }
+    std::atomic<int> waiting = kLoaders;
+    std::vector<std::string> failures(kLoaders);
+    std::vector<std::thread> loaders;
+    for (int i = 0; i < kLoaders; ++i) {
+      loaders.emplace_back([&, i] {
+        for (--waiting; waiting > 0;) std::this_thread::yield();
+        try {
+          const Ledger made(*connections[i], db::TableName::check(ledger));
+        } catch (const Error& error) {
+          failures[i] = error.numberAndDescription();
+        }
+      });
+    }
+    for (std::thread& loader : loaders) loader.join();
+    EXPECT_EQ(failures, std::vector<std::string>(kLoaders)) << (odbc ? "psqlODBC" : "libpq");
+    EXPECT_EQ(pg("SELECT count(*) FROM " + ledger), Lines{"0"});
+    pg("DROP TABLE " + ledger);
+  }
+}
 
 }  // namespace
 }  // namespace csv2sql::testing
