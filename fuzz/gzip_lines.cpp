@@ -58,7 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1 || size > csv2sql::FileLines::kLongestLine) return 0;
   std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
   for (char& c : text) c = c == '\r' ? '\n' : c;
-  if (text.starts_with("\xEF\xBB\xBF")) return 0;  // no part of the first line
+  // A byte order mark is no part of the first line, and UTF-16's turn the text into UTF-8.
+  for (const char* mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
+    if (text.starts_with(mark)) return 0;
+  }
   const std::size_t split = data[0] * text.size() / 255;
   const std::string first = gzipped(text.substr(0, split));
   const std::string file = first + gzipped(text.substr(split));
