@@ -50,6 +50,11 @@ constexpr const char* kUsage =
     "             move the files archived at or after the date-time SINCE back into the source\n"
     "             folder under their own names, so that the next run imports again those the\n"
     "             destination lost (with the ledger it passes over those it holds)\n"
+#ifdef _WIN32
+    "  --install-service, --remove-service\n"
+    "             register the program as a Windows service that starts automatically and\n"
+    "             runs as NTSERVICE, or stop and remove that service\n"
+#endif
     "  --help     print this text\n"
     "  --version  print the version\n";
 
