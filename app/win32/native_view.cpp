@@ -265,4 +265,28 @@ std::unique_ptr<NativeView> makeNativeView(Control& control, const FrmMain& form
   return view;
 }
 
+std::string controlName(HWND window) {
+  const auto atom =
+      static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(window, kControlNameProperty)));
+  wchar_t name[256] = {};
+  return atom != 0 && GlobalGetAtomNameW(atom, name, 256) > 0 ? narrow(name) : "";
+}
+
+HWND findControl(HWND window, const std::string& name) {
+  struct Search {
+    std::string name;
+    HWND found = nullptr;
+  } search{name};
+  EnumChildWindows(
+      window,
+      [](HWND candidate, LPARAM data) -> BOOL {
+        auto* wanted = reinterpret_cast<Search*>(data);
+        if (controlName(candidate) != wanted->name) return TRUE;
+        wanted->found = candidate;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 }  // namespace csv2sql

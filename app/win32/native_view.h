@@ -14,6 +14,11 @@ namespace csv2sql {
 // name), so that a test or an accessibility tool in another process can find it by name.
 inline constexpr const wchar_t* kControlNameProperty = L"csv2sql.name";
 
+// The name a native window carries by that property; empty for one without.
+std::string controlName(HWND window);
+// The child window of `window`, at any depth, that carries that name; null when none does.
+HWND findControl(HWND window, const std::string& name);
+
 // A native control showing a model control, made as a child of the window. Frames are drawn
 // beneath the controls they hold, which are children of the window too: a control's place adds
 // its frames' places, and it is shown and enabled only while its frames are.

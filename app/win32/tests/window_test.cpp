@@ -21,13 +21,6 @@
 namespace csv2sql::testing {
 namespace {
 
-std::string nameOf(HWND window) {
-  const auto atom =
-      static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(window, kControlNameProperty)));
-  wchar_t name[256] = {};
-  return atom != 0 && GlobalGetAtomNameW(atom, name, 256) > 0 ? narrow(name) : "";
-}
-
 std::string textOf(HWND window) {
   wchar_t text[512] = {};
   GetWindowTextW(window, text, 512);
@@ -64,20 +57,8 @@ class Win32WindowTest : public ::testing::Test {
   ~Win32WindowTest() override { DestroyWindow(window); }
 
   HWND child(const std::string& name) const {
-    struct Search {
-      std::string name;
-      HWND found = nullptr;
-    } search{name};
-    EnumChildWindows(
-        window,
-        [](HWND candidate, LPARAM data) -> BOOL {
-          auto* wanted = reinterpret_cast<Search*>(data);
-          if (nameOf(candidate) != wanted->name) return TRUE;
-          wanted->found = candidate;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr ? search.found : throw std::runtime_error("no window " + name);
+    const HWND found = findControl(window, name);
+    return found != nullptr ? found : throw std::runtime_error("no window " + name);
   }
   RECT placeOf(HWND control) const {
     RECT place{};
@@ -88,7 +69,7 @@ class Win32WindowTest : public ::testing::Test {
   // The window whose name the focus is in: a grid's cell counts as its grid.
   std::string focusName() const {
     for (HWND at = GetFocus(); at != nullptr && at != window; at = GetParent(at)) {
-      if (!nameOf(at).empty()) return nameOf(at);
+      if (!controlName(at).empty()) return controlName(at);
     }
     return "";
   }

@@ -6,6 +6,7 @@
 // the window's picture to PNG when asked, then closes the window. Status 0 when both were found,
 // 1 otherwise.
 #include <windows.h>
+#include <zlib.h>
 
 #include <chrono>
 #include <cstdint>
@@ -21,39 +22,6 @@ namespace {
 
 using namespace csv2sql;
 
-std::string nameOf(HWND window) {
-  const auto atom =
-      static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(window, kControlNameProperty)));
-  wchar_t name[256] = {};
-  return atom != 0 && GlobalGetAtomNameW(atom, name, 256) > 0 ? narrow(name) : "";
-}
-
-HWND findControl(HWND window, const std::string& name) {
-  struct Search {
-    std::string name;
-    HWND found = nullptr;
-  } search{name};
-  EnumChildWindows(
-      window,
-      [](HWND candidate, LPARAM data) -> BOOL {
-        auto* wanted = reinterpret_cast<Search*>(data);
-        if (nameOf(candidate) != wanted->name) return TRUE;
-        wanted->found = candidate;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
-  crc = ~crc;
-  for (std::size_t i = 0; i < size; ++i) {
-    crc ^= data[i];
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
 void putBig(std::vector<std::uint8_t>& out, std::uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8)
     out.push_back(static_cast<std::uint8_t>(value >> shift));
@@ -65,10 +33,10 @@ void chunk(std::vector<std::uint8_t>& png, const char* type,
   std::vector<std::uint8_t> body(type, type + 4);
   body.insert(body.end(), data.begin(), data.end());
   png.insert(png.end(), body.begin(), body.end());
-  putBig(png, crc32(body.data(), body.size()));
+  putBig(png, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
 }
 
-// RGB rows as a PNG, the pixels in stored (uncompressed) deflate blocks: no library needed.
+// RGB rows as a PNG (zlib for the compressed pixels and the chunks' checksums).
 std::vector<std::uint8_t> png(int width, int height, const std::vector<std::uint8_t>& rgbRows) {
   std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<std::uint8_t> header;
@@ -76,25 +44,12 @@ std::vector<std::uint8_t> png(int width, int height, const std::vector<std::uint
   putBig(header, static_cast<std::uint32_t>(height));
   header.insert(header.end(), {8, 2, 0, 0, 0});
   chunk(out, "IHDR", header);
-  std::vector<std::uint8_t> z{0x78, 0x01};
-  std::uint32_t a = 1, b = 0;
-  for (std::size_t at = 0; at < rgbRows.size() || at == 0;) {
-    const std::size_t size = std::min<std::size_t>(65535, rgbRows.size() - at);
-    const bool last = at + size == rgbRows.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(static_cast<std::uint8_t>(size));
-    z.push_back(static_cast<std::uint8_t>(size >> 8));
-    z.push_back(static_cast<std::uint8_t>(~size));
-    z.push_back(static_cast<std::uint8_t>(~size >> 8));
-    for (std::size_t i = at; i < at + size; ++i) {
-      z.push_back(rgbRows[i]);
-      a = (a + rgbRows[i]) % 65521;
-      b = (b + a) % 65521;
-    }
-    at += size;
-    if (last) break;
+  uLongf size = compressBound(static_cast<uLong>(rgbRows.size()));
+  std::vector<std::uint8_t> z(size);
+  if (compress(z.data(), &size, rgbRows.data(), static_cast<uLong>(rgbRows.size())) != Z_OK) {
+    return {};
   }
-  putBig(z, (b << 16) | a);
+  z.resize(size);
   chunk(out, "IDAT", z);
   chunk(out, "IEND", {});
   return out;
@@ -131,6 +86,7 @@ bool savePicture(HWND window, const char* file) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   const auto image = png(width, height, rows);
+  if (image.empty()) return false;
   std::FILE* out = std::fopen(file, "wb");
   if (out == nullptr) return false;
   const bool written = std::fwrite(image.data(), 1, image.size(), out) == image.size();
